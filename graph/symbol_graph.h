@@ -1,0 +1,91 @@
+// The call graph of one run: every symbol met in any input file, each with
+// the symbols it calls or references and the symbols that call it.
+//
+// Records are plain structs linked into singly linked lists that only grow at
+// their end. Every name a record stores is its own copy; edges point at
+// symbols they do not own. Operations that can fail return 1/0 or a
+// pointer/null; only record_call writes a message of its own.
+#pragma once
+
+#include <cstdint>
+
+struct symbol;
+
+// One list cell pointing at a symbol it does not own. The same cell type
+// serves a symbol's callee list and its caller list.
+struct edge {
+  edge *e_next;
+  symbol *e_sym;
+};
+
+// One function or data label.
+struct symbol {
+  symbol *s_next;
+  edge *s_callees;  // what this symbol's body calls or references
+  edge *s_callers;  // who calls or references this symbol, each caller once
+  char *s_name;
+  int32_t s_namelen;
+  char *s_file;     // file of the definition, or where it was first referenced
+  int32_t s_line;   // line of the definition; -1 while only referenced
+  int32_t s_func;   // 1 for a function, 0 for a data label
+  int32_t s_local;  // nonzero restricts lookups to the symbol's own file
+  int32_t s_seen;   // visited mark of the writers
+  // Tail pointers, so that appending does not walk the lists.
+  edge *s_callees_last;
+  edge *s_callers_last;
+};
+
+// One cell of a list of owned names.
+struct name_list {
+  name_list *n_next;
+  char *n_name;
+};
+
+// The one record of a run: the options that shape the graph and its output,
+// and the graph itself.
+struct call_graph {
+  name_list *cg_ignore;  // names the writers never show
+  symbol *cg_symbols;    // every symbol, in order of creation
+  int64_t cg_nsyms;
+  int32_t cg_showdata;   // -i x
+  int32_t cg_showunder;  // -i _
+  int32_t cg_maxdepth;   // -d
+  const char *cg_rootname;
+  symbol *cg_root;      // first record bearing cg_rootname, or null
+  int32_t cg_allcalls;  // -c
+  int32_t cg_reverse;   // -r
+  symbol *cg_last;      // last record of cg_symbols, for appends
+};
+
+// Sets up an empty graph with the default options (root "main", no depth limit).
+void graph_init(call_graph *graph);
+
+// Returns the first symbol named `name` visible from `file`, or null.
+symbol *sym_lookup(symbol *symbols, const char *name, const char *file);
+
+// Defines (line != -1) or declares (line == -1) a symbol. A definition
+// completes the first record of that name when it is only a declaration;
+// anything else appends a new record. Returns the record, or null when
+// memory is exhausted (the graph is then unchanged).
+symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
+                int32_t line);
+
+// Returns a new unlinked record, or null when memory is exhausted.
+symbol *sym_create(const char *name, const char *file, int32_t line);
+
+// Returns a new unlinked cell pointing at `target`, or null when memory is exhausted.
+edge *edge_create(symbol *target);
+
+// Records the call or reference that `e` (fresh from edge_create) stands
+// for, made in the body of `caller_name`; takes `e` over. Returns 1 when
+// recorded or dropped as a duplicate, 0 after writing a memory message.
+int record_call(call_graph *graph, const char *caller_name, const char *file, edge *e);
+
+// Releases one record, its strings and both of its edge lists.
+void sym_free(symbol *sym);
+
+// Releases every record of a symbol list.
+void sym_free_all(symbol *list);
+
+// Releases every cell of a name list and its names.
+void names_free(name_list *list);
