@@ -1,0 +1,64 @@
+#include "tests/support/run_tool.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+std::string read_file(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool file_exists(const std::string &path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
+                     const std::string &dir, const std::string &stdout_path) {
+  char out_name[] = "/tmp/telvanor-out-XXXXXX";
+  char err_name[] = "/tmp/telvanor-err-XXXXXX";
+  int out_fd = mkstemp(out_name);
+  int err_fd = mkstemp(err_name);
+  tool_result r;
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    if (stdout_path == "-") {
+      close(1);
+    } else if (!stdout_path.empty()) {
+      int fd = open(stdout_path.c_str(), O_WRONLY);
+      if (fd < 0) _exit(126);
+      dup2(fd, 1);
+    } else {
+      dup2(out_fd, 1);
+    }
+    dup2(err_fd, 2);
+    std::vector<char *> argv;
+    std::string name = "telvanor";
+    argv.push_back(name.data());
+    std::vector<std::string> copy = args;
+    for (std::string &a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  close(out_fd);
+  close(err_fd);
+  r.out = read_file(out_name);
+  r.err = read_file(err_name);
+  unlink(out_name);
+  unlink(err_name);
+  return r;
+}

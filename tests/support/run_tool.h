@@ -1,0 +1,24 @@
+// Runs the built telvanor binary as a child process and captures what it
+// writes, for the end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct tool_result {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, or 128 + signal number
+};
+
+// Runs `binary` with `args` (argv[0] is "telvanor") in directory `dir`.
+// `stdout_path`, when not empty, is opened as standard output instead of a
+// capture; "-" closes standard output.
+tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
+                     const std::string &dir, const std::string &stdout_path = "");
+
+// Reads a whole file; empty when it does not exist.
+std::string read_file(const std::string &path);
+
+// True when `path` exists.
+bool file_exists(const std::string &path);
