@@ -1,16 +1,53 @@
 // telvanor: prints the call graph of assembly source files.
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 #include "driver/run.h"
 #include "scan/scanner.h"
 
 namespace {
 out_buffer main_out;
+
+// One line for every option; the usage line comes first.
+const char main_help[] =
+    "Print the call graph of assembly source files.\n"
+    "\n"
+    "  -a        read GNU assembler syntax\n"
+    "  -c        list every call site, not each callee once\n"
+    "  -d num    list at most num levels below the top\n"
+    "  -g        write a Graphviz DOT digraph instead of the tree\n"
+    "  -i x      also show data symbols\n"
+    "  -i _      also show names that begin with an underscore\n"
+    "  -n        read NASM syntax (the default)\n"
+    "  -r        list each symbol with its callers instead of its callees\n"
+    "  -R root   start at the function root instead of main\n"
+    "  --help    print this help and exit\n"
+    "  --version print the version and exit\n";
+
+// Writes `a` and then `b` to standard output; returns the exit status, 1
+// (after a message) when standard output did not take them.
+int main_print(const char *a, const char *b) {
+  out_str(&main_out, a);
+  out_str(&main_out, b);
+  if (!out_flush(&main_out)) {
+    std::fprintf(stderr, "write error: %s\n", std::strerror(main_out.err));
+    return 1;
+  }
+  return 0;
 }
+}  // namespace
 
 int main(int argc, char **argv) {
   std::setlocale(LC_ALL, "");
   scan_init_chars();
   out_open(&main_out, 1);
+  // The long options stand alone: with anything beside them the command line
+  // is read exactly as the option string says, so no earlier use changes.
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
+    return main_print(telvanor_usage, main_help);
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    return main_print("telvanor " TELVANOR_VERSION, "\n");
+  }
   return telvanor_run(argc, argv, &main_out);
 }
