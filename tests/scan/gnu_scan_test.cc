@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <ostream>
+#include <regex>
 #include <string>
 
+#include "graph/memory.h"
 #include "graph/symbol_graph.h"
 #include "scan/scanner.h"
 
@@ -33,22 +35,27 @@ std::string render(const call_graph &g) {
   return edges.empty() ? syms : syms + " |" + edges;
 }
 
-// Scans `source` as one file through a pipe; returns the rendered graph, or
-// "FAILED" when the scanner does not report success.
-std::string scan(const std::string &source) {
+// Scans `source` as one file named t.s into `g`, through a pipe; returns
+// what scan_gnu returns, or -1 when the pipe fails.
+int scan_into(call_graph *g, const std::string &source) {
   scan_init_chars();
   int fds[2];
-  if (pipe(fds) != 0) return "no pipe";
-  if (write(fds[1], source.data(), source.size()) != static_cast<ssize_t>(source.size()))
-    return "short write";
+  if (pipe(fds) != 0) return -1;
+  ssize_t n = write(fds[1], source.data(), source.size());
   close(fds[1]);
   static scan_source src;
   src_open(&src, fds[0]);
+  int ok = n == static_cast<ssize_t>(source.size()) ? scan_gnu(g, &src, "t.s") : -1;
+  close(fds[0]);
+  return ok;
+}
+
+// The rendered graph of one file, or "FAILED" when the scan does not succeed.
+std::string scan(const std::string &source) {
   call_graph g;
   graph_init(&g);
-  int ok = scan_gnu(&g, &src, "t.s");
-  close(fds[0]);
-  std::string out = ok ? render(g) : "FAILED";
+  int ok = scan_into(&g, source);
+  std::string out = ok == 1 ? render(g) : "FAILED";
   sym_free_all(g.cg_symbols);
   return out;
 }
@@ -136,22 +143,40 @@ INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));
 // A file's pending name and current function end with the file; the graph
 // carries over.
 TEST(GnuLexing, StateStartsAfreshEachFile) {
-  scan_init_chars();
   call_graph g;
   graph_init(&g);
-  static scan_source src;
-  const char *files[] = {".globl f\nf:\ncall g\n.globl h\n.data\n", "h:\ncall f\n.globl g\ng:\n"};
-  for (const char *text : files) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    ASSERT_EQ(write(fds[1], text, std::string(text).size()),
-              static_cast<ssize_t>(std::string(text).size()));
-    close(fds[1]);
-    src_open(&src, fds[0]);
-    EXPECT_EQ(scan_gnu(&g, &src, "t.s"), 1);
-    close(fds[0]);
-  }
+  EXPECT_EQ(scan_into(&g, ".globl f\nf:\ncall g\n.globl h\n.data\n"), 1);
+  EXPECT_EQ(scan_into(&g, "h:\ncall f\n.globl g\ng:\n"), 1);
   EXPECT_EQ(render(g), "f@2 g@4 | f>g");
   sym_free_all(g.cg_symbols);
+}
+
+// Any allocation of a scan may fail: the scan then stops with 0 after one
+// message line, and whatever it built can still be released.
+TEST(GnuLexing, EveryAllocationFailureStopsTheScan) {
+  const std::string source =
+      "/* data */\n.data\ncounter:\n.long 0\n.text\n.globl main\n// entry\nmain:\n"
+      "mov counter(%rip), %eax\ncall work\nret\n.globl work\nwork:\ncall *%rax\nret\n";
+  const std::regex message(
+      "t\\.s: Memory allocation error for line [0-9]+\n|Memory allocation error\n|"
+      "Memory alloation error\n");
+  call_graph g;
+  graph_init(&g);
+  mem_fail_at(0);
+  ASSERT_EQ(scan_into(&g, source), 1);
+  sym_free_all(g.cg_symbols);
+  long total = mem_attempts();
+  ASSERT_GT(total, 5);
+  for (long n = 1; n <= total; ++n) {
+    graph_init(&g);
+    testing::internal::CaptureStderr();
+    mem_fail_at(n);
+    int ok = scan_into(&g, source);
+    mem_fail_at(0);
+    std::string err = testing::internal::GetCapturedStderr();
+    sym_free_all(g.cg_symbols);
+    EXPECT_EQ(ok, 0) << "allocation " << n;
+    EXPECT_TRUE(std::regex_match(err, message)) << "allocation " << n << ": " << err;
+  }
 }
 }  // namespace
