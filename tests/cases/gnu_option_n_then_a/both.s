@@ -1,0 +1,5 @@
+global main
+	.globl main
+main:
+	call work ; call other
+	call more

@@ -1,0 +1,5 @@
+	.text
+	.globl main
+main:
+	call work
+	.globl helper

@@ -1,0 +1,5 @@
+helper:
+	call puts@PLT
+	.globl work
+work:
+	call helper
