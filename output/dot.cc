@@ -1,17 +1,22 @@
 // The Graphviz digraph: edge lines in walk order, then one node line for
 // every symbol the walk reached.
-#include <strings.h>
-
 #include "graph/memory.h"
 #include "output/writers.h"
 
 namespace {
 // True for names that Graphviz reads as keywords, whatever their case; such a
-// name must be quoted to be a node id at all.
+// name must be quoted to be a node id at all. The case is folded in ASCII
+// only, like the DOT keywords themselves: strcasecmp would follow the
+// locale, and in a Turkish one "DIGRAPH" would go out unquoted.
 bool dot_is_keyword(const symbol *sym) {
   static const char *const keywords[] = {"node", "edge", "graph", "digraph", "subgraph", "strict"};
   for (const char *k : keywords) {
-    if (strcasecmp(sym->s_name, k) == 0) return true;
+    const char *n = sym->s_name;
+    while (*k != '\0' && (*n == *k || *n == *k - 'a' + 'A')) {
+      ++n;
+      ++k;
+    }
+    if (*k == '\0' && *n == '\0') return true;
   }
   return false;
 }

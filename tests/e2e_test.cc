@@ -3,8 +3,11 @@
 // `stdout`, `stderr` (both empty when absent) and `status` (0 when absent).
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,58 @@ INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(case_names()),
                          [](const testing::TestParamInfo<std::string> &info) {
                            std::string n = info.param;
                            std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
+                           return n;
+                         });
+
+// Every successful case's graph, written with -g, must be a digraph that
+// Graphviz lays out without a single error or warning.
+std::vector<std::string> ok_case_names() {
+  std::vector<std::string> names = case_names();
+  std::erase_if(names, [](const std::string &n) {
+    std::string status = read_file(std::string(TELVANOR_CASES) + "/" + n + "/status");
+    return !status.empty() && std::stoi(status) != 0;
+  });
+  return names;
+}
+
+class Graphviz : public testing::TestWithParam<std::string> {};
+
+TEST_P(Graphviz, AcceptsDigraph) {
+  static const bool have_dot = std::system("command -v dot >/dev/null 2>&1") == 0;
+  if (!have_dot) {
+    const char *ci = std::getenv("CI");
+    if (ci != nullptr && std::string(ci) == "true") FAIL() << "Graphviz dot is not installed";
+    GTEST_SKIP() << "Graphviz dot is not installed: digraph not checked";
+  }
+  std::string dir = std::string(TELVANOR_CASES) + "/" + GetParam();
+  std::vector<std::string> args = case_args(dir);
+  args.insert(args.begin(), "-g");
+  tool_result r = run_tool(TELVANOR_BIN, args, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  char name[] = "/tmp/telvanor-dot-XXXXXX";
+  int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(write(fd, r.out.data(), r.out.size()), static_cast<ssize_t>(r.out.size()));
+  close(fd);
+  std::string command = std::string("dot -Tsvg -o /dev/null <") + name + " 2>&1";
+  std::string complaints;
+  FILE *dot = popen(command.c_str(), "r");
+  ASSERT_NE(dot, nullptr);
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, dot)) > 0;)
+    complaints.append(buf, n);
+  int status = pclose(dot);
+  unlink(name);
+  EXPECT_EQ(complaints, "") << r.out;
+  EXPECT_EQ(status, 0) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(ok_case_names()),
+                         [](const testing::TestParamInfo<std::string> &info) {
+                           std::string n = info.param;
+                           std::replace_if(
+                               n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
                            return n;
                          });
 }  // namespace

@@ -1,0 +1,11 @@
+section .text
+global main
+main:
+    call a
+    call b
+global a
+a:
+    call b
+global b
+b:
+    call c

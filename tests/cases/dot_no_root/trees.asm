@@ -1,0 +1,8 @@
+section .text
+global helper
+helper:
+    call util
+global main
+main:
+    call helper
+    call other
