@@ -45,14 +45,10 @@ run_result run(std::vector<std::string> args, const std::string &source) {
 // The names of a listing's lines, in order.
 std::string listed_names(const std::string &listing) {
   std::string names;
-  size_t start = 0;
-  while (start < listing.size()) {
-    size_t end = listing.find('\n', start);
+  for (size_t start = 0; start < listing.size(); start = listing.find('\n', start) + 1) {
     size_t colon = listing.find(':', start);
-    size_t name =
-        listing.find_first_not_of(' ', listing.find(' ', listing.find_first_not_of(' ', start)));
+    size_t name = listing.rfind(' ', colon) + 1;
     names += (names.empty() ? "" : " ") + listing.substr(name, colon - name);
-    start = end + 1;
   }
   return names;
 }
