@@ -113,4 +113,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(ok_case_names()),
                                n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
                            return n;
                          });
+
+// A full disk or a closed standard output fails the run instead of passing
+// for success.
+TEST(EndToEnd, FailedWriteIsReported) {
+  const char *rows[][2] = {
+      {"/dev/full", "write error: No space left on device\n"},
+      {"-", "write error: Bad file descriptor\n"},
+  };
+  for (const auto &row : rows) {
+    tool_result r = run_tool(TELVANOR_BIN, {"prog.asm"},
+                             std::string(TELVANOR_CASES) + "/overview_plain", row[0]);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, row[1]);
+    EXPECT_EQ(r.status, 1);
+  }
+}
 }  // namespace

@@ -2,8 +2,92 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "tests/support/graph_text.h"
+
 TEST(SymbolGraph, Placeholder) {
   call_graph g;
   graph_init(&g);
   EXPECT_EQ(g.cg_nsyms, 0);
 }
+
+namespace {
+struct graph_case {
+  const char *what;
+  std::vector<std::string> files;
+  const char *graph;
+  int allcalls = 0;
+};
+
+const graph_case graph_cases[] = {
+    {"called first, defined in a later file",
+     {"global main\nmain:\n    call work\n", "global work\nwork:\n"},
+     "main*/a:2()[work] work/b:2(){main}"},
+    {"a data label completes a called name",
+     {"global f\nf:\n    call g\nsection .data\ng dd 0\n"},
+     "f/a:2()[g] g/a:5{f}"},
+    {"a second definition is a record of its own; lookups find the first",
+     {"global f\nf:\n", "global f\nf:\n    call g\n"},
+     "f/a:2()[g] f/b:2() g/b:-1(){f}"},
+    {"the root defined in two files is the first record, which holds the calls",
+     {"global main\nmain:\n    call one\n", "global main\nmain:\n    call two\n"},
+     "main*/a:2()[one,two] one/a:-1(){main} main/b:2() two/b:-1(){main}"},
+    {"a root first met as a call target stays the root",
+     {"global f\nf:\n    call main\nglobal main\nmain:\n"},
+     "f/a:2()[main] main*/a:5(){f}"},
+    {"the root name is matched with case", {"global Main\nMain:\n"}, "Main/a:2()"},
+    {"a repeated call is kept once",
+     {"global a\na:\n    call b\n    call b\n    call b\n"},
+     "a/a:2()[b] b/a:-1(){a}"},
+    {"every call site is kept with -c",
+     {"global a\na:\n    call b\n    call b\n    call b\n"},
+     "a/a:2()[b,b,b] b/a:-1(){a}",
+     1},
+    {"callers in order of their first call, each once",
+     {"global a\na:\n    call b\nglobal c\nc:\n    call b\nglobal a\na:\n    call b\n"},
+     "a/a:2()[b,b] b/a:-1(){a,c} c/a:5()[b] a/a:8()",
+     1},
+    {"a function calling itself", {"global f\nf:\n    call f\n"}, "f/a:2()[f]{f}"},
+};
+
+void PrintTo(const graph_case &c, std::ostream *os) {
+  *os << c.what;
+}
+
+class GraphRules : public testing::TestWithParam<graph_case> {};
+
+TEST_P(GraphRules, BuildTheLists) {
+  const graph_case &c = GetParam();
+  call_graph graph;
+  graph_init(&graph);
+  graph.cg_allcalls = c.allcalls;
+  EXPECT_EQ(scan_texts(&graph, c.files), 1);
+  EXPECT_EQ(graph_text(graph), c.graph);
+  int64_t count = 0;
+  for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next)
+    ++count;
+  EXPECT_EQ(graph.cg_nsyms, count);
+  sym_free_all(graph.cg_symbols);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GraphRules, testing::ValuesIn(graph_cases));
+
+// What the scanners never do: declare a name that exists, or call a second
+// record of a name; and a call charged to a name nobody bears.
+TEST(SymbolGraph, RulesBeyondTheScanners) {
+  call_graph graph;
+  graph_init(&graph);
+  sym_add(&graph, 1, "a", "f", 1);
+  symbol *x1 = sym_add(&graph, 0, "x", "f", 2);
+  symbol *x2 = sym_add(&graph, 0, "x", "f", 3);
+  sym_add(&graph, 1, "x", "f", -1);  // a declaration always appends
+  EXPECT_EQ(record_call(&graph, "a", "f", edge_create(x1)), 1);
+  EXPECT_EQ(record_call(&graph, "a", "f", edge_create(x2)), 1);  // same name: a duplicate
+  EXPECT_EQ(record_call(&graph, "nobody", "f", edge_create(x1)), 1);
+  EXPECT_EQ(graph_text(graph), "a/f:1()[x] x/f:2{a} x/f:3 x/f:-1()");
+  EXPECT_EQ(graph.cg_nsyms, 4);
+  sym_free_all(graph.cg_symbols);
+}
+}  // namespace

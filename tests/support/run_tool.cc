@@ -42,6 +42,8 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
       dup2(out_fd, 1);
     }
     dup2(err_fd, 2);
+    // The expected messages are the C library's untranslated ones.
+    setenv("LC_ALL", "C", 1);
     std::vector<char *> argv;
     std::string name = "telvanor";
     argv.push_back(name.data());

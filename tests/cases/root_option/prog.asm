@@ -1,0 +1,6 @@
+global start
+start:
+    call main
+global main
+main:
+    call exit

@@ -1,0 +1,5 @@
+global _start
+_start:
+    call main
+global main
+main:

@@ -1,0 +1,6 @@
+global a
+a:
+    call b
+global b
+b:
+    call a

@@ -1,0 +1,8 @@
+global main
+main:
+    call a
+    call b
+    call c
+    call d
+section .data
+x dd 0

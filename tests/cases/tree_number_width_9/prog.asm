@@ -1,0 +1,6 @@
+global main
+main:
+    call a
+    call b
+    call c
+    call d

@@ -1,0 +1,61 @@
+#include "tests/support/graph_text.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "scan/scanner.h"
+
+namespace {
+void edge_text(std::string *s, const edge *e, char open, char close) {
+  if (e == nullptr) return;
+  *s += open;
+  for (; e != nullptr; e = e->e_next) {
+    *s += e->e_sym->s_name;
+    if (e->e_next != nullptr) *s += ',';
+  }
+  *s += close;
+}
+}  // namespace
+
+std::string graph_text(const call_graph &graph) {
+  std::string s;
+  for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next) {
+    if (!s.empty()) s += ' ';
+    s += sym->s_name;
+    if (sym == graph.cg_root) s += '*';
+    s += std::string("/") + sym->s_file + ':' + std::to_string(sym->s_line);
+    if (sym->s_func) s += "()";
+    edge_text(&s, sym->s_callees, '[', ']');
+    edge_text(&s, sym->s_callers, '{', '}');
+  }
+  return s;
+}
+
+std::string temp_source(const std::string &text) {
+  char name[] = "/tmp/telvanor-src-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+    std::abort();
+  }
+  close(fd);
+  return name;
+}
+
+int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
+  static scan_source src;
+  scan_init_chars();
+  scan_nasm_reset();
+  for (size_t i = 0; i < files.size(); ++i) {
+    std::string path = temp_source(files[i]);
+    int fd = open(path.c_str(), O_RDONLY);
+    unlink(path.c_str());
+    src_open(&src, fd);
+    std::string name(1, static_cast<char>('a' + i));
+    int ok = scan_nasm(graph, &src, name.c_str());
+    close(fd);
+    if (!ok) return 0;
+  }
+  return 1;
+}
