@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graph/index.h"
 #include "graph/memory.h"
 
 void graph_init(call_graph *graph) {
@@ -20,6 +21,15 @@ void graph_init(call_graph *graph) {
 }
 
 symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
+  if (symbols == nullptr) return nullptr;
+  if (const graph_index *ix = index_of(symbols)) {
+    size_t len = std::strlen(name);
+    symbol *sym = index_find(ix, name, len, index_hash(name, len));
+    if (sym == nullptr || sym->s_local == 0 || std::strcmp(sym->s_file, file) == 0) return sym;
+    // File-local to another file: the next visible record of the name is
+    // somewhere after it.
+    symbols = sym->s_next;
+  }
   for (symbol *sym = symbols; sym != nullptr; sym = sym->s_next) {
     if (std::strcmp(sym->s_name, name) != 0) continue;
     if (sym->s_local == 0 || std::strcmp(sym->s_file, file) == 0) return sym;
@@ -39,6 +49,7 @@ symbol *sym_create(const char *name, const char *file, int32_t line) {
     return nullptr;
   }
   sym->s_namelen = static_cast<int32_t>(len);
+  sym->s_ncallees = 0;
   sym->s_line = line;
   sym->s_next = nullptr;
   sym->s_callees = nullptr;
@@ -50,6 +61,63 @@ symbol *sym_create(const char *name, const char *file, int32_t line) {
   sym->s_seen = 0;
   return sym;
 }
+
+namespace {
+// The first record of the name of `sym` in the index, or `sym` itself when
+// no record of the list bears it.
+const symbol *name_key(const graph_index *ix, const symbol *sym) {
+  size_t len = std::strlen(sym->s_name);
+  const symbol *first = index_find(ix, sym->s_name, len, index_hash(sym->s_name, len));
+  return first ? first : sym;
+}
+
+// Enters what one callee cell of `caller` stands for into the pair table.
+void pair_add_cell(graph_index *ix, const symbol *caller, const symbol *callee) {
+  const symbol *key = name_key(ix, callee);
+  if (key == callee) {
+    index_add_pair(ix, caller, callee, PAIR_SAME | PAIR_NAME);
+  } else {
+    index_add_pair(ix, caller, callee, PAIR_SAME);
+    index_add_pair(ix, caller, key, PAIR_NAME);
+  }
+}
+
+// Makes room for and enters every cell of a callee list that has grown long.
+int pair_add_list(graph_index *ix, const symbol *caller) {
+  if (!index_reserve_pairs(ix, 2 * static_cast<size_t>(caller->s_ncallees))) return 0;
+  for (const edge *e = caller->s_callees; e != nullptr; e = e->e_next)
+    pair_add_cell(ix, caller, e->e_sym);
+  return 1;
+}
+
+// Returns the index of the graph's list, making it when there is none yet
+// (entering the records that the list already holds); null when memory is
+// exhausted.
+graph_index *graph_index_of(call_graph *graph) {
+  if (graph->cg_symbols != nullptr) {
+    if (graph_index *ix = index_of(graph->cg_symbols)) return ix;
+  }
+  graph_index *ix = index_create(graph->cg_symbols);
+  if (ix == nullptr) return nullptr;
+  for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+    size_t len = static_cast<size_t>(sym->s_namelen);
+    uint32_t hash = index_hash(sym->s_name, len);
+    if (index_find(ix, sym->s_name, len, hash) != nullptr) continue;
+    if (!index_reserve_name(ix)) {
+      index_free(ix);
+      return nullptr;
+    }
+    index_add_name(ix, sym, hash);
+  }
+  for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+    if (sym->s_ncallees > INDEX_SHORT_LIST && !pair_add_list(ix, sym)) {
+      index_free(ix);
+      return nullptr;
+    }
+  }
+  return ix;
+}
+}  // namespace
 
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
                 int32_t line) {
@@ -67,6 +135,21 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
   }
   symbol *sym = sym_create(name, file, line);
   if (sym == nullptr) return nullptr;
+  graph_index *ix = graph_index_of(graph);
+  if (ix == nullptr) {
+    sym_free(sym);
+    return nullptr;
+  }
+  size_t len = static_cast<size_t>(sym->s_namelen);
+  uint32_t hash = index_hash(name, len);
+  if (index_find(ix, name, len, hash) == nullptr) {
+    if (!index_reserve_name(ix)) {
+      sym_free(sym);
+      if (graph->cg_symbols == nullptr) index_free(ix);
+      return nullptr;
+    }
+    index_add_name(ix, sym, hash);
+  }
   sym->s_func = is_function;
   graph->cg_nsyms++;
   // The first record of the root name is the one lookups find and the one
@@ -76,6 +159,7 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
   }
   if (graph->cg_last == nullptr) {
     graph->cg_symbols = sym;
+    ix->gi_first = sym;
   } else {
     graph->cg_last->s_next = sym;
   }
@@ -110,12 +194,20 @@ bool edge_names_callee(const edge *list, const symbol *callee) {
   return false;
 }
 
-// True when `list` holds a cell pointing at exactly `caller`.
-bool edge_points_at(const edge *list, const symbol *caller) {
+// True when `list` holds a cell pointing at exactly `target`.
+bool edge_points_at(const edge *list, const symbol *target) {
   for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (e->e_sym == caller) return true;
+    if (e->e_sym == target) return true;
   }
   return false;
+}
+
+int record_nomem(const symbol *callee, edge *e) {
+  std::fputs(
+      callee->s_callers == nullptr ? "Memory alloation error\n" : "Memory allocation error\n",
+      stderr);
+  mem_free(e);
+  return 0;
 }
 }  // namespace
 
@@ -128,28 +220,45 @@ int record_call(call_graph *graph, const char *caller_name, const char *file, ed
     mem_free(e);
     return 1;
   }
-  if (graph->cg_allcalls == 0 && edge_names_callee(caller->s_callees, callee)) {
-    mem_free(e);
-    return 1;
+  // A caller's long callee list is answered by the pair table, a short one
+  // by a walk. Since the two lists only ever grow together, the caller is
+  // among the callee's callers exactly when the callee (this very record) is
+  // among the caller's callees, so either list answers both questions.
+  graph_index *ix = index_of(graph->cg_symbols);
+  bool indexed = ix != nullptr && caller->s_ncallees > INDEX_SHORT_LIST;
+  bool new_caller;
+  if (graph->cg_allcalls == 0) {
+    bool duplicate = indexed ? (index_pair_flags(ix, caller, name_key(ix, callee)) & PAIR_NAME) != 0
+                             : edge_names_callee(caller->s_callees, callee);
+    if (duplicate) {
+      mem_free(e);
+      return 1;
+    }
+    new_caller = true;  // no callee of that name, so not this one either
+  } else {
+    new_caller = indexed ? (index_pair_flags(ix, caller, callee) & PAIR_SAME) == 0
+                         : !edge_points_at(caller->s_callees, callee);
   }
-  if (callee->s_callers == nullptr) {
+  // Room in the index first, so that a failure anywhere leaves both lists
+  // as they were and reports itself like the failure of the caller cell.
+  bool grows_long = ix != nullptr && caller->s_ncallees == INDEX_SHORT_LIST;
+  if (grows_long || (indexed && new_caller)) {
+    size_t room = grows_long ? 2 * (INDEX_SHORT_LIST + 1) : 2;
+    if (!index_reserve_pairs(ix, room)) return record_nomem(callee, e);
+  }
+  if (new_caller) {
     edge *back = edge_create(caller);
-    if (back == nullptr) {
-      std::fputs("Memory alloation error\n", stderr);
-      mem_free(e);
-      return 0;
-    }
-    edge_append(&callee->s_callers, &callee->s_callers_last, back);
-  } else if (!edge_points_at(callee->s_callers, caller)) {
-    edge *back = edge_create(caller);
-    if (back == nullptr) {
-      std::fputs("Memory allocation error\n", stderr);
-      mem_free(e);
-      return 0;
-    }
+    if (back == nullptr) return record_nomem(callee, e);
     edge_append(&callee->s_callers, &callee->s_callers_last, back);
   }
   edge_append(&caller->s_callees, &caller->s_callees_last, e);
+  if (caller->s_ncallees != UINT32_MAX) caller->s_ncallees++;
+  if (grows_long) {
+    for (const edge *c = caller->s_callees; c != nullptr; c = c->e_next)
+      pair_add_cell(ix, caller, c->e_sym);
+  } else if (indexed && new_caller) {
+    pair_add_cell(ix, caller, callee);
+  }
   return 1;
 }
 
@@ -172,6 +281,9 @@ void sym_free(symbol *sym) {
 }
 
 void sym_free_all(symbol *list) {
+  if (list != nullptr) {
+    if (graph_index *ix = index_of(list)) index_free(ix);
+  }
   while (list != nullptr) {
     symbol *next = list->s_next;
     sym_free(list);

@@ -33,6 +33,7 @@ struct symbol {
   // Tail pointers, so that appending does not walk the lists.
   edge *s_callees_last;
   edge *s_callers_last;
+  uint32_t s_ncallees;  // cells in s_callees (stops counting at UINT32_MAX)
 };
 
 // One cell of a list of owned names.
@@ -60,7 +61,9 @@ struct call_graph {
 // Sets up an empty graph with the default options (root "main", no depth limit).
 void graph_init(call_graph *graph);
 
-// Returns the first symbol named `name` visible from `file`, or null.
+// Returns the first symbol named `name` visible from `file`, or null. The
+// list of a graph is searched through the graph's index, any other list by a
+// walk.
 symbol *sym_lookup(symbol *symbols, const char *name, const char *file);
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
@@ -84,7 +87,7 @@ int record_call(call_graph *graph, const char *caller_name, const char *file, ed
 // Releases one record, its strings and both of its edge lists.
 void sym_free(symbol *sym);
 
-// Releases every record of a symbol list.
+// Releases every record of a symbol list, and the index of a graph's list.
 void sym_free_all(symbol *list);
 
 // Releases every cell of a name list and its names.

@@ -1,0 +1,190 @@
+#include "graph/index.h"
+
+#include <cstring>
+
+#include "graph/memory.h"
+#include "graph/symbol_graph.h"
+
+namespace {
+// Live indexes, so that an operation that only gets a list's first record
+// (sym_lookup, sym_free_all) can still find the list's index.
+graph_index *index_chain = nullptr;
+
+const size_t INDEX_MIN_CAP = 64;
+
+// Tables grow before they are more than 5/8 full: misses, the common case of
+// a lookup, stay short.
+bool index_too_full(size_t count, size_t cap) {
+  return count * 8 > cap * 5;
+}
+
+uint64_t index_load(const char *p, size_t n) {
+  uint64_t v = 0;
+  std::memcpy(&v, p, n);
+  return v;
+}
+
+uint64_t index_mix(uint64_t h) {
+  h ^= h >> 32;
+  h *= 0xd6e8feb86659fd93ull;
+  h ^= h >> 32;
+  return h;
+}
+
+size_t pair_hash(const symbol *caller, const symbol *key) {
+  uint64_t a = reinterpret_cast<uintptr_t>(caller);
+  uint64_t b = reinterpret_cast<uintptr_t>(key);
+  return static_cast<size_t>(index_mix(a * 0x9e3779b97f4a7c15ull ^ b));
+}
+}  // namespace
+
+uint32_t index_hash(const char *name, size_t len) {
+  // Names are short: eight bytes at a time, one multiplication each.
+  uint64_t h = len * 0x9e3779b97f4a7c15ull;
+  while (len > 8) {
+    h = (h ^ index_load(name, 8)) * 0xbf58476d1ce4e5b9ull;
+    h ^= h >> 31;
+    name += 8;
+    len -= 8;
+  }
+  h = (h ^ index_load(name, len)) * 0x94d049bb133111ebull;
+  return static_cast<uint32_t>(index_mix(h));
+}
+
+graph_index *index_create(const symbol *first) {
+  graph_index *ix = static_cast<graph_index *>(mem_alloc(sizeof(graph_index)));
+  if (ix == nullptr) return nullptr;
+  ix->gi_first = first;
+  ix->gi_syms = nullptr;
+  ix->gi_hashes = nullptr;
+  ix->gi_cap = 0;
+  ix->gi_count = 0;
+  ix->gi_pairs = nullptr;
+  ix->gi_pcap = 0;
+  ix->gi_pcount = 0;
+  ix->gi_next = index_chain;
+  index_chain = ix;
+  return ix;
+}
+
+graph_index *index_of(const symbol *first) {
+  for (graph_index *ix = index_chain; ix != nullptr; ix = ix->gi_next) {
+    if (ix->gi_first == first) return ix;
+  }
+  return nullptr;
+}
+
+void index_free(graph_index *ix) {
+  for (graph_index **p = &index_chain; *p != nullptr; p = &(*p)->gi_next) {
+    if (*p == ix) {
+      *p = ix->gi_next;
+      break;
+    }
+  }
+  mem_free(ix->gi_syms);  // the hashes share this block
+  mem_free(ix->gi_pairs);
+  mem_free(ix);
+}
+
+symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {
+  if (ix->gi_cap == 0) return nullptr;
+  size_t mask = ix->gi_cap - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    symbol *sym = ix->gi_syms[i];
+    if (sym == nullptr) return nullptr;
+    if (ix->gi_hashes[i] == hash && static_cast<size_t>(sym->s_namelen) == len &&
+        std::memcmp(sym->s_name, name, len) == 0) {
+      return sym;
+    }
+  }
+}
+
+int index_reserve_name(graph_index *ix) {
+  if (ix->gi_cap != 0 && !index_too_full(ix->gi_count + 1, ix->gi_cap)) return 1;
+  size_t cap = ix->gi_cap ? ix->gi_cap * 2 : INDEX_MIN_CAP;
+  // One block: the symbol pointers, then their hashes.
+  void *block = mem_alloc(cap * (sizeof(symbol *) + sizeof(uint32_t)));
+  if (block == nullptr) return 0;
+  symbol **syms = static_cast<symbol **>(block);
+  uint32_t *hashes = reinterpret_cast<uint32_t *>(syms + cap);
+  std::memset(syms, 0, cap * sizeof(symbol *));
+  size_t mask = cap - 1;
+  for (size_t j = 0; j < ix->gi_cap; ++j) {
+    if (ix->gi_syms[j] == nullptr) continue;
+    size_t i = ix->gi_hashes[j] & mask;
+    while (syms[i] != nullptr)
+      i = (i + 1) & mask;
+    syms[i] = ix->gi_syms[j];
+    hashes[i] = ix->gi_hashes[j];
+  }
+  mem_free(ix->gi_syms);
+  ix->gi_syms = syms;
+  ix->gi_hashes = hashes;
+  ix->gi_cap = cap;
+  return 1;
+}
+
+void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
+  size_t mask = ix->gi_cap - 1;
+  size_t i = hash & mask;
+  while (ix->gi_syms[i] != nullptr)
+    i = (i + 1) & mask;
+  ix->gi_syms[i] = sym;
+  ix->gi_hashes[i] = hash;
+  ix->gi_count++;
+}
+
+unsigned index_pair_flags(const graph_index *ix, const symbol *caller, const symbol *key) {
+  if (ix->gi_pcap == 0) return 0;
+  size_t mask = ix->gi_pcap - 1;
+  uintptr_t k = reinterpret_cast<uintptr_t>(key);
+  for (size_t i = pair_hash(caller, key) & mask;; i = (i + 1) & mask) {
+    const pair_slot &s = ix->gi_pairs[i];
+    if (s.p_caller == nullptr) return 0;
+    if (s.p_caller == caller && (s.p_key & ~uintptr_t{PAIR_FLAGS}) == k) {
+      return static_cast<unsigned>(s.p_key & PAIR_FLAGS);
+    }
+  }
+}
+
+int index_reserve_pairs(graph_index *ix, size_t n) {
+  size_t cap = ix->gi_pcap ? ix->gi_pcap : INDEX_MIN_CAP;
+  while (index_too_full(ix->gi_pcount + n, cap))
+    cap *= 2;
+  if (cap == ix->gi_pcap) return 1;
+  pair_slot *pairs = static_cast<pair_slot *>(mem_alloc(cap * sizeof(pair_slot)));
+  if (pairs == nullptr) return 0;
+  std::memset(pairs, 0, cap * sizeof(pair_slot));
+  size_t mask = cap - 1;
+  for (size_t j = 0; j < ix->gi_pcap; ++j) {
+    const pair_slot &s = ix->gi_pairs[j];
+    if (s.p_caller == nullptr) continue;
+    const symbol *key = reinterpret_cast<const symbol *>(s.p_key & ~uintptr_t{PAIR_FLAGS});
+    size_t i = pair_hash(s.p_caller, key) & mask;
+    while (pairs[i].p_caller != nullptr)
+      i = (i + 1) & mask;
+    pairs[i] = s;
+  }
+  mem_free(ix->gi_pairs);
+  ix->gi_pairs = pairs;
+  ix->gi_pcap = cap;
+  return 1;
+}
+
+void index_add_pair(graph_index *ix, const symbol *caller, const symbol *key, unsigned flags) {
+  size_t mask = ix->gi_pcap - 1;
+  uintptr_t k = reinterpret_cast<uintptr_t>(key);
+  for (size_t i = pair_hash(caller, key) & mask;; i = (i + 1) & mask) {
+    pair_slot &s = ix->gi_pairs[i];
+    if (s.p_caller == nullptr) {
+      s.p_caller = caller;
+      s.p_key = k | flags;
+      ix->gi_pcount++;
+      return;
+    }
+    if (s.p_caller == caller && (s.p_key & ~uintptr_t{PAIR_FLAGS}) == k) {
+      s.p_key |= flags;
+      return;
+    }
+  }
+}
