@@ -48,7 +48,9 @@ uint32_t index_hash(const char *name, size_t len) {
     len -= 8;
   }
   h = (h ^ index_load(name, len)) * 0x94d049bb133111ebull;
-  return static_cast<uint32_t>(index_mix(h));
+  // 0 marks an empty slot of the name table.
+  uint32_t hash = static_cast<uint32_t>(index_mix(h));
+  return hash != 0 ? hash : 1;
 }
 
 graph_index *index_create(const symbol *first) {
@@ -89,11 +91,13 @@ void index_free(graph_index *ix) {
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {
   if (ix->gi_cap == 0) return nullptr;
   size_t mask = ix->gi_cap - 1;
+  // Only the hashes are probed; a record is read only when its hash matches.
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    uint32_t h = ix->gi_hashes[i];
+    if (h == 0) return nullptr;
+    if (h != hash) continue;
     symbol *sym = ix->gi_syms[i];
-    if (sym == nullptr) return nullptr;
-    if (ix->gi_hashes[i] == hash && static_cast<size_t>(sym->s_namelen) == len &&
-        std::memcmp(sym->s_name, name, len) == 0) {
+    if (static_cast<size_t>(sym->s_namelen) == len && std::memcmp(sym->s_name, name, len) == 0) {
       return sym;
     }
   }
@@ -107,12 +111,12 @@ int index_reserve_name(graph_index *ix) {
   if (block == nullptr) return 0;
   symbol **syms = static_cast<symbol **>(block);
   uint32_t *hashes = reinterpret_cast<uint32_t *>(syms + cap);
-  std::memset(syms, 0, cap * sizeof(symbol *));
+  std::memset(hashes, 0, cap * sizeof(uint32_t));
   size_t mask = cap - 1;
   for (size_t j = 0; j < ix->gi_cap; ++j) {
-    if (ix->gi_syms[j] == nullptr) continue;
+    if (ix->gi_hashes[j] == 0) continue;
     size_t i = ix->gi_hashes[j] & mask;
-    while (syms[i] != nullptr)
+    while (hashes[i] != 0)
       i = (i + 1) & mask;
     syms[i] = ix->gi_syms[j];
     hashes[i] = ix->gi_hashes[j];
@@ -127,7 +131,7 @@ int index_reserve_name(graph_index *ix) {
 void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
   size_t mask = ix->gi_cap - 1;
   size_t i = hash & mask;
-  while (ix->gi_syms[i] != nullptr)
+  while (ix->gi_hashes[i] != 0)
     i = (i + 1) & mask;
   ix->gi_syms[i] = sym;
   ix->gi_hashes[i] = hash;

@@ -47,7 +47,7 @@ struct graph_index {
   size_t gi_pcount;
 };
 
-// Hash of the `len` bytes of a name.
+// Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
 
 // Returns a new, empty index for the list that starts with `first`, linked

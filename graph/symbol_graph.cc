@@ -20,21 +20,27 @@ void graph_init(call_graph *graph) {
   graph->cg_last = nullptr;
 }
 
-symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
-  if (symbols == nullptr) return nullptr;
-  if (const graph_index *ix = index_of(symbols)) {
-    size_t len = std::strlen(name);
-    symbol *sym = index_find(ix, name, len, index_hash(name, len));
-    if (sym == nullptr || sym->s_local == 0 || std::strcmp(sym->s_file, file) == 0) return sym;
-    // File-local to another file: the next visible record of the name is
-    // somewhere after it.
-    symbols = sym->s_next;
-  }
-  for (symbol *sym = symbols; sym != nullptr; sym = sym->s_next) {
+namespace {
+// The first record from `sym` on that bears `name` and is visible from `file`.
+symbol *sym_visible(symbol *sym, const char *name, const char *file) {
+  for (; sym != nullptr; sym = sym->s_next) {
     if (std::strcmp(sym->s_name, name) != 0) continue;
     if (sym->s_local == 0 || std::strcmp(sym->s_file, file) == 0) return sym;
   }
   return nullptr;
+}
+}  // namespace
+
+symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
+  if (symbols == nullptr) return nullptr;
+  if (const graph_index *ix = index_of(symbols)) {
+    size_t len = std::strlen(name);
+    symbol *first = index_find(ix, name, len, index_hash(name, len));
+    // A record file-local to another file passes the lookup on to the
+    // records after it.
+    return first == nullptr || first->s_local == 0 ? first : sym_visible(first, name, file);
+  }
+  return sym_visible(symbols, name, file);
 }
 
 symbol *sym_create(const char *name, const char *file, int32_t line) {
@@ -121,8 +127,14 @@ graph_index *graph_index_of(call_graph *graph) {
 
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
                 int32_t line) {
+  size_t len = std::strlen(name);
+  uint32_t hash = index_hash(name, len);
+  graph_index *ix = graph->cg_symbols != nullptr ? index_of(graph->cg_symbols) : nullptr;
+  symbol *first = ix != nullptr ? index_find(ix, name, len, hash) : nullptr;
   if (line != -1) {
-    symbol *found = sym_lookup(graph->cg_symbols, name, file);
+    symbol *found = ix == nullptr ? sym_lookup(graph->cg_symbols, name, file)
+                    : first == nullptr || first->s_local == 0 ? first
+                                                              : sym_visible(first, name, file);
     if (found != nullptr && found->s_line == -1) {
       found->s_line = line;
       mem_free(found->s_file);
@@ -135,14 +147,15 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
   }
   symbol *sym = sym_create(name, file, line);
   if (sym == nullptr) return nullptr;
-  graph_index *ix = graph_index_of(graph);
   if (ix == nullptr) {
-    sym_free(sym);
-    return nullptr;
+    ix = graph_index_of(graph);
+    if (ix == nullptr) {
+      sym_free(sym);
+      return nullptr;
+    }
+    first = index_find(ix, name, len, hash);
   }
-  size_t len = static_cast<size_t>(sym->s_namelen);
-  uint32_t hash = index_hash(name, len);
-  if (index_find(ix, name, len, hash) == nullptr) {
+  if (first == nullptr) {
     if (!index_reserve_name(ix)) {
       sym_free(sym);
       if (graph->cg_symbols == nullptr) index_free(ix);
@@ -212,7 +225,10 @@ int record_nomem(const symbol *callee, edge *e) {
 }  // namespace
 
 int record_call(call_graph *graph, const char *caller_name, const char *file, edge *e) {
-  symbol *caller = sym_lookup(graph->cg_symbols, caller_name, file);
+  return record_call_from(graph, sym_lookup(graph->cg_symbols, caller_name, file), e);
+}
+
+int record_call_from(call_graph *graph, symbol *caller, edge *e) {
   symbol *callee = e->e_sym;
   if (caller == nullptr) {
     // Scanners only charge calls to functions they have defined; a call

@@ -84,6 +84,10 @@ edge *edge_create(symbol *target);
 // recorded or dropped as a duplicate, 0 after writing a memory message.
 int record_call(call_graph *graph, const char *caller_name, const char *file, edge *e);
 
+// record_call once the caller has been found: `caller` is what
+// sym_lookup(graph->cg_symbols, caller_name, file) returned (null allowed).
+int record_call_from(call_graph *graph, symbol *caller, edge *e);
+
 // Releases one record, its strings and both of its edge lists.
 void sym_free(symbol *sym);
 

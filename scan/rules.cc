@@ -8,6 +8,7 @@
 #include "scan/scanner.h"
 
 unsigned char scan_char_class[256];
+unsigned char scan_fold[256];
 
 void scan_init_chars() {
   for (int c = 0; c < 256; ++c) {
@@ -16,6 +17,7 @@ void scan_init_chars() {
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
     scan_char_class[c] = flags;
+    scan_fold[c] = static_cast<unsigned char>(std::tolower(c));
   }
 }
 
@@ -39,29 +41,24 @@ word_result read_word(scan_source *src, int first, scan_word *word) {
   if (!word_reserve(word, 1)) return WORD_NOMEM;
   word->w_text[word->w_len++] = static_cast<char>(first);
   for (;;) {
-    // Take the run of word characters that is already in the buffer at once.
-    size_t start = src->pos;
-    size_t end = start;
-    while (end < src->len && (scan_char_class[src->buf[end]] & CH_WORD))
-      ++end;
-    if (end > start) {
-      size_t n = end - start;
-      if (!word_reserve(word, word->w_len + n)) return WORD_NOMEM;
-      std::memcpy(word->w_text + word->w_len, src->buf + start, n);
-      word->w_len += n;
-      src->pos = end;
-    }
+    // Copy the run of word characters that is already in the buffer, with
+    // room made once for as much as the buffer holds.
+    const unsigned char *p = src->buf + src->pos;
+    const unsigned char *end = src->buf + src->len;
+    if (!word_reserve(word, word->w_len + static_cast<size_t>(end - p))) return WORD_NOMEM;
+    char *out = word->w_text + word->w_len;
+    while (p < end && (scan_char_class[*p] & CH_WORD))
+      *out++ = static_cast<char>(*p++);
+    word->w_len = static_cast<size_t>(out - word->w_text);
+    src->pos = static_cast<size_t>(p - src->buf);
+    if (p < end) break;
+    // The buffer ran out inside the word: refill and go on.
     int c = src_get(src);
     if (c == SRC_EOF) return WORD_EOF;
-    if (scan_char_class[c] & CH_WORD) {
-      if (!word_reserve(word, word->w_len + 1)) return WORD_NOMEM;
-      word->w_text[word->w_len++] = static_cast<char>(c);
-      continue;
-    }
     src_unget(src);
-    word->w_text[word->w_len] = '\0';
-    return WORD_OK;
   }
+  word->w_text[word->w_len] = '\0';
+  return WORD_OK;
 }
 
 void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char *file) {
@@ -72,6 +69,7 @@ void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char 
   st->in_text = 1;
   st->pending = nullptr;
   st->current = nullptr;
+  st->caller = nullptr;
   st->word = scan_word{nullptr, 0, 0};
   st->lineno = 1;
 }
@@ -92,7 +90,7 @@ int scan_nomem(const scan_state *st) {
 }
 
 int scan_read_word(scan_state *st, int first, int *ok) {
-  switch (read_word(st->src, first, &st->word)) {
+  switch (read_word_fast(st->src, first, &st->word)) {
     case WORD_OK:
       return 1;
     case WORD_EOF:
@@ -128,7 +126,10 @@ namespace {
 int rule_edge(scan_state *st, symbol *target) {
   edge *e = edge_create(target);
   if (e == nullptr) return scan_nomem(st);
-  return record_call(st->graph, st->current, st->file, e);
+  // record_call would look the caller up by name for every edge; the first
+  // record of a name never changes, so one lookup per function is enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
+  return record_call_from(st->graph, st->caller, e);
 }
 
 int rule_ident(scan_state *st) {
@@ -168,6 +169,7 @@ int rule_label(scan_state *st) {
     // The pending copy becomes the current name; no second copy is needed.
     mem_free(st->current);
     st->current = st->pending;
+    st->caller = nullptr;
     st->pending = nullptr;
   }
   return 1;

@@ -35,7 +35,11 @@ enum {
 };
 extern unsigned char scan_char_class[256];
 
-// Fills scan_char_class from the current locale; call after setlocale.
+// Every byte value folded to lower case by the locale, as strcasecmp folds it.
+extern unsigned char scan_fold[256];
+
+// Fills scan_char_class and scan_fold from the current locale; call after
+// setlocale.
 void scan_init_chars();
 
 // A word buffer that the scanner reuses from word to word.
@@ -55,6 +59,26 @@ enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 // cannot grow.
 word_result read_word(scan_source *src, int first, scan_word *word);
 
+// read_word for the common case of a word that ends inside the buffer and
+// fits the word buffer as it is; anything else goes to read_word.
+inline word_result read_word_fast(scan_source *src, int first, scan_word *word) {
+  const unsigned char *p = src->buf + src->pos;
+  const unsigned char *end = src->buf + src->len;
+  if (word->w_cap > static_cast<size_t>(end - p) + 1) {
+    char *out = word->w_text;
+    *out++ = static_cast<char>(first);
+    while (scan_char_class[*p] & CH_WORD)  // stops at the 0 after the data
+      *out++ = static_cast<char>(*p++);
+    if (p < end) {
+      *out = '\0';
+      word->w_len = static_cast<size_t>(out - word->w_text);
+      src->pos = static_cast<size_t>(p - src->buf);
+      return WORD_OK;
+    }
+  }
+  return read_word(src, first, word);
+}
+
 // The state of one file's scan.
 struct scan_state {
   call_graph *graph;
@@ -62,8 +86,9 @@ struct scan_state {
   const char *file;
   token_class prev;
   int in_text;
-  char *pending;  // owned: the name a global directive announced
-  char *current;  // owned: the function whose body is being read
+  char *pending;   // owned: the name a global directive announced
+  char *current;   // owned: the function whose body is being read
+  symbol *caller;  // the record calls from `current` go to, once looked up
   scan_word word;
   int32_t lineno;
 };

@@ -10,13 +10,15 @@ void src_open(scan_source *src, int fd) {
   src->len = 0;
   src->at_end = 0;
   src->err = 0;
+  src->buf[0] = 0;
 }
 
 int src_refill(scan_source *src) {
   if (src->at_end) return SRC_EOF;
   for (;;) {
-    ssize_t n = read(src->fd, src->buf, sizeof src->buf);
+    ssize_t n = read(src->fd, src->buf, sizeof src->buf - 1);
     if (n > 0) {
+      src->buf[n] = 0;
       // The character handed out stays in the buffer, so a push-back
       // right after a refill steps back onto it.
       src->len = static_cast<size_t>(n);
@@ -26,6 +28,8 @@ int src_refill(scan_source *src) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) src->err = errno;
     src->at_end = 1;
+    src->pos = src->len = 0;
+    src->buf[0] = 0;
     return SRC_EOF;
   }
 }

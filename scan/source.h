@@ -12,7 +12,10 @@ struct scan_source {
   size_t len;
   int at_end;  // the last refill met end of file or an error
   int err;     // errno of the first read error, 0 if none
-  unsigned char buf[1 << 16];
+  // One byte more than a read fills: buf[len] is always 0, a byte of no
+  // class, so that a loop over a run of one class stops at the end of the
+  // data without testing for it.
+  unsigned char buf[(1 << 16) + 1];
 };
 
 // Sets up a source over an open descriptor; reading starts at the first byte.
