@@ -64,6 +64,7 @@ graph_index *index_create(const symbol *first) {
   ix->gi_pairs = nullptr;
   ix->gi_pcap = 0;
   ix->gi_pcount = 0;
+  ix->gi_files = nullptr;
   ix->gi_next = index_chain;
   index_chain = ix;
   return ix;
@@ -85,7 +86,28 @@ void index_free(graph_index *ix) {
   }
   mem_free(ix->gi_syms);  // the hashes share this block
   mem_free(ix->gi_pairs);
+  while (ix->gi_files != nullptr) {
+    file_name *next = ix->gi_files->f_next;
+    mem_free(ix->gi_files);
+    ix->gi_files = next;
+  }
   mem_free(ix);
+}
+
+const char *index_file(graph_index *ix, const char *file) {
+  // A run has a few files and scans them one after another: the newest is
+  // nearly always the one asked for.
+  for (const file_name *f = ix->gi_files; f != nullptr; f = f->f_next) {
+    if (std::strcmp(f->f_name, file) == 0) return f->f_name;
+  }
+  size_t len = std::strlen(file);
+  file_name *f = static_cast<file_name *>(mem_alloc(sizeof(file_name) + len + 1));
+  if (f == nullptr) return nullptr;
+  f->f_name = reinterpret_cast<char *>(f + 1);
+  std::memcpy(f->f_name, file, len + 1);
+  f->f_next = ix->gi_files;
+  ix->gi_files = f;
+  return f->f_name;
 }
 
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {

@@ -33,6 +33,12 @@ enum {
 // than this many cells.
 enum { INDEX_SHORT_LIST = 8 };
 
+// One file name that the records of a graph share.
+struct file_name {
+  file_name *f_next;
+  char *f_name;  // right after the cell, in the same block
+};
+
 struct graph_index {
   graph_index *gi_next;    // the chain of live indexes
   const symbol *gi_first;  // first record of the indexed list
@@ -45,6 +51,7 @@ struct graph_index {
   pair_slot *gi_pairs;
   size_t gi_pcap;
   size_t gi_pcount;
+  file_name *gi_files;  // every file name the records point at, newest first
 };
 
 // Hash of the `len` bytes of a name; never 0.
@@ -59,6 +66,10 @@ graph_index *index_of(const symbol *first);
 
 // Releases an index and unlinks it from the chain.
 void index_free(graph_index *ix);
+
+// The graph's copy of the file name `file`, made when it is new; null when
+// memory is exhausted.
+const char *index_file(graph_index *ix, const char *file);
 
 // The first record named `name` (of `len` bytes, hash `hash`), or null.
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash);

@@ -43,19 +43,28 @@ symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
   return sym_visible(symbols, name, file);
 }
 
-symbol *sym_create(const char *name, const char *file, int32_t line) {
+namespace {
+// A new unlinked record. With `shared_file` the record points at that copy
+// of the file name instead of making its own.
+symbol *sym_make(const char *name, const char *file, const char *shared_file, int32_t line) {
   symbol *sym = static_cast<symbol *>(mem_alloc(sizeof(symbol)));
   if (sym == nullptr) return nullptr;
   size_t len = std::strlen(name);
   sym->s_name = mem_strndup(name, len);
-  sym->s_file = sym->s_name ? mem_strdup(file) : nullptr;
-  if (sym->s_file == nullptr) {
+  if (shared_file != nullptr) {
+    sym->s_file = const_cast<char *>(shared_file);
+  } else {
+    sym->s_file = sym->s_name ? mem_strdup(file) : nullptr;
+  }
+  if (sym->s_name == nullptr || sym->s_file == nullptr) {
     mem_free(sym->s_name);
+    if (shared_file == nullptr) mem_free(sym->s_file);
     mem_free(sym);
     return nullptr;
   }
   sym->s_namelen = static_cast<int32_t>(len);
   sym->s_ncallees = 0;
+  sym->s_file_shared = shared_file != nullptr;
   sym->s_line = line;
   sym->s_next = nullptr;
   sym->s_callees = nullptr;
@@ -66,6 +75,11 @@ symbol *sym_create(const char *name, const char *file, int32_t line) {
   sym->s_local = 0;
   sym->s_seen = 0;
   return sym;
+}
+}  // namespace
+
+symbol *sym_create(const char *name, const char *file, int32_t line) {
+  return sym_make(name, file, nullptr, line);
 }
 
 namespace {
@@ -137,32 +151,33 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
                                                               : sym_visible(first, name, file);
     if (found != nullptr && found->s_line == -1) {
       found->s_line = line;
-      mem_free(found->s_file);
-      found->s_file = mem_strdup(file);
+      if (!found->s_file_shared) mem_free(found->s_file);
+      // The records of a graph share one copy of each file name.
+      found->s_file = ix ? const_cast<char *>(index_file(ix, file)) : mem_strdup(file);
+      found->s_file_shared = ix != nullptr;
       found->s_func = is_function;
       // A failed copy leaves the record without a file name; the scanner
       // reports the failure and the run ends before anything reads it.
       return found->s_file ? found : nullptr;
     }
   }
-  symbol *sym = sym_create(name, file, line);
-  if (sym == nullptr) return nullptr;
   if (ix == nullptr) {
     ix = graph_index_of(graph);
-    if (ix == nullptr) {
-      sym_free(sym);
-      return nullptr;
-    }
+    if (ix == nullptr) return nullptr;
     first = index_find(ix, name, len, hash);
   }
-  if (first == nullptr) {
-    if (!index_reserve_name(ix)) {
-      sym_free(sym);
-      if (graph->cg_symbols == nullptr) index_free(ix);
-      return nullptr;
-    }
-    index_add_name(ix, sym, hash);
+  const char *shared_file = index_file(ix, file);
+  symbol *sym = shared_file ? sym_make(name, file, shared_file, line) : nullptr;
+  if (sym != nullptr && first == nullptr && !index_reserve_name(ix)) {
+    sym_free(sym);
+    sym = nullptr;
   }
+  if (sym == nullptr) {
+    // An index made for an empty list goes with the failure.
+    if (graph->cg_symbols == nullptr) index_free(ix);
+    return nullptr;
+  }
+  if (first == nullptr) index_add_name(ix, sym, hash);
   sym->s_func = is_function;
   graph->cg_nsyms++;
   // The first record of the root name is the one lookups find and the one
@@ -290,7 +305,7 @@ void edge_free_list(edge *list) {
 
 void sym_free(symbol *sym) {
   mem_free(sym->s_name);
-  mem_free(sym->s_file);
+  if (!sym->s_file_shared) mem_free(sym->s_file);
   edge_free_list(sym->s_callees);
   edge_free_list(sym->s_callers);
   mem_free(sym);

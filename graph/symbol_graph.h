@@ -33,7 +33,8 @@ struct symbol {
   // Tail pointers, so that appending does not walk the lists.
   edge *s_callees_last;
   edge *s_callers_last;
-  uint32_t s_ncallees;  // cells in s_callees (stops counting at UINT32_MAX)
+  uint32_t s_ncallees;    // cells in s_callees (stops counting at UINT32_MAX)
+  int32_t s_file_shared;  // s_file is the graph's one copy of that file name
 };
 
 // One cell of a list of owned names.
