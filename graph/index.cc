@@ -18,9 +18,15 @@ bool index_too_full(size_t count, size_t cap) {
   return count * 8 > cap * 5;
 }
 
-uint64_t index_load(const char *p, size_t n) {
-  uint64_t v = 0;
-  std::memcpy(&v, p, n);
+uint64_t index_load8(const char *p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+uint32_t index_load4(const char *p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
   return v;
 }
 
@@ -39,15 +45,27 @@ size_t pair_hash(const symbol *caller, const symbol *key) {
 }  // namespace
 
 uint32_t index_hash(const char *name, size_t len) {
-  // Names are short: eight bytes at a time, one multiplication each.
+  // Names are short: a few fixed-size loads, which may overlap, and one
+  // multiplication for each eight bytes.
   uint64_t h = len * 0x9e3779b97f4a7c15ull;
-  while (len > 8) {
-    h = (h ^ index_load(name, 8)) * 0xbf58476d1ce4e5b9ull;
-    h ^= h >> 31;
-    name += 8;
-    len -= 8;
+  uint64_t v;
+  if (len > 8) {
+    while (len > 8) {
+      h = (h ^ index_load8(name)) * 0xbf58476d1ce4e5b9ull;
+      h ^= h >> 31;
+      name += 8;
+      len -= 8;
+    }
+    v = index_load8(name + len - 8);
+  } else if (len >= 4) {
+    v = uint64_t{index_load4(name)} << 32 | index_load4(name + len - 4);
+  } else if (len > 0) {
+    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])}; };
+    v = byte(0) << 16 | byte(len / 2) << 8 | byte(len - 1);
+  } else {
+    v = 0;
   }
-  h = (h ^ index_load(name, len)) * 0x94d049bb133111ebull;
+  h = (h ^ v) * 0x94d049bb133111ebull;
   // 0 marks an empty slot of the name table.
   uint32_t hash = static_cast<uint32_t>(index_mix(h));
   return hash != 0 ? hash : 1;
@@ -56,6 +74,12 @@ uint32_t index_hash(const char *name, size_t len) {
 graph_index *index_create(const symbol *first) {
   graph_index *ix = static_cast<graph_index *>(mem_alloc(sizeof(graph_index)));
   if (ix == nullptr) return nullptr;
+  ix->gi_data_bits = static_cast<uint64_t *>(mem_alloc(INDEX_DATA_BITS / 8));
+  if (ix->gi_data_bits == nullptr) {
+    mem_free(ix);
+    return nullptr;
+  }
+  std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
   ix->gi_first = first;
   ix->gi_syms = nullptr;
   ix->gi_hashes = nullptr;
@@ -86,6 +110,7 @@ void index_free(graph_index *ix) {
   }
   mem_free(ix->gi_syms);  // the hashes share this block
   mem_free(ix->gi_pairs);
+  mem_free(ix->gi_data_bits);
   while (ix->gi_files != nullptr) {
     file_name *next = ix->gi_files->f_next;
     mem_free(ix->gi_files);

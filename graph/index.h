@@ -52,7 +52,12 @@ struct graph_index {
   size_t gi_pcap;
   size_t gi_pcount;
   file_name *gi_files;  // every file name the records point at, newest first
+  // One bit per hash value modulo the size: set for every name whose first
+  // record is, or once was, a data symbol. A clear bit proves a name is none.
+  uint64_t *gi_data_bits;
 };
+
+enum { INDEX_DATA_BITS = 1 << 19 };
 
 // Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
@@ -70,6 +75,18 @@ void index_free(graph_index *ix);
 // The graph's copy of the file name `file`, made when it is new; null when
 // memory is exhausted.
 const char *index_file(graph_index *ix, const char *file);
+
+// Notes that the first record of the name with this hash is a data symbol.
+inline void index_note_data(graph_index *ix, uint32_t hash) {
+  uint32_t bit = hash % INDEX_DATA_BITS;
+  ix->gi_data_bits[bit / 64] |= uint64_t{1} << (bit % 64);
+}
+
+// False when no name with this hash has ever had a data symbol first.
+inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
+  uint32_t bit = hash % INDEX_DATA_BITS;
+  return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
+}
 
 // The first record named `name` (of `len` bytes, hash `hash`), or null.
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash);

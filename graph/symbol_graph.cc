@@ -31,6 +31,20 @@ symbol *sym_visible(symbol *sym, const char *name, const char *file) {
 }
 }  // namespace
 
+symbol *sym_lookup_data(call_graph *graph, const char *name, size_t len, const char *file) {
+  symbol *sym;
+  const graph_index *ix = graph->cg_symbols ? index_of(graph->cg_symbols) : nullptr;
+  if (ix == nullptr) {
+    sym = sym_lookup(graph->cg_symbols, name, file);
+  } else {
+    uint32_t hash = index_hash(name, len);
+    if (!index_may_be_data(ix, hash)) return nullptr;
+    sym = index_find(ix, name, len, hash);
+    if (sym != nullptr && sym->s_local != 0) sym = sym_visible(sym, name, file);
+  }
+  return sym != nullptr && sym->s_func == 0 ? sym : nullptr;
+}
+
 symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
   if (symbols == nullptr) return nullptr;
   if (const graph_index *ix = index_of(symbols)) {
@@ -122,6 +136,9 @@ graph_index *graph_index_of(call_graph *graph) {
   for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
     size_t len = static_cast<size_t>(sym->s_namelen);
     uint32_t hash = index_hash(sym->s_name, len);
+    // Whatever the records are now, any of them may be the one a lookup
+    // finds and may be data.
+    index_note_data(ix, hash);
     if (index_find(ix, sym->s_name, len, hash) != nullptr) continue;
     if (!index_reserve_name(ix)) {
       index_free(ix);
@@ -156,6 +173,7 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
       found->s_file = ix ? const_cast<char *>(index_file(ix, file)) : mem_strdup(file);
       found->s_file_shared = ix != nullptr;
       found->s_func = is_function;
+      if (ix != nullptr && is_function == 0) index_note_data(ix, hash);
       // A failed copy leaves the record without a file name; the scanner
       // reports the failure and the run ends before anything reads it.
       return found->s_file ? found : nullptr;
@@ -177,7 +195,10 @@ symbol *sym_add(call_graph *graph, int is_function, const char *name, const char
     if (graph->cg_symbols == nullptr) index_free(ix);
     return nullptr;
   }
-  if (first == nullptr) index_add_name(ix, sym, hash);
+  if (first == nullptr) {
+    index_add_name(ix, sym, hash);
+    if (is_function == 0) index_note_data(ix, hash);
+  }
   sym->s_func = is_function;
   graph->cg_nsyms++;
   // The first record of the root name is the one lookups find and the one

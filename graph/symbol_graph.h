@@ -7,6 +7,7 @@
 // pointer/null; only record_call writes a message of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct symbol;
@@ -66,6 +67,11 @@ void graph_init(call_graph *graph);
 // list of a graph is searched through the graph's index, any other list by a
 // walk.
 symbol *sym_lookup(symbol *symbols, const char *name, const char *file);
+
+// What sym_lookup(graph->cg_symbols, name, file) returns when that is a
+// data symbol, and otherwise null; `len` is the length of `name`. Most names
+// never were data symbols, and for them it answers without a lookup.
+symbol *sym_lookup_data(call_graph *graph, const char *name, size_t len, const char *file);
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
 // completes the first record of that name when it is only a declaration;

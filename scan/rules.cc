@@ -152,8 +152,8 @@ int rule_ident(scan_state *st) {
     return rule_edge(st, target);
   }
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup(graph->cg_symbols, word, st->file);
-    if (target != nullptr && target->s_func == 0) return rule_edge(st, target);
+    symbol *target = sym_lookup_data(graph, word, st->word.w_len, st->file);
+    if (target != nullptr) return rule_edge(st, target);
   }
   return 1;
 }
