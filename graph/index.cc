@@ -81,8 +81,7 @@ graph_index *index_create(const symbol *first) {
   }
   std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
   ix->gi_first = first;
-  ix->gi_syms = nullptr;
-  ix->gi_hashes = nullptr;
+  ix->gi_names = nullptr;
   ix->gi_cap = 0;
   ix->gi_count = 0;
   ix->gi_pairs = nullptr;
@@ -108,7 +107,7 @@ void index_free(graph_index *ix) {
       break;
     }
   }
-  mem_free(ix->gi_syms);  // the hashes share this block
+  mem_free(ix->gi_names);
   mem_free(ix->gi_pairs);
   mem_free(ix->gi_data_bits);
   while (ix->gi_files != nullptr) {
@@ -138,12 +137,11 @@ const char *index_file(graph_index *ix, const char *file) {
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {
   if (ix->gi_cap == 0) return nullptr;
   size_t mask = ix->gi_cap - 1;
-  // Only the hashes are probed; a record is read only when its hash matches.
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    uint32_t h = ix->gi_hashes[i];
-    if (h == 0) return nullptr;
-    if (h != hash) continue;
-    symbol *sym = ix->gi_syms[i];
+    const name_slot &slot = ix->gi_names[i];
+    if (slot.n_hash == 0) return nullptr;
+    if (slot.n_hash != hash) continue;
+    symbol *sym = slot.n_sym;
     if (static_cast<size_t>(sym->s_namelen) == len && std::memcmp(sym->s_name, name, len) == 0) {
       return sym;
     }
@@ -153,24 +151,20 @@ symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t
 int index_reserve_name(graph_index *ix) {
   if (ix->gi_cap != 0 && !index_too_full(ix->gi_count + 1, ix->gi_cap)) return 1;
   size_t cap = ix->gi_cap ? ix->gi_cap * 2 : INDEX_MIN_CAP;
-  // One block: the symbol pointers, then their hashes.
-  void *block = mem_alloc(cap * (sizeof(symbol *) + sizeof(uint32_t)));
-  if (block == nullptr) return 0;
-  symbol **syms = static_cast<symbol **>(block);
-  uint32_t *hashes = reinterpret_cast<uint32_t *>(syms + cap);
-  std::memset(hashes, 0, cap * sizeof(uint32_t));
+  name_slot *names = static_cast<name_slot *>(mem_alloc(cap * sizeof(name_slot)));
+  if (names == nullptr) return 0;
+  std::memset(names, 0, cap * sizeof(name_slot));
   size_t mask = cap - 1;
   for (size_t j = 0; j < ix->gi_cap; ++j) {
-    if (ix->gi_hashes[j] == 0) continue;
-    size_t i = ix->gi_hashes[j] & mask;
-    while (hashes[i] != 0)
+    const name_slot &old = ix->gi_names[j];
+    if (old.n_hash == 0) continue;
+    size_t i = old.n_hash & mask;
+    while (names[i].n_hash != 0)
       i = (i + 1) & mask;
-    syms[i] = ix->gi_syms[j];
-    hashes[i] = ix->gi_hashes[j];
+    names[i] = old;
   }
-  mem_free(ix->gi_syms);
-  ix->gi_syms = syms;
-  ix->gi_hashes = hashes;
+  mem_free(ix->gi_names);
+  ix->gi_names = names;
   ix->gi_cap = cap;
   return 1;
 }
@@ -178,10 +172,9 @@ int index_reserve_name(graph_index *ix) {
 void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
   size_t mask = ix->gi_cap - 1;
   size_t i = hash & mask;
-  while (ix->gi_hashes[i] != 0)
+  while (ix->gi_names[i].n_hash != 0)
     i = (i + 1) & mask;
-  ix->gi_syms[i] = sym;
-  ix->gi_hashes[i] = hash;
+  ix->gi_names[i] = name_slot{hash, sym};
   ix->gi_count++;
 }
 

@@ -33,6 +33,13 @@ enum {
 // than this many cells.
 enum { INDEX_SHORT_LIST = 8 };
 
+// One slot of the name table: a record, and the hash of its name, so that
+// a probe reads one place and the record only when the hash matches.
+struct name_slot {
+  uint32_t n_hash;  // 0 in an empty slot
+  symbol *n_sym;
+};
+
 // One file name that the records of a graph share.
 struct file_name {
   file_name *f_next;
@@ -43,8 +50,7 @@ struct graph_index {
   graph_index *gi_next;    // the chain of live indexes
   const symbol *gi_first;  // first record of the indexed list
   // Name table: open addressing, linear probing, power-of-two capacity.
-  symbol **gi_syms;     // null in an empty slot
-  uint32_t *gi_hashes;  // hash of the name in the same slot
+  name_slot *gi_names;
   size_t gi_cap;
   size_t gi_count;
   // Pair table, same scheme.

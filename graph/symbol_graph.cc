@@ -61,20 +61,22 @@ namespace {
 // A new unlinked record. With `shared_file` the record points at that copy
 // of the file name instead of making its own.
 symbol *sym_make(const char *name, const char *file, const char *shared_file, int32_t line) {
-  symbol *sym = static_cast<symbol *>(mem_alloc(sizeof(symbol)));
-  if (sym == nullptr) return nullptr;
+  // The name lives in the same block, right after the record: one
+  // allocation fewer, and a lookup that reads the record finds the name in
+  // the same place.
   size_t len = std::strlen(name);
-  sym->s_name = mem_strndup(name, len);
+  symbol *sym = static_cast<symbol *>(mem_alloc(sizeof(symbol) + len + 1));
+  if (sym == nullptr) return nullptr;
+  sym->s_name = reinterpret_cast<char *>(sym + 1);
+  std::memcpy(sym->s_name, name, len + 1);
   if (shared_file != nullptr) {
     sym->s_file = const_cast<char *>(shared_file);
   } else {
-    sym->s_file = sym->s_name ? mem_strdup(file) : nullptr;
-  }
-  if (sym->s_name == nullptr || sym->s_file == nullptr) {
-    mem_free(sym->s_name);
-    if (shared_file == nullptr) mem_free(sym->s_file);
-    mem_free(sym);
-    return nullptr;
+    sym->s_file = mem_strdup(file);
+    if (sym->s_file == nullptr) {
+      mem_free(sym);
+      return nullptr;
+    }
   }
   sym->s_namelen = static_cast<int32_t>(len);
   sym->s_ncallees = 0;
@@ -304,7 +306,7 @@ int record_call_from(call_graph *graph, symbol *caller, edge *e) {
     edge_append(&callee->s_callers, &callee->s_callers_last, back);
   }
   edge_append(&caller->s_callees, &caller->s_callees_last, e);
-  if (caller->s_ncallees != UINT32_MAX) caller->s_ncallees++;
+  if (caller->s_ncallees != INT32_MAX) caller->s_ncallees++;
   if (grows_long) {
     for (const edge *c = caller->s_callees; c != nullptr; c = c->e_next)
       pair_add_cell(ix, caller, c->e_sym);
@@ -325,7 +327,7 @@ void edge_free_list(edge *list) {
 }  // namespace
 
 void sym_free(symbol *sym) {
-  mem_free(sym->s_name);
+  if (sym->s_name != reinterpret_cast<char *>(sym + 1)) mem_free(sym->s_name);
   if (!sym->s_file_shared) mem_free(sym->s_file);
   edge_free_list(sym->s_callees);
   edge_free_list(sym->s_callers);

@@ -26,6 +26,10 @@ struct symbol {
   edge *s_callers;  // who calls or references this symbol, each caller once
   char *s_name;
   int32_t s_namelen;
+  // Cells in s_callees (counting stops at the largest value), and whether
+  // s_file is the graph's one copy of that file name rather than the
+  // record's own.
+  uint32_t s_ncallees : 31, s_file_shared : 1;
   char *s_file;     // file of the definition, or where it was first referenced
   int32_t s_line;   // line of the definition; -1 while only referenced
   int32_t s_func;   // 1 for a function, 0 for a data label
@@ -34,8 +38,6 @@ struct symbol {
   // Tail pointers, so that appending does not walk the lists.
   edge *s_callees_last;
   edge *s_callers_last;
-  uint32_t s_ncallees;    // cells in s_callees (stops counting at UINT32_MAX)
-  int32_t s_file_shared;  // s_file is the graph's one copy of that file name
 };
 
 // One cell of a list of owned names.
