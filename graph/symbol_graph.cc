@@ -240,7 +240,11 @@ void edge_append(edge **head, edge **last, edge *e) {
 // True when `list` holds a cell for `callee` or for a symbol of its name.
 bool edge_names_callee(const edge *list, const symbol *callee) {
   for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (e->e_sym == callee || std::strcmp(e->e_sym->s_name, callee->s_name) == 0) return true;
+    const symbol *sym = e->e_sym;
+    if (sym == callee) return true;
+    if (sym->s_namelen == callee->s_namelen && std::strcmp(sym->s_name, callee->s_name) == 0) {
+      return true;
+    }
   }
   return false;
 }

@@ -9,8 +9,10 @@
 
 unsigned char scan_char_class[256];
 unsigned char scan_fold[256];
+bool scan_ascii_words = false;
 
 void scan_init_chars() {
+  scan_ascii_words = true;
   for (int c = 0; c < 256; ++c) {
     unsigned char flags = 0;
     if (std::isspace(c)) flags |= CH_SPACE;
@@ -18,6 +20,9 @@ void scan_init_chars() {
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
     scan_char_class[c] = flags;
     scan_fold[c] = static_cast<unsigned char>(std::tolower(c));
+    bool ascii_word =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (c < 128 && ascii_word != ((flags & CH_WORD) != 0)) scan_ascii_words = false;
   }
 }
 
@@ -45,7 +50,9 @@ word_result read_word(scan_source *src, int first, scan_word *word) {
     // room made once for as much as the buffer holds.
     const unsigned char *p = src->buf + src->pos;
     const unsigned char *end = src->buf + src->len;
-    if (!word_reserve(word, word->w_len + static_cast<size_t>(end - p))) return WORD_NOMEM;
+    if (!word_reserve(word, word->w_len + static_cast<size_t>(end - p) + SRC_PAD)) {
+      return WORD_NOMEM;
+    }
     char *out = word->w_text + word->w_len;
     while (p < end && (scan_char_class[*p] & CH_WORD))
       *out++ = static_cast<char>(*p++);

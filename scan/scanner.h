@@ -8,6 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graph/symbol_graph.h"
 #include "scan/source.h"
@@ -59,20 +63,57 @@ enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 // cannot grow.
 word_result read_word(scan_source *src, int first, scan_word *word);
 
+// True when the locale classes the bytes below 128 as word characters
+// exactly as the C locale does, so that they can be tested 16 at a time.
+extern bool scan_ascii_words;
+
+// The end of the run of word characters that starts at `p`; the run ends
+// inside the buffer at the latest, at the 0 after the data.
+inline const unsigned char *scan_word_end(const unsigned char *p) {
+#if defined(__SSE2__)
+  if (scan_ascii_words) {
+    for (;;) {
+      // Bytes from 128 up are negative as signed bytes, so they fall in
+      // none of the ranges and end the vector run; the table decides them.
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+      __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                    _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+      __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                    _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+      __m128i under = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
+      unsigned mask =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(alpha, digit), under)));
+      if (mask != 0xFFFF) {
+        p += __builtin_ctz(~mask);
+        break;
+      }
+      p += 16;
+    }
+  }
+#endif
+  while (scan_char_class[*p] & CH_WORD)
+    ++p;
+  return p;
+}
+
 // read_word for the common case of a word that ends inside the buffer and
 // fits the word buffer as it is; anything else goes to read_word.
 inline word_result read_word_fast(scan_source *src, int first, scan_word *word) {
   const unsigned char *p = src->buf + src->pos;
   const unsigned char *end = src->buf + src->len;
-  if (word->w_cap > static_cast<size_t>(end - p) + 1) {
-    char *out = word->w_text;
-    *out++ = static_cast<char>(first);
-    while (scan_char_class[*p] & CH_WORD)  // stops at the 0 after the data
-      *out++ = static_cast<char>(*p++);
-    if (p < end) {
-      *out = '\0';
-      word->w_len = static_cast<size_t>(out - word->w_text);
-      src->pos = static_cast<size_t>(p - src->buf);
+  // Room for the whole rest of the buffer, copied 16 bytes at a time.
+  if (word->w_cap > static_cast<size_t>(end - p) + 1 + SRC_PAD) {
+    const unsigned char *stop = scan_word_end(p);
+    if (stop < end) {
+      char *out = word->w_text;
+      *out++ = static_cast<char>(first);
+      size_t n = static_cast<size_t>(stop - p);
+      for (size_t i = 0; i < n; i += 16)
+        std::memcpy(out + i, p + i, 16);
+      out[n] = '\0';
+      word->w_len = n + 1;
+      src->pos = static_cast<size_t>(stop - src->buf);
       return WORD_OK;
     }
   }
