@@ -80,6 +80,7 @@ graph_index *index_create(const symbol *first) {
     return nullptr;
   }
   std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
+  std::memset(ix->gi_recent, 0, sizeof ix->gi_recent);
   ix->gi_first = first;
   ix->gi_names = nullptr;
   ix->gi_cap = 0;
@@ -134,16 +135,23 @@ const char *index_file(graph_index *ix, const char *file) {
   return f->f_name;
 }
 
+namespace {
+bool index_names(const symbol *sym, const char *name, size_t len) {
+  return static_cast<size_t>(sym->s_namelen) == len && std::memcmp(sym->s_name, name, len) == 0;
+}
+}  // namespace
+
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {
+  name_slot &recent = ix->gi_recent[hash % INDEX_RECENT];
+  if (recent.n_hash == hash && index_names(recent.n_sym, name, len)) return recent.n_sym;
   if (ix->gi_cap == 0) return nullptr;
   size_t mask = ix->gi_cap - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const name_slot &slot = ix->gi_names[i];
     if (slot.n_hash == 0) return nullptr;
-    if (slot.n_hash != hash) continue;
-    symbol *sym = slot.n_sym;
-    if (static_cast<size_t>(sym->s_namelen) == len && std::memcmp(sym->s_name, name, len) == 0) {
-      return sym;
+    if (slot.n_hash == hash && index_names(slot.n_sym, name, len)) {
+      recent = slot;
+      return slot.n_sym;
     }
   }
 }
@@ -175,6 +183,7 @@ void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
   while (ix->gi_names[i].n_hash != 0)
     i = (i + 1) & mask;
   ix->gi_names[i] = name_slot{hash, sym};
+  ix->gi_recent[hash % INDEX_RECENT] = ix->gi_names[i];
   ix->gi_count++;
 }
 

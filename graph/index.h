@@ -33,6 +33,8 @@ enum {
 // than this many cells.
 enum { INDEX_SHORT_LIST = 8 };
 
+enum { INDEX_RECENT = 4096 };
+
 // One slot of the name table: a record, and the hash of its name, so that
 // a probe reads one place and the record only when the hash matches.
 struct name_slot {
@@ -61,6 +63,10 @@ struct graph_index {
   // One bit per hash value modulo the size: set for every name whose first
   // record is, or once was, a data symbol. A clear bit proves a name is none.
   uint64_t *gi_data_bits;
+  // Names found or entered lately, by hash: a small table that stays in the
+  // cache, in front of the big one. The first record of a name never
+  // changes, so an entry never goes stale.
+  mutable name_slot gi_recent[INDEX_RECENT];
 };
 
 enum { INDEX_DATA_BITS = 1 << 19 };
