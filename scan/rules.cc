@@ -96,15 +96,10 @@ int scan_nomem(const scan_state *st) {
   return 0;
 }
 
-int scan_read_word(scan_state *st, int first, int *ok) {
-  switch (read_word_fast(st->src, first, &st->word)) {
-    case WORD_OK:
-      return 1;
-    case WORD_EOF:
-      *ok = 1;
-      return 0;
-    case WORD_NOMEM:
-      break;
+int scan_word_missing(scan_state *st, word_result result, int *ok) {
+  if (result == WORD_EOF) {
+    *ok = 1;
+    return 0;
   }
   *ok = scan_nomem(st);
   return 0;

@@ -140,10 +140,17 @@ void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char 
 // Releases what the state owns at the end of a file, however the scan ended.
 void scan_end(scan_state *st);
 
+// What scan_read_word does when no word came (`result` is WORD_EOF or
+// WORD_NOMEM): sets *ok, writes the message of a memory failure; returns 0.
+int scan_word_missing(scan_state *st, word_result result, int *ok);
+
 // Reads the word that begins with `first` into st->word. Returns 1 when a
 // word was read; 0 at the end of the file (*ok = 1) or when memory ran out
 // (*ok = 0, message written).
-int scan_read_word(scan_state *st, int first, int *ok);
+inline int scan_read_word(scan_state *st, int first, int *ok) {
+  word_result result = read_word_fast(st->src, first, &st->word);
+  return result == WORD_OK ? 1 : scan_word_missing(st, result, ok);
+}
 
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. Returns 1, or 0 after a memory failure (the
