@@ -7,6 +7,7 @@
 // pointer/null; only record_call writes a message of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct symbol;
@@ -25,6 +26,10 @@ struct symbol {
   edge *s_callers;  // who calls or references this symbol, each caller once
   char *s_name;
   int32_t s_namelen;
+  // Cells in s_callees (counting stops at the largest value), and whether
+  // s_file is the graph's one copy of that file name rather than the
+  // record's own.
+  uint32_t s_ncallees : 31, s_file_shared : 1;
   char *s_file;     // file of the definition, or where it was first referenced
   int32_t s_line;   // line of the definition; -1 while only referenced
   int32_t s_func;   // 1 for a function, 0 for a data label
@@ -60,8 +65,15 @@ struct call_graph {
 // Sets up an empty graph with the default options (root "main", no depth limit).
 void graph_init(call_graph *graph);
 
-// Returns the first symbol named `name` visible from `file`, or null.
+// Returns the first symbol named `name` visible from `file`, or null. The
+// list of a graph is searched through the graph's index, any other list by a
+// walk.
 symbol *sym_lookup(symbol *symbols, const char *name, const char *file);
+
+// What sym_lookup(graph->cg_symbols, name, file) returns when that is a
+// data symbol, and otherwise null; `len` is the length of `name`. Most names
+// never were data symbols, and for them it answers without a lookup.
+symbol *sym_lookup_data(call_graph *graph, const char *name, size_t len, const char *file);
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
 // completes the first record of that name when it is only a declaration;
@@ -81,10 +93,14 @@ edge *edge_create(symbol *target);
 // recorded or dropped as a duplicate, 0 after writing a memory message.
 int record_call(call_graph *graph, const char *caller_name, const char *file, edge *e);
 
+// record_call once the caller has been found: `caller` is what
+// sym_lookup(graph->cg_symbols, caller_name, file) returned (null allowed).
+int record_call_from(call_graph *graph, symbol *caller, edge *e);
+
 // Releases one record, its strings and both of its edge lists.
 void sym_free(symbol *sym);
 
-// Releases every record of a symbol list.
+// Releases every record of a symbol list, and the index of a graph's list.
 void sym_free_all(symbol *list);
 
 // Releases every cell of a name list and its names.

@@ -35,6 +35,11 @@ int gnu_slash(scan_state *st) {
   if (c == SRC_EOF) return 0;
   if (c == '/') {
     for (;;) {
+      // The rest of the line, a buffer at a time.
+      const unsigned char *p = src->buf + src->pos;
+      const void *nl = std::memchr(p, '\n', src->len - src->pos);
+      src->pos =
+          nl ? static_cast<size_t>(static_cast<const unsigned char *>(nl) - src->buf) : src->len;
       c = src_get(src);
       if (c == SRC_EOF) return 0;
       if (c == '\n') {
@@ -64,6 +69,13 @@ int scan_gnu(call_graph *graph, scan_source *src, const char *file) {
   scan_begin(&st, graph, src, file);
   int ok = 1;
   for (;;) {
+    // Pass over the white space in the buffer at once.
+    const unsigned char *p = src->buf + src->pos;
+    while (scan_char_class[*p] & CH_SPACE) {  // stops at the 0 after the data
+      if (*p == '\n') st.lineno++;
+      ++p;
+    }
+    src->pos = static_cast<size_t>(p - src->buf);
     int c = src_get(src);
     if (c == SRC_EOF) break;
     if (scan_char_class[c] & CH_SPACE) {

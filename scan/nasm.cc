@@ -1,7 +1,5 @@
 // The NASM-syntax lexer: semicolon comments, case-blind keywords, and labels
 // that are either followed by a colon or stand first on their line.
-#include <strings.h>
-
 #include "scan/scanner.h"
 
 namespace {
@@ -9,9 +7,17 @@ namespace {
 // file's first line never starts with a count of 0.
 int32_t nasm_line_tokens = 0;
 
-// True when the word of length `len` is `keyword`, ignoring case.
+// True when the word of length `len` is `keyword`, ignoring case as
+// strcasecmp does under the current locale.
 bool nasm_is(const scan_word &word, const char *keyword, size_t len) {
-  return word.w_len == len && strcasecmp(word.w_text, keyword) == 0;
+  if (word.w_len != len) return false;
+  for (size_t i = 0; i < len; ++i) {
+    if (scan_fold[static_cast<unsigned char>(word.w_text[i])] !=
+        scan_fold[static_cast<unsigned char>(keyword[i])]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 token_class nasm_dot_word(const scan_word &word) {
@@ -37,6 +43,12 @@ token_class nasm_word(scan_state *st) {
 int nasm_comment(scan_state *st) {
   scan_source *src = st->src;
   for (;;) {
+    // Pass over the plain characters in the buffer at once.
+    const unsigned char *p = src->buf + src->pos;
+    const unsigned char *end = src->buf + src->len;
+    while (p < end && *p != '\n' && *p != '\\')
+      ++p;
+    src->pos = static_cast<size_t>(p - src->buf);
     int c = src_get(src);
     if (c == SRC_EOF) return 0;
     if (c == '\n') {
@@ -67,6 +79,16 @@ int scan_nasm(call_graph *graph, scan_source *src, const char *file) {
     nasm_line_tokens++;  // a pass begins
     int c;
     for (;;) {
+      // Pass over the white space in the buffer at once.
+      const unsigned char *p = src->buf + src->pos;
+      while (scan_char_class[*p] & CH_SPACE) {  // stops at the 0 after the data
+        if (*p == '\n') {
+          st.lineno++;
+          nasm_line_tokens = 0;
+        }
+        ++p;
+      }
+      src->pos = static_cast<size_t>(p - src->buf);
       c = src_get(src);
       if (c == SRC_EOF) goto done;
       if (scan_char_class[c] & CH_SPACE) {

@@ -8,14 +8,21 @@
 #include "scan/scanner.h"
 
 unsigned char scan_char_class[256];
+unsigned char scan_fold[256];
+bool scan_ascii_words = false;
 
 void scan_init_chars() {
+  scan_ascii_words = true;
   for (int c = 0; c < 256; ++c) {
     unsigned char flags = 0;
     if (std::isspace(c)) flags |= CH_SPACE;
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
     scan_char_class[c] = flags;
+    scan_fold[c] = static_cast<unsigned char>(std::tolower(c));
+    bool ascii_word =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (c < 128 && ascii_word != ((flags & CH_WORD) != 0)) scan_ascii_words = false;
   }
 }
 
@@ -39,29 +46,26 @@ word_result read_word(scan_source *src, int first, scan_word *word) {
   if (!word_reserve(word, 1)) return WORD_NOMEM;
   word->w_text[word->w_len++] = static_cast<char>(first);
   for (;;) {
-    // Take the run of word characters that is already in the buffer at once.
-    size_t start = src->pos;
-    size_t end = start;
-    while (end < src->len && (scan_char_class[src->buf[end]] & CH_WORD))
-      ++end;
-    if (end > start) {
-      size_t n = end - start;
-      if (!word_reserve(word, word->w_len + n)) return WORD_NOMEM;
-      std::memcpy(word->w_text + word->w_len, src->buf + start, n);
-      word->w_len += n;
-      src->pos = end;
+    // Copy the run of word characters that is already in the buffer, with
+    // room made once for as much as the buffer holds.
+    const unsigned char *p = src->buf + src->pos;
+    const unsigned char *end = src->buf + src->len;
+    if (!word_reserve(word, word->w_len + static_cast<size_t>(end - p) + SRC_PAD)) {
+      return WORD_NOMEM;
     }
+    char *out = word->w_text + word->w_len;
+    while (p < end && (scan_char_class[*p] & CH_WORD))
+      *out++ = static_cast<char>(*p++);
+    word->w_len = static_cast<size_t>(out - word->w_text);
+    src->pos = static_cast<size_t>(p - src->buf);
+    if (p < end) break;
+    // The buffer ran out inside the word: refill and go on.
     int c = src_get(src);
     if (c == SRC_EOF) return WORD_EOF;
-    if (scan_char_class[c] & CH_WORD) {
-      if (!word_reserve(word, word->w_len + 1)) return WORD_NOMEM;
-      word->w_text[word->w_len++] = static_cast<char>(c);
-      continue;
-    }
     src_unget(src);
-    word->w_text[word->w_len] = '\0';
-    return WORD_OK;
   }
+  word->w_text[word->w_len] = '\0';
+  return WORD_OK;
 }
 
 void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char *file) {
@@ -72,6 +76,7 @@ void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char 
   st->in_text = 1;
   st->pending = nullptr;
   st->current = nullptr;
+  st->caller = nullptr;
   st->word = scan_word{nullptr, 0, 0};
   st->lineno = 1;
 }
@@ -91,15 +96,10 @@ int scan_nomem(const scan_state *st) {
   return 0;
 }
 
-int scan_read_word(scan_state *st, int first, int *ok) {
-  switch (read_word(st->src, first, &st->word)) {
-    case WORD_OK:
-      return 1;
-    case WORD_EOF:
-      *ok = 1;
-      return 0;
-    case WORD_NOMEM:
-      break;
+int scan_word_missing(scan_state *st, word_result result, int *ok) {
+  if (result == WORD_EOF) {
+    *ok = 1;
+    return 0;
   }
   *ok = scan_nomem(st);
   return 0;
@@ -128,7 +128,10 @@ namespace {
 int rule_edge(scan_state *st, symbol *target) {
   edge *e = edge_create(target);
   if (e == nullptr) return scan_nomem(st);
-  return record_call(st->graph, st->current, st->file, e);
+  // record_call would look the caller up by name for every edge; the first
+  // record of a name never changes, so one lookup per function is enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
+  return record_call_from(st->graph, st->caller, e);
 }
 
 int rule_ident(scan_state *st) {
@@ -151,8 +154,8 @@ int rule_ident(scan_state *st) {
     return rule_edge(st, target);
   }
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup(graph->cg_symbols, word, st->file);
-    if (target != nullptr && target->s_func == 0) return rule_edge(st, target);
+    symbol *target = sym_lookup_data(graph, word, st->word.w_len, st->file);
+    if (target != nullptr) return rule_edge(st, target);
   }
   return 1;
 }
@@ -168,6 +171,7 @@ int rule_label(scan_state *st) {
     // The pending copy becomes the current name; no second copy is needed.
     mem_free(st->current);
     st->current = st->pending;
+    st->caller = nullptr;
     st->pending = nullptr;
   }
   return 1;

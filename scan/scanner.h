@@ -8,6 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graph/symbol_graph.h"
 #include "scan/source.h"
@@ -35,7 +39,11 @@ enum {
 };
 extern unsigned char scan_char_class[256];
 
-// Fills scan_char_class from the current locale; call after setlocale.
+// Every byte value folded to lower case by the locale, as strcasecmp folds it.
+extern unsigned char scan_fold[256];
+
+// Fills scan_char_class and scan_fold from the current locale; call after
+// setlocale.
 void scan_init_chars();
 
 // A word buffer that the scanner reuses from word to word.
@@ -55,6 +63,63 @@ enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 // cannot grow.
 word_result read_word(scan_source *src, int first, scan_word *word);
 
+// True when the locale classes the bytes below 128 as word characters
+// exactly as the C locale does, so that they can be tested 16 at a time.
+extern bool scan_ascii_words;
+
+// The end of the run of word characters that starts at `p`; the run ends
+// inside the buffer at the latest, at the 0 after the data.
+inline const unsigned char *scan_word_end(const unsigned char *p) {
+#if defined(__SSE2__)
+  if (scan_ascii_words) {
+    for (;;) {
+      // Bytes from 128 up are negative as signed bytes, so they fall in
+      // none of the ranges and end the vector run; the table decides them.
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+      __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                    _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+      __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                    _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+      __m128i under = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
+      unsigned mask =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(alpha, digit), under)));
+      if (mask != 0xFFFF) {
+        p += __builtin_ctz(~mask);
+        break;
+      }
+      p += 16;
+    }
+  }
+#endif
+  while (scan_char_class[*p] & CH_WORD)
+    ++p;
+  return p;
+}
+
+// read_word for the common case of a word that ends inside the buffer and
+// fits the word buffer as it is; anything else goes to read_word.
+inline word_result read_word_fast(scan_source *src, int first, scan_word *word) {
+  const unsigned char *p = src->buf + src->pos;
+  const unsigned char *end = src->buf + src->len;
+  // Room for the whole rest of the buffer, copied 16 bytes at a time.
+  if (word->w_cap > static_cast<size_t>(end - p) + 1 + SRC_PAD) {
+    const unsigned char *stop = scan_word_end(p);
+    if (stop < end) {
+      char *out = word->w_text;
+      *out++ = static_cast<char>(first);
+      size_t n = static_cast<size_t>(stop - p);
+      for (size_t i = 0; i < n; i += 16)
+        std::memcpy(out + i, p + i, 16);
+      out[n] = '\0';
+      word->w_len = n + 1;
+      src->pos = static_cast<size_t>(stop - src->buf);
+      return WORD_OK;
+    }
+  }
+  return read_word(src, first, word);
+}
+
 // The state of one file's scan.
 struct scan_state {
   call_graph *graph;
@@ -62,8 +127,9 @@ struct scan_state {
   const char *file;
   token_class prev;
   int in_text;
-  char *pending;  // owned: the name a global directive announced
-  char *current;  // owned: the function whose body is being read
+  char *pending;   // owned: the name a global directive announced
+  char *current;   // owned: the function whose body is being read
+  symbol *caller;  // the record calls from `current` go to, once looked up
   scan_word word;
   int32_t lineno;
 };
@@ -74,10 +140,17 @@ void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char 
 // Releases what the state owns at the end of a file, however the scan ended.
 void scan_end(scan_state *st);
 
+// What scan_read_word does when no word came (`result` is WORD_EOF or
+// WORD_NOMEM): sets *ok, writes the message of a memory failure; returns 0.
+int scan_word_missing(scan_state *st, word_result result, int *ok);
+
 // Reads the word that begins with `first` into st->word. Returns 1 when a
 // word was read; 0 at the end of the file (*ok = 1) or when memory ran out
 // (*ok = 0, message written).
-int scan_read_word(scan_state *st, int first, int *ok);
+inline int scan_read_word(scan_state *st, int first, int *ok) {
+  word_result result = read_word_fast(st->src, first, &st->word);
+  return result == WORD_OK ? 1 : scan_word_missing(st, result, ok);
+}
 
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. Returns 1, or 0 after a memory failure (the

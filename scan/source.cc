@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 void src_open(scan_source *src, int fd) {
   src->fd = fd;
@@ -10,13 +11,15 @@ void src_open(scan_source *src, int fd) {
   src->len = 0;
   src->at_end = 0;
   src->err = 0;
+  std::memset(src->buf, 0, SRC_PAD);
 }
 
 int src_refill(scan_source *src) {
   if (src->at_end) return SRC_EOF;
   for (;;) {
-    ssize_t n = read(src->fd, src->buf, sizeof src->buf);
+    ssize_t n = read(src->fd, src->buf, sizeof src->buf - SRC_PAD);
     if (n > 0) {
+      std::memset(src->buf + n, 0, SRC_PAD);
       // The character handed out stays in the buffer, so a push-back
       // right after a refill steps back onto it.
       src->len = static_cast<size_t>(n);
@@ -26,6 +29,8 @@ int src_refill(scan_source *src) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) src->err = errno;
     src->at_end = 1;
+    src->pos = src->len = 0;
+    std::memset(src->buf, 0, SRC_PAD);
     return SRC_EOF;
   }
 }

@@ -12,8 +12,14 @@ struct scan_source {
   size_t len;
   int at_end;  // the last refill met end of file or an error
   int err;     // errno of the first read error, 0 if none
-  unsigned char buf[1 << 16];
+  // SRC_PAD bytes more than a read fills, all 0 after the data: 0 is a byte
+  // of no class, so that a loop over a run of one class stops at the end of
+  // the data without testing for it, and a 16-byte load from anywhere in the
+  // data stays inside the buffer.
+  unsigned char buf[(1 << 16) + 16];
 };
+
+enum { SRC_PAD = 16 };
 
 // Sets up a source over an open descriptor; reading starts at the first byte.
 void src_open(scan_source *src, int fd);

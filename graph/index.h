@@ -1,0 +1,120 @@
+// Indexes beside a graph's lists, so that finding a symbol by name and the
+// duplicate tests of record_call take constant time instead of a walk.
+//
+// They never change what the lists hold or their order: the name table maps
+// a name to the first record that bears it (the one every lookup must find),
+// and the pair table answers "has this caller already recorded this callee
+// (or a symbol of its name)?" for callers whose callee lists have grown long.
+// Short lists are still walked: that is cheaper than hashing, and it costs no
+// memory for the many functions that call only a few others.
+//
+// Every table is allocated through mem_alloc and belongs to the graph's
+// symbol list: sym_free_all releases it with the list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct symbol;
+
+// One slot of the pair table: a caller and a symbol it has recorded.
+struct pair_slot {
+  const symbol *p_caller;  // null in an empty slot
+  uintptr_t p_key;         // the recorded symbol, with PAIR_* flags in the low bits
+};
+
+enum {
+  PAIR_SAME = 1,  // this very record is among the caller's callees
+  PAIR_NAME = 2,  // a record of this name is (the key is the first record of the name)
+  PAIR_FLAGS = 3,
+};
+
+// A caller's callee list is indexed in the pair table once it holds more
+// than this many cells.
+enum { INDEX_SHORT_LIST = 8 };
+
+enum { INDEX_RECENT = 4096 };
+
+// One slot of the name table: a record, and the hash of its name, so that
+// a probe reads one place and the record only when the hash matches.
+struct name_slot {
+  uint32_t n_hash;  // 0 in an empty slot
+  symbol *n_sym;
+};
+
+// One file name that the records of a graph share.
+struct file_name {
+  file_name *f_next;
+  char *f_name;  // right after the cell, in the same block
+};
+
+struct graph_index {
+  graph_index *gi_next;    // the chain of live indexes
+  const symbol *gi_first;  // first record of the indexed list
+  // Name table: open addressing, linear probing, power-of-two capacity.
+  name_slot *gi_names;
+  size_t gi_cap;
+  size_t gi_count;
+  // Pair table, same scheme.
+  pair_slot *gi_pairs;
+  size_t gi_pcap;
+  size_t gi_pcount;
+  file_name *gi_files;  // every file name the records point at, newest first
+  // One bit per hash value modulo the size: set for every name whose first
+  // record is, or once was, a data symbol. A clear bit proves a name is none.
+  uint64_t *gi_data_bits;
+  // Names found or entered lately, by hash: a small table that stays in the
+  // cache, in front of the big one. The first record of a name never
+  // changes, so an entry never goes stale.
+  mutable name_slot gi_recent[INDEX_RECENT];
+};
+
+enum { INDEX_DATA_BITS = 1 << 19 };
+
+// Hash of the `len` bytes of a name; never 0.
+uint32_t index_hash(const char *name, size_t len);
+
+// Returns a new, empty index for the list that starts with `first`, linked
+// into the chain of live indexes; null when memory is exhausted.
+graph_index *index_create(const symbol *first);
+
+// Returns the index of the list that starts with `first`, or null.
+graph_index *index_of(const symbol *first);
+
+// Releases an index and unlinks it from the chain.
+void index_free(graph_index *ix);
+
+// The graph's copy of the file name `file`, made when it is new; null when
+// memory is exhausted.
+const char *index_file(graph_index *ix, const char *file);
+
+// Notes that the first record of the name with this hash is a data symbol.
+inline void index_note_data(graph_index *ix, uint32_t hash) {
+  uint32_t bit = hash % INDEX_DATA_BITS;
+  ix->gi_data_bits[bit / 64] |= uint64_t{1} << (bit % 64);
+}
+
+// False when no name with this hash has ever had a data symbol first.
+inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
+  uint32_t bit = hash % INDEX_DATA_BITS;
+  return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
+}
+
+// The first record named `name` (of `len` bytes, hash `hash`), or null.
+symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash);
+
+// Makes room for one more name; 0 when memory is exhausted (nothing changed).
+int index_reserve_name(graph_index *ix);
+
+// Enters `sym` as the first record of its name; the caller has made room and
+// knows that no record of that name is entered yet.
+void index_add_name(graph_index *ix, symbol *sym, uint32_t hash);
+
+// The flags recorded for (caller, key), 0 when none.
+unsigned index_pair_flags(const graph_index *ix, const symbol *caller, const symbol *key);
+
+// Makes room for `n` more pairs; 0 when memory is exhausted (nothing changed).
+int index_reserve_pairs(graph_index *ix, size_t n);
+
+// Adds `flags` to the pair (caller, key); the caller has made room.
+void index_add_pair(graph_index *ix, const symbol *caller, const symbol *key, unsigned flags);

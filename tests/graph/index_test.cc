@@ -1,0 +1,136 @@
+// The name and pair indexes must answer exactly as the list walks would:
+// first record by name, duplicates by name, callers by record, for short
+// (walked) and long (indexed) callee lists alike.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graph/memory.h"
+#include "graph/symbol_graph.h"
+
+namespace {
+int count(const edge *list) {
+  int n = 0;
+  for (; list != nullptr; list = list->e_next)
+    ++n;
+  return n;
+}
+
+bool calls(call_graph *g, symbol *callee, const char *caller = "f") {
+  return record_call(g, caller, "a.s", edge_create(callee)) == 1;
+}
+
+// Many names, so that the name table grows several times: every lookup
+// finds the first record of its name, also after second definitions and
+// after a forward declaration has been completed.
+TEST(GraphIndex, FirstRecordOfEveryName) {
+  call_graph g;
+  graph_init(&g);
+  std::vector<symbol *> first;
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = "n" + std::to_string(i);
+    int32_t line = i % 3 == 0 ? -1 : i;  // every third one only declared
+    first.push_back(sym_add(&g, 1, name.c_str(), "a.s", line));
+  }
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = "n" + std::to_string(i);
+    symbol *again = sym_add(&g, 0, name.c_str(), "b.s", 7);  // completes or duplicates
+    EXPECT_EQ(again == first[i], i % 3 == 0) << name;
+    EXPECT_EQ(sym_lookup(g.cg_symbols, name.c_str(), "c.s"), first[i]) << name;
+  }
+  EXPECT_EQ(g.cg_nsyms, 3000 + 2000);
+  EXPECT_EQ(sym_lookup(g.cg_symbols, "n", "a.s"), nullptr);
+  EXPECT_EQ(sym_lookup(g.cg_symbols, "n30000", "a.s"), nullptr);
+  sym_free_all(g.cg_symbols);
+}
+
+// The caller "f" calls `filler` distinct functions first, so that its list
+// is short (walked) or long (indexed), then the first record of "x", a
+// second record of "x", and the first record again.
+TEST(GraphIndex, DuplicatesByNameCallersByRecord) {
+  struct row {
+    int allcalls, filler;
+    int f_callees;  // cells in f's callee list at the end
+    int x2_callers;
+  };
+  const row rows[] = {
+      {0, 0, 1, 0},                  // the second "x" is a duplicate by name
+      {0, 20, 21, 0},                // the same through the index
+      {1, 0, 3, 1},                  // -c: every call a cell, f noted once on each record
+      {1, 20, 23, 1}, {0, 8, 9, 0},  // the ninth cell makes the list long
+      {1, 7, 10, 1},
+  };
+  for (const row &r : rows) {
+    call_graph g;
+    graph_init(&g);
+    g.cg_allcalls = r.allcalls;
+    sym_add(&g, 1, "f", "a.s", 1);
+    for (int i = 0; i < r.filler; ++i) {
+      std::string name = "g" + std::to_string(i);
+      ASSERT_TRUE(calls(&g, sym_add(&g, 1, name.c_str(), "a.s", -1)));
+    }
+    symbol *x1 = sym_add(&g, 1, "x", "a.s", -1);
+    symbol *x2 = sym_add(&g, 1, "x", "a.s", -1);
+    ASSERT_NE(x1, x2);
+    EXPECT_TRUE(calls(&g, x1));
+    EXPECT_TRUE(calls(&g, x2));
+    EXPECT_TRUE(calls(&g, x1));
+    symbol *f = sym_lookup(g.cg_symbols, "f", "a.s");
+    SCOPED_TRACE(testing::Message() << "allcalls " << r.allcalls << " filler " << r.filler);
+    EXPECT_EQ(count(f->s_callees), r.f_callees);
+    EXPECT_EQ(count(x1->s_callers), 1);
+    EXPECT_EQ(count(x2->s_callers), r.x2_callers);
+    // A function calling itself is noted once among its own callers.
+    EXPECT_TRUE(calls(&g, f));
+    EXPECT_TRUE(calls(&g, f));
+    EXPECT_EQ(count(f->s_callers), 1);
+    sym_free_all(g.cg_symbols);
+  }
+}
+
+// Whatever allocation fails, the operation that meets it reports it and the
+// graph stays as it was: the lists and the indexes agree afterwards.
+TEST(GraphIndex, EveryFailedAllocationLeavesTheGraphWhole) {
+  for (long fail = 1;; ++fail) {
+    call_graph g;
+    graph_init(&g);
+    mem_fail_at(fail);
+    testing::internal::CaptureStderr();
+    bool failed = false;
+    std::vector<symbol *> made;
+    for (int i = 0; i < 120 && !failed; ++i) {
+      std::string name = "s" + std::to_string(i % 100);
+      symbol *sym = sym_add(&g, 1, name.c_str(), "a.s", i < 100 ? -1 : i);
+      if (sym == nullptr) {
+        failed = true;
+      } else if (i < 100) {
+        made.push_back(sym);
+      }
+    }
+    for (size_t i = 0; i < made.size() && !failed; ++i) {
+      edge *e = edge_create(made[i]);
+      failed = e == nullptr || record_call(&g, "s0", "a.s", e) == 0;
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    long attempts = mem_attempts();
+    mem_fail_at(0);
+    EXPECT_EQ(g.cg_nsyms, static_cast<int64_t>(made.size()));
+    for (size_t i = 0; i < made.size(); ++i) {
+      EXPECT_EQ(sym_lookup(g.cg_symbols, made[i]->s_name, "a.s"), made[i]) << "fail " << fail;
+    }
+    EXPECT_TRUE(err.empty() || err == "Memory allocation error\n" ||
+                err == "Memory alloation error\n")
+        << err;
+    // The run goes on after a failure: the graph still works.
+    symbol *late = sym_add(&g, 1, "late", "a.s", 1);
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(sym_lookup(g.cg_symbols, "late", "a.s"), late);
+    sym_free_all(g.cg_symbols);
+    if (!failed) {
+      EXPECT_GT(attempts, 300);
+      break;
+    }
+  }
+}
+}  // namespace
