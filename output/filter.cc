@@ -34,11 +34,6 @@ int print_nomem() {
 }
 
 namespace {
-struct keyed_entry {
-  uint64_t key;   // the first eight bytes of the name, as a number that sorts like them
-  int64_t order;  // place in the symbol list
-};
-
 // The first eight bytes of a name (zeros after its end) as a number that
 // compares as strcmp compares them.
 uint64_t name_key(const char *name) {
@@ -61,36 +56,19 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
   }
   size_t i = 0;
   for (symbol *sym = graph->cg_symbols; sym != nullptr && i < n; sym = sym->s_next, ++i) {
-    entries[i] = sorted_entry{sym, static_cast<int64_t>(i)};
+    entries[i] = sorted_entry{sym, static_cast<int64_t>(i), name_key(sym->s_name)};
   }
-  // Sorting by the first eight bytes of each name, kept beside the entry,
-  // spares most comparisons a visit to two records in far-apart places.
-  // Without memory for the keys the plain sort does the same job.
-  keyed_entry *keyed = static_cast<keyed_entry *>(mem_alloc(i * sizeof(keyed_entry)));
-  if (keyed == nullptr) {
-    std::sort(entries, entries + i, [](const sorted_entry &a, const sorted_entry &b) {
-      int c = cmp_sym_names(&a.sym, &b.sym);
-      return c != 0 ? c < 0 : a.order < b.order;
-    });
-    return entries;
-  }
-  for (size_t j = 0; j < i; ++j)
-    keyed[j] = keyed_entry{name_key(entries[j].sym->s_name), static_cast<int64_t>(j)};
-  std::sort(keyed, keyed + i, [entries](const keyed_entry &a, const keyed_entry &b) {
+  // The first eight bytes of each name, kept beside the entry, spare most
+  // comparisons a visit to two records in far-apart places.
+  std::sort(entries, entries + i, [](const sorted_entry &a, const sorted_entry &b) {
     if (a.key != b.key) return a.key < b.key;
-    // Equal keys: the names are equal and shorter than eight bytes (the
-    // key ends in 0), or agree in their first eight bytes.
+    // Equal keys: the names are equal and shorter than eight bytes (the key
+    // ends in 0), or agree in their first eight bytes.
     if ((a.key & 0xff) != 0) {
-      int c = std::strcmp(entries[a.order].sym->s_name + 8, entries[b.order].sym->s_name + 8);
+      int c = std::strcmp(a.sym->s_name + 8, b.sym->s_name + 8);
       if (c != 0) return c < 0;
     }
     return a.order < b.order;
   });
-  // The symbols move into place by way of the key field, which has served.
-  for (size_t j = 0; j < i; ++j)
-    keyed[j].key = reinterpret_cast<uintptr_t>(entries[keyed[j].order].sym);
-  for (size_t j = 0; j < i; ++j)
-    entries[j] = sorted_entry{reinterpret_cast<symbol *>(keyed[j].key), keyed[j].order};
-  mem_free(keyed);
   return entries;
 }

@@ -22,6 +22,7 @@ int cmp_sym_names(const void *a, const void *b);
 struct sorted_entry {
   symbol *sym;
   int64_t order;  // place in the symbol list: equal names keep list order
+  uint64_t key;   // the name's first eight bytes, as a number that sorts like them
 };
 
 // Returns every symbol of the graph sorted by name, equal names in list
