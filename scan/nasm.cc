@@ -7,8 +7,7 @@ namespace {
 // file's first line never starts with a count of 0.
 int32_t nasm_line_tokens = 0;
 
-// True when the word of length `len` is `keyword`, ignoring case as
-// strcasecmp does under the current locale.
+// True when the word of length `len` is `keyword`, ignoring ASCII case.
 bool nasm_is(const scan_word &word, const char *keyword, size_t len) {
   if (word.w_len != len) return false;
   for (size_t i = 0; i < len; ++i) {

@@ -19,7 +19,9 @@ void scan_init_chars() {
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
     scan_char_class[c] = flags;
-    scan_fold[c] = static_cast<unsigned char>(std::tolower(c));
+    // Keywords are plain ASCII and must read the same in every locale: a
+    // Turkish one would otherwise fold "I" to a dotless i and miss "GLOBAL".
+    scan_fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     bool ascii_word =
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     if (c < 128 && ascii_word != ((flags & CH_WORD) != 0)) scan_ascii_words = false;

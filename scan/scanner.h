@@ -39,7 +39,7 @@ enum {
 };
 extern unsigned char scan_char_class[256];
 
-// Every byte value folded to lower case by the locale, as strcasecmp folds it.
+// Every byte value with ASCII capitals folded to lower case, for keywords.
 extern unsigned char scan_fold[256];
 
 // Fills scan_char_class and scan_fold from the current locale; call after
