@@ -1,0 +1,199 @@
+// Makes every single allocation of a set of complete runs fail in turn and
+// checks that each failure ends the run with one of telvanor's own memory
+// messages, status 1, nothing on standard output and nothing leaked.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+#include "graph/memory.h"
+#include "scan/scanner.h"
+#include "tests/support/run_tool.h"
+
+namespace {
+const char *const kLong =
+    "a_name_long_enough_to_make_the_word_buffer_grow_more_than_once_0123456789";
+
+// NASM: data symbols, forward references completed by the second file,
+// duplicate calls and duplicate callers, a hidden name, and a long name.
+const std::string kNasmA = std::string(
+                               "section .data\n"
+                               "counter dd 0\n"
+                               "table: dq 1\n"
+                               "section .text\n"
+                               "global main\n"
+                               "main:\n"
+                               "    call init\n"
+                               "    call init ; twice\n"
+                               "    call ") +
+                           kLong +
+                           "\n"
+                           "    mov eax, [counter]\n"
+                           "    mov ebx, table\n"
+                           "global init\n"
+                           "init:\n"
+                           "    call helper\n"
+                           "    call main\n"
+                           "    mov eax, counter\n"
+                           "global _hidden\n"
+                           "_hidden: call helper\n";
+const std::string kNasmB = std::string(
+                               "section .text\n"
+                               "global helper\n"
+                               "helper:\n"
+                               "    call init\n"
+                               "    call puts\n"
+                               "global ") +
+                           kLong + "\n" + kLong +
+                           ":\n"
+                           "    call helper\n"
+                           "global start\n"
+                           "start: call main\n"
+                           "section .bss\n"
+                           "buf resb 4\n";
+// The same graph in GNU syntax.
+const std::string kGnuA = std::string(
+                              ".data\n"
+                              "counter: .long 0\n"
+                              ".text\n"
+                              ".globl main\n"
+                              "main:\n"
+                              "    call init // twice\n"
+                              "    call init\n"
+                              "    call ") +
+                          kLong +
+                          "\n"
+                          "    movl counter, %eax\n"
+                          ".global init\n"
+                          "init: call helper\n"
+                          "    /* back */ call main\n"
+                          ".globl _hidden\n"
+                          "_hidden: call helper\n";
+const std::string kGnuB = std::string(
+                              ".text\n"
+                              ".globl helper\n"
+                              "helper: call init\n"
+                              "    call puts\n"
+                              ".globl ") +
+                          kLong + "\n" + kLong +
+                          ": call helper\n"
+                          ".globl start\n"
+                          "start: call main\n";
+
+struct captured_run {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs one command line in process, with standard error caught in a file.
+captured_run run_captured(std::vector<std::string> args, const std::string &err_path) {
+  std::vector<char *> argv;
+  for (std::string &a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  captured_run r;
+  auto out = std::make_unique<out_buffer>();
+  out_open_string(out.get(), &r.out);
+  std::fflush(stderr);
+  int saved = dup(2);
+  int fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(fd, 2);
+  close(fd);
+  r.status = telvanor_run(static_cast<int>(argv.size() - 1), argv.data(), out.get());
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  r.err = read_file(err_path);
+  return r;
+}
+
+// Names the defined outcome that `err` is, or "" when it is none of them.
+std::string outcome_kind(const std::string &err, const std::vector<std::string> &args) {
+  if (err == "Memory alloation error\n") return "first caller";
+  if (err == "Memory allocation error\n") return "later caller or writer";
+  std::smatch m;
+  static const std::regex scanner("(.*): Memory allocation error for line ([1-9][0-9]*)\n");
+  if (std::regex_match(err, m, scanner)) {
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == m[1].str()) return "scanner";
+    }
+  }
+  return "";
+}
+
+TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
+  scan_init_chars();
+  char dir_templ[] = "/tmp/telvanor-sweep-XXXXXX";
+  ASSERT_NE(mkdtemp(dir_templ), nullptr);
+  std::string dir = dir_templ;
+  const std::pair<const char *, const std::string *> files[] = {
+      {"a.asm", &kNasmA}, {"b.asm", &kNasmB}, {"a.s", &kGnuA}, {"b.s", &kGnuB}};
+  for (const auto &[name, text] : files) {
+    FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(text->c_str(), f);
+    std::fclose(f);
+  }
+  std::string a = dir + "/a.asm", b = dir + "/b.asm", ga = dir + "/a.s", gb = dir + "/b.s";
+  const std::vector<std::vector<std::string>> runs = {
+      {"telvanor", a, b},
+      {"telvanor", "-i", "x", "-i", "_", a, b, a},
+      {"telvanor", "-r", "-c", "-i", "x", a, b},
+      {"telvanor", "-g", "-i", "x", a, b},
+      {"telvanor", "-g", "-r", "-c", "-i", "_", a, b},
+      {"telvanor", "-R", "start", "-R", "helper", "-d", "1", b, a},
+      {"telvanor", "-a", "-c", "-i", "x", ga, gb},
+      {"telvanor", "-a", "-r", "-i", "_", ga, gb},
+      {"telvanor", "-a", "-g", "-R", "init", gb, ga},
+      {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
+  };
+  std::string err_path = dir + "/stderr";
+  long total = 0;
+  std::set<std::string> kinds;
+  for (const std::vector<std::string> &args : runs) {
+    mem_fail_at(0);
+    captured_run clean = run_captured(args, err_path);
+    long attempts = mem_attempts();
+    ASSERT_EQ(clean.status, 0) << args.back() << ": " << clean.err;
+    ASSERT_EQ(clean.err, "");
+    ASSERT_NE(clean.out, "");
+    ASSERT_EQ(mem_live(), 0);
+    // The -R copies come first; each fails silently.
+    long root_copies = std::count(args.begin(), args.end(), "-R");
+    for (long n = 1; n <= attempts; ++n) {
+      mem_fail_at(n);
+      captured_run r = run_captured(args, err_path);
+      std::string kind =
+          r.err.empty() && n <= root_copies ? "root copy" : outcome_kind(r.err, args);
+      SCOPED_TRACE(testing::Message() << "run " << &args - runs.data() << ", allocation " << n);
+      ASSERT_EQ(r.status, 1) << r.err;
+      ASSERT_EQ(r.out, "");
+      ASSERT_NE(kind, "") << r.err;
+      // A failure ends the run at once, and everything taken is given back.
+      ASSERT_EQ(mem_attempts(), n);
+      ASSERT_EQ(mem_live(), 0);
+      // The writer allocates last, after the whole graph is built.
+      if (n == attempts) {
+        ASSERT_EQ(r.err, "Memory allocation error\n");
+      }
+      kinds.insert(n == attempts ? "writer" : kind);
+    }
+    total += attempts;
+  }
+  mem_fail_at(0);
+  // Together the runs reach every kind of site that can fail.
+  EXPECT_EQ(kinds.size(), 5u);
+  std::printf("allocation failure points exercised: %ld\n", total);
+  std::system(("rm -rf " + dir).c_str());
+}
+}  // namespace
