@@ -38,7 +38,7 @@ symbol *sym_create(const char *name, const char *file, int32_t line) {
     mem_free(sym);
     return nullptr;
   }
-  sym->s_namelen = static_cast<int32_t>(len);
+  sym->s_namelen = static_cast<int64_t>(len);
   sym->s_line = line;
   sym->s_next = nullptr;
   sym->s_callees = nullptr;

@@ -24,7 +24,7 @@ struct symbol {
   edge *s_callees;  // what this symbol's body calls or references
   edge *s_callers;  // who calls or references this symbol, each caller once
   char *s_name;
-  int32_t s_namelen;
+  int64_t s_namelen;
   char *s_file;     // file of the definition, or where it was first referenced
   int32_t s_line;   // line of the definition; -1 while only referenced
   int32_t s_func;   // 1 for a function, 0 for a data label
