@@ -27,7 +27,7 @@ symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
   return nullptr;
 }
 
-symbol *sym_create(const char *name, const char *file, int32_t line) {
+symbol *sym_create(const char *name, const char *file, int64_t line) {
   symbol *sym = static_cast<symbol *>(mem_alloc(sizeof(symbol)));
   if (sym == nullptr) return nullptr;
   size_t len = std::strlen(name);
@@ -52,7 +52,7 @@ symbol *sym_create(const char *name, const char *file, int32_t line) {
 }
 
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
-                int32_t line) {
+                int64_t line) {
   if (line != -1) {
     symbol *found = sym_lookup(graph->cg_symbols, name, file);
     if (found != nullptr && found->s_line == -1) {

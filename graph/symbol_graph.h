@@ -26,7 +26,7 @@ struct symbol {
   char *s_name;
   int64_t s_namelen;
   char *s_file;     // file of the definition, or where it was first referenced
-  int32_t s_line;   // line of the definition; -1 while only referenced
+  int64_t s_line;   // line of the definition; -1 while only referenced
   int32_t s_func;   // 1 for a function, 0 for a data label
   int32_t s_local;  // nonzero restricts lookups to the symbol's own file
   int32_t s_seen;   // visited mark of the writers
@@ -68,10 +68,10 @@ symbol *sym_lookup(symbol *symbols, const char *name, const char *file);
 // anything else appends a new record. Returns the record, or null when
 // memory is exhausted (the graph is then unchanged).
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
-                int32_t line);
+                int64_t line);
 
 // Returns a new unlinked record, or null when memory is exhausted.
-symbol *sym_create(const char *name, const char *file, int32_t line);
+symbol *sym_create(const char *name, const char *file, int64_t line);
 
 // Returns a new unlinked cell pointing at `target`, or null when memory is exhausted.
 edge *edge_create(symbol *target);

@@ -65,7 +65,7 @@ struct scan_state {
   char *pending;  // owned: the name a global directive announced
   char *current;  // owned: the function whose body is being read
   scan_word word;
-  int32_t lineno;
+  int64_t lineno;
 };
 
 // Starts the state of one file.
