@@ -91,9 +91,9 @@ struct hostile_case {
   std::vector<std::string> args;  // the operand "in" is appended
   size_t full;                    // size at full scale, in the generator's units
   std::function<std::string(size_t)> make;
-  // The exact output, or "" when only `lines` is checked.
+  // The exact output, or null when only the number of lines is checked.
   std::function<std::string(size_t)> expect;
-  std::function<size_t(size_t)> lines;
+  std::function<size_t(size_t)> lines = nullptr;
 };
 
 const char kCallF[] = "1 main: (), <in 3>\n2        f: <>\n";
@@ -106,94 +106,55 @@ std::string fixed(const char *s, size_t) {
 
 const std::vector<hostile_case> &scan_cases() {
   using namespace std::placeholders;
+  using make = std::function<std::string(size_t)>;
+  const size_t big = 100 << 20;
+  auto word = [](size_t n) { return "1 " + std::string(n, 'w') + ": <in 2>\n"; };
+  auto at_line = [](size_t n) {
+    return "1 main: (), <in " + std::to_string(n + 3) + ">\n2        f: <>\n";
+  };
+  auto call_f = std::bind(fixed, kCallF, _1);
+  auto call_f4 = std::bind(fixed, "1 main: (), <in 4>\n2        f: <>\n", _1);
+  make nasm_word = [](size_t n) { return "section .data\n" + std::string(n, 'w') + " dd 0\n"; };
+  make gnu_word = [](size_t n) { return ".data\n" + std::string(n, 'w') + ": .long 0\n"; };
+  make nasm_string = [](size_t n) { return kNasmMain + ("db \"" + junk(n, kStringText)); };
+  make gnu_string = [](size_t n) { return kGnuMain + (".ascii \"" + junk(n, kStringText)); };
+  make nasm_comment = [](size_t n) { return "; " + junk(n, kCommentText) + "\n" + kNasmMain; };
+  make gnu_comment = [](size_t n) { return "/* " + junk(n, kCommentText) + "\n*/" + kGnuMain; };
+  make nasm_lines = [](size_t n) { return std::string(n, '\n') + kNasmMain; };
+  make gnu_lines = [](size_t n) { return std::string(n, '\n') + kGnuMain; };
   static const std::vector<hostile_case> cases = {
-      {"word",
-       {"-i", "x"},
-       100 << 20,
-       [](size_t n) { return "section .data\n" + std::string(n, 'w') + " dd 0\n"; },
-       [](size_t n) { return "1 " + std::string(n, 'w') + ": <in 2>\n"; },
-       nullptr},
-      {"word",
-       {"-a", "-i", "x"},
-       100 << 20,
-       [](size_t n) { return ".data\n" + std::string(n, 'w') + ": .long 0\n"; },
-       [](size_t n) { return "1 " + std::string(n, 'w') + ": <in 2>\n"; },
-       nullptr},
-      {"open string",
-       {},
-       100 << 20,
-       [](size_t n) { return kNasmMain + std::string("db \"") + junk(n, kStringText); },
-       std::bind(fixed, kCallF, _1),
-       nullptr},
-      {"open string",
-       {"-a"},
-       100 << 20,
-       [](size_t n) { return kGnuMain + std::string(".ascii \"") + junk(n, kStringText); },
-       std::bind(fixed, kCallF, _1),
-       nullptr},
-      {"comment",
-       {},
-       100 << 20,
-       [](size_t n) { return "; " + junk(n, kCommentText) + "\n" + kNasmMain; },
-       std::bind(fixed, "1 main: (), <in 4>\n2        f: <>\n", _1),
-       nullptr},
-      {"comment",
-       {"-a"},
-       100 << 20,
-       [](size_t n) { return "/* " + junk(n, kCommentText) + "\n*/" + kGnuMain; },
-       std::bind(fixed, "1 main: (), <in 4>\n2        f: <>\n", _1),
-       nullptr},
-      {"newlines",
-       {},
-       100 << 20,
-       [](size_t n) { return std::string(n, '\n') + kNasmMain; },
-       [](size_t n) { return "1 main: (), <in " + std::to_string(n + 3) + ">\n2        f: <>\n"; },
-       nullptr},
-      {"newlines",
-       {"-a", "-g"},
-       100 << 20,
-       [](size_t n) { return std::string(n, '\n') + kGnuMain; },
-       std::bind(fixed,
-                 "digraph \"TODO\" {\n  main -> f [label=\"1\"];\n  main [label=\"main\"];\n"
-                 "  f [label=\"f\"];\n}\n",
-                 _1),
-       nullptr},
-      {"CRLF", {}, 4 << 20, [](size_t n) { return crlf(n, false); }, crlf_expect, nullptr},
-      {"CRLF", {"-a"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect, nullptr},
+      {"word", {"-i", "x"}, big, nasm_word, word},
+      {"word", {"-a", "-i", "x"}, big, gnu_word, word},
+      {"open string", {}, big, nasm_string, call_f},
+      {"open string", {"-a"}, big, gnu_string, call_f},
+      {"comment", {}, big, nasm_comment, call_f4},
+      {"comment", {"-a"}, big, gnu_comment, call_f4},
+      {"newlines", {}, big, nasm_lines, at_line},
+      {"newlines", {"-a"}, big, gnu_lines, at_line},
+      {"CRLF", {}, 4 << 20, std::bind(crlf, _1, false), crlf_expect},
+      {"CRLF", {"-a"}, 4 << 20, std::bind(crlf, _1, true), crlf_expect},
   };
   return cases;
 }
 
 const std::vector<hostile_case> &graph_cases() {
+  using namespace std::placeholders;
+  const size_t m = 1000000, k = 200000;
+  auto nasm_chain = std::bind(chain, _1, false, "\n"), gnu_chain = std::bind(chain, _1, true, "\n");
   static const std::vector<hostile_case> cases = {
-      {"chain",
-       {"-g"},
-       1000000,
-       [](size_t n) { return chain(n, false, "\n"); },
-       chain_dot,
-       nullptr},
-      {"chain",
-       {"-r"},
-       1000000,
-       [](size_t n) { return chain(n, false, "\n"); },
-       nullptr,
-       [](size_t n) { return 2 * n - 1; }},
-      {"chain",
-       {"-a", "-r", "-g"},
-       1000000,
-       [](size_t n) { return chain(n, true, "\n"); },
-       nullptr,
-       [](size_t n) { return 2 * n + 1; }},
+      {"chain", {"-g"}, m, nasm_chain, chain_dot},
+      {"chain", {"-r"}, m, nasm_chain, nullptr, [](size_t n) { return 2 * n - 1; }},
+      {"chain", {"-a", "-r", "-g"}, m, gnu_chain, nullptr, [](size_t n) { return 2 * n + 1; }},
       {"wide graph",
        {"-g"},
-       200000,
-       [](size_t n) { return wide(n, false); },
+       k,
+       std::bind(wide, _1, false),
        nullptr,
        [](size_t n) { return 6 * n + 2; }},
       {"wide graph",
        {"-a", "-r"},
-       200000,
-       [](size_t n) { return wide(n, true); },
+       k,
+       std::bind(wide, _1, true),
        nullptr,
        [](size_t n) { return 6 * n; }},
   };
