@@ -72,6 +72,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   std::string t = access("/dev/shm", W_OK) == 0 ? shm : templ;
   if (mkdtemp(t.data()) == nullptr) std::abort();
   fuzz_dir = t;
+  std::atexit([] {
+    for (int n = 0; n < 8; ++n)
+      unlink((fuzz_dir + "/f" + std::to_string(n) + ".asm").c_str());
+    rmdir(fuzz_dir.c_str());
+  });
   return 0;
 }
 
