@@ -6,6 +6,7 @@
 namespace {
 long mem_counter = 0;
 long mem_fail_number = 0;
+long mem_blocks = 0;
 
 // Counts one allocation attempt; true when this one must fail.
 bool mem_should_fail() {
@@ -16,12 +17,16 @@ bool mem_should_fail() {
 
 void *mem_alloc(size_t n) {
   if (mem_should_fail()) return nullptr;
-  return std::malloc(n ? n : 1);
+  void *p = std::malloc(n ? n : 1);
+  if (p != nullptr) ++mem_blocks;
+  return p;
 }
 
 void *mem_realloc(void *p, size_t n) {
   if (mem_should_fail()) return nullptr;
-  return std::realloc(p, n ? n : 1);
+  void *q = std::realloc(p, n ? n : 1);
+  if (q != nullptr && p == nullptr) ++mem_blocks;
+  return q;
 }
 
 char *mem_strndup(const char *s, size_t len) {
@@ -37,6 +42,7 @@ char *mem_strdup(const char *s) {
 }
 
 void mem_free(void *p) {
+  if (p != nullptr) --mem_blocks;
   std::free(p);
 }
 
@@ -47,4 +53,8 @@ void mem_fail_at(long n) {
 
 long mem_attempts() {
   return mem_counter;
+}
+
+long mem_live() {
+  return mem_blocks;
 }

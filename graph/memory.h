@@ -25,3 +25,7 @@ void mem_fail_at(long n);
 
 // Number of allocation attempts since the last mem_fail_at call.
 long mem_attempts();
+
+// Number of blocks handed out and not yet released, so that a test can see
+// that a run, failed or not, gives back everything it took.
+long mem_live();

@@ -60,7 +60,7 @@ symbol *sym_lookup(symbol *symbols, const char *name, const char *file) {
 namespace {
 // A new unlinked record. With `shared_file` the record points at that copy
 // of the file name instead of making its own.
-symbol *sym_make(const char *name, const char *file, const char *shared_file, int32_t line) {
+symbol *sym_make(const char *name, const char *file, const char *shared_file, int64_t line) {
   // The name lives in the same block, right after the record: one
   // allocation fewer, and a lookup that reads the record finds the name in
   // the same place.
@@ -78,7 +78,7 @@ symbol *sym_make(const char *name, const char *file, const char *shared_file, in
       return nullptr;
     }
   }
-  sym->s_namelen = static_cast<int32_t>(len);
+  sym->s_namelen = static_cast<int64_t>(len);
   sym->s_ncallees = 0;
   sym->s_file_shared = shared_file != nullptr;
   sym->s_line = line;
@@ -94,7 +94,7 @@ symbol *sym_make(const char *name, const char *file, const char *shared_file, in
 }
 }  // namespace
 
-symbol *sym_create(const char *name, const char *file, int32_t line) {
+symbol *sym_create(const char *name, const char *file, int64_t line) {
   return sym_make(name, file, nullptr, line);
 }
 
@@ -159,7 +159,7 @@ graph_index *graph_index_of(call_graph *graph) {
 }  // namespace
 
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
-                int32_t line) {
+                int64_t line) {
   size_t len = std::strlen(name);
   uint32_t hash = index_hash(name, len);
   graph_index *ix = graph->cg_symbols != nullptr ? index_of(graph->cg_symbols) : nullptr;

@@ -25,16 +25,16 @@ struct symbol {
   edge *s_callees;  // what this symbol's body calls or references
   edge *s_callers;  // who calls or references this symbol, each caller once
   char *s_name;
-  int32_t s_namelen;
+  int64_t s_namelen;  // 64 bits: a name may be longer than 2 GiB
+  char *s_file;       // file of the definition, or where it was first referenced
+  int64_t s_line;     // line of the definition; -1 while only referenced
+  int32_t s_func;     // 1 for a function, 0 for a data label
+  int32_t s_local;    // nonzero restricts lookups to the symbol's own file
+  int32_t s_seen;     // visited mark of the writers
   // Cells in s_callees (counting stops at the largest value), and whether
   // s_file is the graph's one copy of that file name rather than the
   // record's own.
   uint32_t s_ncallees : 31, s_file_shared : 1;
-  char *s_file;     // file of the definition, or where it was first referenced
-  int32_t s_line;   // line of the definition; -1 while only referenced
-  int32_t s_func;   // 1 for a function, 0 for a data label
-  int32_t s_local;  // nonzero restricts lookups to the symbol's own file
-  int32_t s_seen;   // visited mark of the writers
   // Tail pointers, so that appending does not walk the lists.
   edge *s_callees_last;
   edge *s_callers_last;
@@ -80,10 +80,10 @@ symbol *sym_lookup_data(call_graph *graph, const char *name, size_t len, const c
 // anything else appends a new record. Returns the record, or null when
 // memory is exhausted (the graph is then unchanged).
 symbol *sym_add(call_graph *graph, int is_function, const char *name, const char *file,
-                int32_t line);
+                int64_t line);
 
 // Returns a new unlinked record, or null when memory is exhausted.
-symbol *sym_create(const char *name, const char *file, int32_t line);
+symbol *sym_create(const char *name, const char *file, int64_t line);
 
 // Returns a new unlinked cell pointing at `target`, or null when memory is exhausted.
 edge *edge_create(symbol *target);

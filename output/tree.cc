@@ -16,12 +16,12 @@ struct tree_ctx {
   out_buffer *out;
   tree_frame *stack;
   int64_t numwidth;
-  int32_t number;  // running line number
+  int64_t number;  // running line number
 };
 
 // Writes one line for `sym`.
 void tree_line(out_buffer *out, const symbol *sym, int64_t numwidth, int64_t namewidth,
-               int32_t number) {
+               int64_t number) {
   out_num(out, number, numwidth);
   out_write(out, " ", 1);
   out_right(out, sym->s_name, static_cast<size_t>(sym->s_namelen), namewidth);

@@ -5,7 +5,7 @@
 namespace {
 // Passes begun since the last line end. It deliberately outlives a file: a
 // file's first line never starts with a count of 0.
-int32_t nasm_line_tokens = 0;
+int64_t nasm_line_tokens = 0;
 
 // True when the word of length `len` is `keyword`, ignoring ASCII case.
 bool nasm_is(const scan_word &word, const char *keyword, size_t len) {

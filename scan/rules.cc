@@ -93,8 +93,8 @@ void scan_end(scan_state *st) {
 }
 
 int scan_nomem(const scan_state *st) {
-  std::fprintf(stderr, "%s: Memory allocation error for line %d\n", st->file,
-               static_cast<int>(st->lineno));
+  std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", st->file,
+               static_cast<long long>(st->lineno));
   return 0;
 }
 

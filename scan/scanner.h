@@ -131,7 +131,7 @@ struct scan_state {
   char *current;   // owned: the function whose body is being read
   symbol *caller;  // the record calls from `current` go to, once looked up
   scan_word word;
-  int32_t lineno;
+  int64_t lineno;
 };
 
 // Starts the state of one file.

@@ -8,7 +8,8 @@
 struct tool_result {
   std::string out;
   std::string err;
-  int status = -1;  // exit status, or 128 + signal number
+  int status = -1;         // exit status, or 128 + signal number
+  double cpu_seconds = 0;  // user and system time the run took
 };
 
 // Runs `binary` with `args` (argv[0] is "telvanor") in directory `dir`.

@@ -1,0 +1,190 @@
+// Makes every single allocation of a set of complete runs fail in turn and
+// checks that each failure ends the run with one of telvanor's own memory
+// messages, status 1, nothing on standard output and nothing leaked.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+#include "graph/memory.h"
+#include "scan/scanner.h"
+#include "tests/support/run_tool.h"
+
+namespace {
+// Data symbols, forward references completed by the second file, duplicate
+// calls and duplicate callers, a hidden name, and a name LONG long enough to
+// make the word buffer grow twice; once in each dialect.
+const char kNasmA[] = R"(section .data
+counter dd 0
+table: dq 1
+section .text
+global main
+main:
+    call init
+    call init ; twice
+    call LONG
+    mov eax, [counter]
+    mov ebx, table
+global init
+init:
+    call helper
+    call main
+    mov eax, counter
+global _hidden
+_hidden: call helper
+)";
+const char kNasmB[] = R"(section .text
+global helper
+helper:
+    call init
+    call puts
+global LONG
+LONG:
+    call helper
+global start
+start: call main
+section .bss
+buf resb 4
+)";
+const char kGnuA[] = R"(.data
+counter: .long 0
+.text
+.globl main
+main:
+    call init // twice
+    call init
+    call LONG
+    movl counter, %eax
+.global init
+init: call helper
+    /* back */ call main
+.globl _hidden
+_hidden: call helper
+)";
+const char kGnuB[] = R"(.text
+.globl helper
+helper: call init
+    call puts
+.globl LONG
+LONG: call helper
+.globl start
+start: call main
+)";
+
+struct captured_run {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs one command line in process, with standard error caught in a file.
+captured_run run_captured(std::vector<std::string> args, const std::string &err_path) {
+  std::vector<char *> argv;
+  for (std::string &a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  captured_run r;
+  auto out = std::make_unique<out_buffer>();
+  out_open_string(out.get(), &r.out);
+  std::fflush(stderr);
+  int saved = dup(2);
+  int fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(fd, 2);
+  close(fd);
+  r.status = telvanor_run(static_cast<int>(argv.size() - 1), argv.data(), out.get());
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  r.err = read_file(err_path);
+  return r;
+}
+
+// Names the defined outcome that `err` is, or "" when it is none of them.
+std::string outcome_kind(const std::string &err, const std::vector<std::string> &args) {
+  if (err == "Memory alloation error\n") return "first caller";
+  if (err == "Memory allocation error\n") return "later caller or writer";
+  std::smatch m;
+  static const std::regex scanner("(.*): Memory allocation error for line ([1-9][0-9]*)\n");
+  if (std::regex_match(err, m, scanner)) {
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == m[1].str()) return "scanner";
+    }
+  }
+  return "";
+}
+
+TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
+  scan_init_chars();
+  char dir_templ[] = "/tmp/telvanor-sweep-XXXXXX";
+  ASSERT_NE(mkdtemp(dir_templ), nullptr);
+  std::string dir = dir_templ;
+  const std::pair<const char *, std::string> files[] = {
+      {"a.asm", kNasmA}, {"b.asm", kNasmB}, {"a.s", kGnuA}, {"b.s", kGnuB}};
+  const std::regex long_name("LONG");
+  for (const auto &[name, text] : files) {
+    FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(std::regex_replace(text, long_name, std::string(80, 'n')).c_str(), f);
+    std::fclose(f);
+  }
+  std::string a = dir + "/a.asm", b = dir + "/b.asm", ga = dir + "/a.s", gb = dir + "/b.s";
+  const std::vector<std::vector<std::string>> runs = {
+      {"telvanor", a, b},
+      {"telvanor", "-i", "x", "-i", "_", a, b, a},
+      {"telvanor", "-r", "-c", "-i", "x", a, b},
+      {"telvanor", "-g", "-i", "x", a, b},
+      {"telvanor", "-g", "-r", "-c", "-i", "_", a, b},
+      {"telvanor", "-R", "start", "-R", "helper", "-d", "1", b, a},
+      {"telvanor", "-a", "-c", "-i", "x", ga, gb},
+      {"telvanor", "-a", "-r", "-i", "_", ga, gb},
+      {"telvanor", "-a", "-g", "-R", "init", gb, ga},
+      {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
+  };
+  std::string err_path = dir + "/stderr";
+  long total = 0;
+  std::set<std::string> kinds;
+  for (const std::vector<std::string> &args : runs) {
+    mem_fail_at(0);
+    captured_run clean = run_captured(args, err_path);
+    long attempts = mem_attempts();
+    ASSERT_EQ(clean.status, 0) << args.back() << ": " << clean.err;
+    ASSERT_EQ(clean.err, "");
+    ASSERT_NE(clean.out, "");
+    ASSERT_EQ(mem_live(), 0);
+    // The -R copies come first; each fails silently.
+    long root_copies = std::count(args.begin(), args.end(), "-R");
+    std::string last_failure;
+    for (long n = 1; n <= attempts; ++n) {
+      mem_fail_at(n);
+      captured_run r = run_captured(args, err_path);
+      SCOPED_TRACE(testing::Message() << "run " << &args - runs.data() << ", allocation " << n);
+      ASSERT_EQ(mem_live(), 0);  // everything taken is given back
+      std::string kind =
+          r.err.empty() && n <= root_copies ? "root copy" : outcome_kind(r.err, args);
+      ASSERT_EQ(r.status, 1) << r.err;
+      ASSERT_EQ(r.out, "");
+      ASSERT_NE(kind, "") << r.err;
+      ASSERT_EQ(mem_attempts(), n);  // a failure ends the run at once
+      kinds.insert(kind);
+      last_failure = r.err;
+    }
+    // The writer allocates last, after the whole graph is built.
+    EXPECT_EQ(last_failure, "Memory allocation error\n");
+    total += attempts;
+  }
+  mem_fail_at(0);
+  // Together the runs reach every kind of site that can fail.
+  EXPECT_EQ(kinds.size(), 4u);
+  std::printf("allocation failure points exercised: %ld\n", total);
+  std::system(("rm -rf " + dir).c_str());
+}
+}  // namespace
