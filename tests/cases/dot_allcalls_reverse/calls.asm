@@ -1,10 +1,1 @@
-section .text
-global main
-main:
-    call f
-    call g
-    call f
-global f
-f:
-    call g
-    call g
+../dot_allcalls/calls.asm

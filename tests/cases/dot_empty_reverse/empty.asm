@@ -1,0 +1,1 @@
+../dot_empty/empty.asm

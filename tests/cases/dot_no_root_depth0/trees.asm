@@ -1,8 +1,1 @@
-section .text
-global helper
-helper:
-    call util
-global main
-main:
-    call helper
-    call other
+../dot_no_root/trees.asm

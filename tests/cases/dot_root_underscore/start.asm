@@ -1,10 +1,1 @@
-section .data
-counter dd 0
-section .text
-global _start
-_start:
-    call work
-    mov eax, [counter]
-global work
-work:
-    ret
+../dot_root_data/start.asm

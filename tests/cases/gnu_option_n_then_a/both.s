@@ -1,5 +1,1 @@
-global main
-	.globl main
-main:
-	call work ; call other
-	call more
+../gnu_option_a_then_n/both.s

@@ -1,2 +1,1 @@
-; nothing here
-
+../tree_empty_forward/prog.asm

@@ -1,8 +1,1 @@
-global main
-main:
-    call f
-    call f
-    call f
-global f
-f:
-    call g
+../tree_all_calls/prog.asm
