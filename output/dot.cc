@@ -54,37 +54,20 @@ void dot_edges(const call_graph *graph, out_buffer *out, const symbol *sym, cons
   }
 }
 
-struct dot_frame {
-  edge *next;  // next callee entry to walk
-  int64_t depth;
+struct dot_ctx {
+  const call_graph *graph;
+  out_buffer *out;
 };
 
 // Marks `sym` and writes its edges at its first visit; returns true when its
 // callees are to be walked next.
-bool dot_visit(const call_graph *graph, out_buffer *out, symbol *sym, int64_t depth) {
-  if (sym_hidden(graph, sym) || sym->s_seen) return false;
+bool dot_visit(void *arg, symbol *sym, int64_t depth, int64_t, int64_t *) {
+  const dot_ctx *ctx = static_cast<const dot_ctx *>(arg);
+  if (sym_hidden(ctx->graph, sym) || sym->s_seen) return false;
   sym->s_seen = 1;
-  if (depth >= graph->cg_maxdepth || sym->s_callees == nullptr) return false;
-  dot_edges(graph, out, sym, sym->s_callees);
+  if (depth >= ctx->graph->cg_maxdepth || sym->s_callees == nullptr) return false;
+  dot_edges(ctx->graph, ctx->out, sym, sym->s_callees);
   return true;
-}
-
-// Depth-first walk from `top` with its own stack.
-void dot_walk(const call_graph *graph, out_buffer *out, dot_frame *stack, symbol *top) {
-  if (!dot_visit(graph, out, top, 0)) return;
-  int64_t sp = 0;
-  stack[sp++] = dot_frame{top->s_callees, 0};
-  while (sp > 0) {
-    dot_frame *f = &stack[sp - 1];
-    if (f->next == nullptr) {
-      --sp;
-      continue;
-    }
-    symbol *child = f->next->e_sym;
-    f->next = f->next->e_next;
-    int64_t depth = f->depth + 1;
-    if (dot_visit(graph, out, child, depth)) stack[sp++] = dot_frame{child->s_callees, depth};
-  }
 }
 
 void dot_nodes(const call_graph *graph, out_buffer *out) {
@@ -101,14 +84,14 @@ void dot_nodes(const call_graph *graph, out_buffer *out) {
 
 int print_dot(call_graph *graph, out_buffer *out) {
   sorted_entry *table = nullptr;
-  dot_frame *stack = nullptr;
+  walk_frame *stack = nullptr;
   // Everything is allocated before the header, so a failure leaves no
   // half-written digraph behind.
   if (graph->cg_reverse) {
     table = sym_sorted_table(graph);
     if (table == nullptr) return 0;
   } else {
-    stack = static_cast<dot_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(dot_frame)));
+    stack = static_cast<walk_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(walk_frame)));
     if (stack == nullptr) return print_nomem();
   }
   out_str(out, "digraph \"TODO\" {\n");
@@ -119,11 +102,14 @@ int print_dot(call_graph *graph, out_buffer *out) {
       sym->s_seen = 1;
       if (graph->cg_maxdepth > 0) dot_edges(graph, out, sym, sym->s_callers);
     }
-  } else if (graph->cg_root != nullptr) {
-    dot_walk(graph, out, stack, graph->cg_root);
   } else {
-    for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-      if (!sym->s_seen) dot_walk(graph, out, stack, sym);
+    dot_ctx ctx{graph, out};
+    if (graph->cg_root != nullptr) {
+      walk_forward(stack, graph->cg_root, 0, dot_visit, &ctx);
+    } else {
+      for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+        if (!sym->s_seen) walk_forward(stack, sym, 0, dot_visit, &ctx);
+      }
     }
   }
   mem_free(table);

@@ -28,6 +28,26 @@ size_t walk_stack_size(const call_graph *graph) {
   return static_cast<size_t>(frames) + 1;
 }
 
+void walk_forward(walk_frame *stack, symbol *top, int64_t width, walk_visit visit, void *ctx) {
+  int64_t child_width = 0;
+  if (!visit(ctx, top, 0, width, &child_width)) return;
+  int64_t sp = 0;
+  stack[sp++] = walk_frame{top->s_callees, 0, child_width};
+  while (sp > 0) {
+    walk_frame *f = &stack[sp - 1];
+    if (f->next == nullptr) {
+      --sp;
+      continue;
+    }
+    symbol *child = f->next->e_sym;
+    f->next = f->next->e_next;
+    int64_t depth = f->depth + 1;
+    if (visit(ctx, child, depth, f->width, &child_width)) {
+      stack[sp++] = walk_frame{child->s_callees, depth, child_width};
+    }
+  }
+}
+
 int print_nomem() {
   std::fputs("Memory allocation error\n", stderr);
   return 0;

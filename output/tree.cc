@@ -4,17 +4,10 @@
 #include "output/writers.h"
 
 namespace {
-struct tree_frame {
-  symbol *sym;
-  edge *next;  // next callee entry to walk
-  int64_t depth;
-  int64_t width;  // the children's name width
-};
-
 struct tree_ctx {
   call_graph *graph;
   out_buffer *out;
-  tree_frame *stack;
+  walk_frame *stack;
   int64_t numwidth;
   int64_t number;  // running line number
 };
@@ -36,41 +29,22 @@ void tree_line(out_buffer *out, const symbol *sym, int64_t numwidth, int64_t nam
   out_write(out, ">\n", 2);
 }
 
-// Lists `sym` at `depth`; returns 1 when its callees are to be walked next.
-bool tree_visit(tree_ctx *ctx, symbol *sym, int64_t depth, int64_t width) {
+// Lists `sym` at `depth`; returns true, with the name width of its children,
+// when its callees are to be walked next.
+bool tree_visit(void *arg, symbol *sym, int64_t depth, int64_t width, int64_t *child_width) {
+  tree_ctx *ctx = static_cast<tree_ctx *>(arg);
   if (sym_hidden(ctx->graph, sym)) return false;
   tree_line(ctx->out, sym, ctx->numwidth, width, ctx->number++);
   if (sym->s_seen) return false;
   sym->s_seen = 1;
-  if (depth >= ctx->graph->cg_maxdepth) return false;
-  return sym->s_callees != nullptr;
-}
-
-// Depth-first walk from `top`, with its own stack so that a call chain of
-// any length cannot overflow the process stack.
-void tree_walk(tree_ctx *ctx, symbol *top, int64_t width) {
-  if (!tree_visit(ctx, top, 0, width)) return;
-  int64_t sp = 0;
-  auto push = [&](symbol *sym, int64_t depth, int64_t parent_width) {
-    int64_t longest = 0;
-    for (const edge *e = sym->s_callees; e != nullptr; e = e->e_next) {
-      if (e->e_sym->s_namelen > longest) longest = e->e_sym->s_namelen;
-    }
-    ctx->stack[sp++] = tree_frame{sym, sym->s_callees, depth, parent_width + longest + 3};
-  };
-  push(top, 0, width);
-  while (sp > 0) {
-    tree_frame *f = &ctx->stack[sp - 1];
-    if (f->next == nullptr) {
-      --sp;
-      continue;
-    }
-    symbol *child = f->next->e_sym;
-    f->next = f->next->e_next;
-    int64_t depth = f->depth + 1;
-    int64_t child_width = f->width;
-    if (tree_visit(ctx, child, depth, child_width)) push(child, depth, child_width);
+  if (depth >= ctx->graph->cg_maxdepth || sym->s_callees == nullptr) return false;
+  // Hidden callees widen the field too.
+  int64_t longest = 0;
+  for (const edge *e = sym->s_callees; e != nullptr; e = e->e_next) {
+    if (e->e_sym->s_namelen > longest) longest = e->e_sym->s_namelen;
   }
+  *child_width = width + longest + 3;
+  return true;
 }
 
 int64_t decimal_digits(int64_t n) {
@@ -117,13 +91,13 @@ int print_tree(call_graph *graph, out_buffer *out) {
     mem_free(table);
     return 1;
   }
-  ctx.stack = static_cast<tree_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(tree_frame)));
+  ctx.stack = static_cast<walk_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(walk_frame)));
   if (ctx.stack == nullptr) return print_nomem();
   if (graph->cg_root != nullptr) {
-    tree_walk(&ctx, graph->cg_root, graph->cg_root->s_namelen);
+    walk_forward(ctx.stack, graph->cg_root, graph->cg_root->s_namelen, tree_visit, &ctx);
   } else {
     for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-      if (!sym->s_seen) tree_walk(&ctx, sym, base_width);
+      if (!sym->s_seen) walk_forward(ctx.stack, sym, base_width, tree_visit, &ctx);
     }
   }
   mem_free(ctx.stack);

@@ -30,8 +30,27 @@ struct sorted_entry {
 // writing the writers' memory message) when it cannot be allocated.
 sorted_entry *sym_sorted_table(const call_graph *graph);
 
+// One frame of a forward walk's own stack.
+struct walk_frame {
+  edge *next;  // next callee entry to walk
+  int64_t depth;
+  int64_t width;  // the name width of the frame's children (tree listing only)
+};
+
 // Returns how many frames a forward walk's own stack can need at most.
 size_t walk_stack_size(const call_graph *graph);
+
+// What a forward walk does with one symbol met at `depth` whose name width
+// is `width`: returns true, with the name width of its children in
+// *child_width, when its callee entries are to be walked next.
+typedef bool (*walk_visit)(void *ctx, symbol *sym, int64_t depth, int64_t width,
+                           int64_t *child_width);
+
+// Walks depth first from `top` (depth 0, name width `width`) through the
+// callee entries in list order, calling `visit` on every symbol met. The walk
+// keeps its own stack, of walk_stack_size frames, so that a call chain of any
+// length cannot overflow the process stack.
+void walk_forward(walk_frame *stack, symbol *top, int64_t width, walk_visit visit, void *ctx);
 
 // Writes the writers' memory message; returns 0.
 int print_nomem();
