@@ -54,7 +54,8 @@ TEST_P(EndToEnd, MatchesExpectedOutput) {
 INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(case_names()),
                          [](const testing::TestParamInfo<std::string> &info) {
                            std::string n = info.param;
-                           std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
+                           std::replace_if(
+                               n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
                            return n;
                          });
 

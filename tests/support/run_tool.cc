@@ -49,7 +49,8 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
     std::string name = "telvanor";
     argv.push_back(name.data());
     std::vector<std::string> copy = args;
-    for (std::string &a : copy) argv.push_back(a.data());
+    for (std::string &a : copy)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     execv(binary.c_str(), argv.data());
     _exit(127);
