@@ -40,6 +40,14 @@ std::vector<std::string> case_args(const std::string &dir) {
   return args;
 }
 
+// A case directory's name as a test name: letters and digits only.
+std::string case_test_name(const testing::TestParamInfo<std::string> &info) {
+  std::string n = info.param;
+  std::replace_if(
+      n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
+  return n;
+}
+
 class EndToEnd : public testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, MatchesExpectedOutput) {
@@ -51,13 +59,7 @@ TEST_P(EndToEnd, MatchesExpectedOutput) {
   EXPECT_EQ(r.status, status);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(case_names()),
-                         [](const testing::TestParamInfo<std::string> &info) {
-                           std::string n = info.param;
-                           std::replace_if(
-                               n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(case_names()), case_test_name);
 
 // Every successful case's graph, written with -g, must be a digraph that
 // Graphviz lays out without a single error or warning.
@@ -107,13 +109,7 @@ TEST_P(Graphviz, AcceptsDigraph) {
   EXPECT_EQ(status, 0) << r.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(ok_case_names()),
-                         [](const testing::TestParamInfo<std::string> &info) {
-                           std::string n = info.param;
-                           std::replace_if(
-                               n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(ok_case_names()), case_test_name);
 
 // A full disk or a closed standard output fails the run instead of passing
 // for success.

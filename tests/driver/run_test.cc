@@ -12,32 +12,14 @@
 #include "graph/memory.h"
 #include "scan/scanner.h"
 #include "tests/support/graph_text.h"
+#include "tests/support/run_tool.h"
 
 namespace {
-struct run_result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 // Runs a command line; "F" in `args` stands for the path of `source`.
-run_result run(std::vector<std::string> args, const std::string &source) {
-  static out_buffer out;
+tool_result run(std::vector<std::string> args, const std::string &source) {
   std::string path = temp_source(source);
-  std::vector<char *> argv;
-  std::string name = "telvanor";
-  argv.push_back(name.data());
-  for (std::string &a : args) {
-    if (a == "F") a = path;
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  run_result r;
-  scan_init_chars();
-  out_open_string(&out, &r.out);
-  testing::internal::CaptureStderr();
-  r.status = telvanor_run(static_cast<int>(argv.size() - 1), argv.data(), &out);
-  r.err = testing::internal::GetCapturedStderr();
+  std::replace(args.begin(), args.end(), std::string("F"), path);
+  tool_result r = run_in_process(args);
   unlink(path.c_str());
   return r;
 }
@@ -115,7 +97,7 @@ class Options : public testing::TestWithParam<option_case> {};
 
 TEST_P(Options, ShapeTheRun) {
   const option_case &c = GetParam();
-  run_result r = run(c.args, chain);
+  tool_result r = run(c.args, chain);
   if (c.names == nullptr) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
@@ -144,7 +126,7 @@ TEST(MemorySeam, EveryFailedAllocationEndsTheRun) {
     long total = mem_attempts();
     for (long n = 1; n <= total; ++n) {
       mem_fail_at(n);
-      run_result r = run(args, source);
+      tool_result r = run(args, source);
       EXPECT_EQ(r.status, 1) << "allocation " << n;
       EXPECT_EQ(r.out, "") << "allocation " << n;
       size_t file_end = r.err.find(": ");

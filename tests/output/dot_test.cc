@@ -12,32 +12,9 @@
 #include "graph/memory.h"
 #include "output/writers.h"
 #include "scan/scanner.h"
+#include "tests/support/run_tool.h"
 
 namespace {
-struct run_result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs one command line through telvanor_run, collecting standard output in
-// a string and standard error through GoogleTest's capture.
-run_result run_in_process(std::vector<std::string> args) {
-  scan_init_chars();
-  args.insert(args.begin(), "telvanor");
-  std::vector<char *> argv;
-  for (std::string &a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  run_result r;
-  auto out = std::make_unique<out_buffer>();
-  out_open_string(out.get(), &r.out);
-  testing::internal::CaptureStderr();
-  r.status = telvanor_run(static_cast<int>(args.size()), argv.data(), out.get());
-  r.err = testing::internal::GetCapturedStderr();
-  return r;
-}
-
 class DotMemory : public testing::TestWithParam<const char *> {};
 
 // The writer's buffer is the last allocation of a run: when it fails, the
@@ -55,13 +32,13 @@ TEST_P(DotMemory, WriterFailureWritesNothing) {
   if (*GetParam() != '\0') args.insert(args.begin(), GetParam());
 
   mem_fail_at(0);
-  run_result whole = run_in_process(args);
+  tool_result whole = run_in_process(args);
   long last = mem_attempts();
   ASSERT_EQ(whole.status, 0);
   ASSERT_NE(whole.out.find(" -> "), std::string::npos);
 
   mem_fail_at(last);
-  run_result failed = run_in_process(args);
+  tool_result failed = run_in_process(args);
   mem_fail_at(0);
   unlink(path);
   EXPECT_EQ(failed.status, 1);

@@ -80,34 +80,6 @@ LONG: call helper
 start: call main
 )";
 
-struct captured_run {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs one command line in process, with standard error caught in a file.
-captured_run run_captured(std::vector<std::string> args, const std::string &err_path) {
-  std::vector<char *> argv;
-  for (std::string &a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  captured_run r;
-  auto out = std::make_unique<out_buffer>();
-  out_open_string(out.get(), &r.out);
-  std::fflush(stderr);
-  int saved = dup(2);
-  int fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  dup2(fd, 2);
-  close(fd);
-  r.status = telvanor_run(static_cast<int>(argv.size() - 1), argv.data(), out.get());
-  std::fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  r.err = read_file(err_path);
-  return r;
-}
-
 // Names the defined outcome that `err` is, or "" when it is none of them.
 std::string outcome_kind(const std::string &err, const std::vector<std::string> &args) {
   if (err == "Memory alloation error\n") return "first caller";
@@ -149,12 +121,11 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"telvanor", "-a", "-g", "-R", "init", gb, ga},
       {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
   };
-  std::string err_path = dir + "/stderr";
   long total = 0;
   std::set<std::string> kinds;
   for (const std::vector<std::string> &args : runs) {
     mem_fail_at(0);
-    captured_run clean = run_captured(args, err_path);
+    tool_result clean = run_in_process({args.begin() + 1, args.end()});
     long attempts = mem_attempts();
     ASSERT_EQ(clean.status, 0) << args.back() << ": " << clean.err;
     ASSERT_EQ(clean.err, "");
@@ -165,7 +136,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     std::string last_failure;
     for (long n = 1; n <= attempts; ++n) {
       mem_fail_at(n);
-      captured_run r = run_captured(args, err_path);
+      tool_result r = run_in_process({args.begin() + 1, args.end()});
       SCOPED_TRACE(testing::Message() << "run " << &args - runs.data() << ", allocation " << n);
       ASSERT_EQ(mem_live(), 0);  // everything taken is given back
       std::string kind =

@@ -9,7 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
+
+#include "driver/run.h"
+#include "output/out_buffer.h"
+#include "scan/scanner.h"
 
 std::string read_file(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
@@ -66,6 +71,32 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
   r.out = read_file(out_name);
   r.err = read_file(err_name);
   unlink(out_name);
+  unlink(err_name);
+  return r;
+}
+
+tool_result run_in_process(const std::vector<std::string> &args) {
+  std::vector<std::string> copy = args;
+  std::string name = "telvanor";
+  std::vector<char *> argv{name.data()};
+  for (std::string &a : copy)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  tool_result r;
+  auto out = std::make_unique<out_buffer>();
+  out_open_string(out.get(), &r.out);
+  scan_init_chars();
+  char err_name[] = "/tmp/telvanor-err-XXXXXX";
+  int err_fd = mkstemp(err_name);
+  std::fflush(stderr);
+  int saved = dup(2);
+  dup2(err_fd, 2);
+  close(err_fd);
+  r.status = telvanor_run(static_cast<int>(argv.size() - 1), argv.data(), out.get());
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  r.err = read_file(err_name);
   unlink(err_name);
   return r;
 }

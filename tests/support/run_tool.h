@@ -18,6 +18,12 @@ struct tool_result {
 tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
                      const std::string &dir, const std::string &stdout_path = "");
 
+// Runs one whole command line (`args` without the program name) in this
+// process through telvanor_run, with standard output collected in a string
+// and standard error caught in a temporary file. Allocates nothing through
+// the memory seam, so allocation counts are those of the run alone.
+tool_result run_in_process(const std::vector<std::string> &args);
+
 // Reads a whole file; empty when it does not exist.
 std::string read_file(const std::string &path);
 
