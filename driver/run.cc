@@ -26,8 +26,16 @@ enum run_dialect { DIALECT_NASM, DIALECT_GNU };
 
 struct run_options {
   run_dialect dialect = DIALECT_NASM;
+  bool precise = false;  // -p: read as the assembler does
   bool dot = false;
 };
+
+int run_scanner(call_graph *graph, const run_options &opts, scan_source *src, const char *name) {
+  if (opts.dialect == DIALECT_GNU) {
+    return opts.precise ? scan_gnu_precise(graph, src, name) : scan_gnu(graph, src, name);
+  }
+  return opts.precise ? scan_nasm_precise(graph, src, name) : scan_nasm(graph, src, name);
+}
 
 // Parses a -d argument into *depth; 0 when it is a usage error.
 int run_parse_depth(const char *arg, int32_t *depth) {
@@ -52,7 +60,7 @@ int run_scan_file(call_graph *graph, const run_options &opts, const char *name, 
     return 0;
   }
   src_open(src, fd);
-  int ok = opts.dialect == DIALECT_GNU ? scan_gnu(graph, src, name) : scan_nasm(graph, src, name);
+  int ok = run_scanner(graph, opts, src, name);
   if (ok && src->err != 0) {
     // A file that cannot be read to its end is no more usable than one
     // that cannot be opened: a partial graph would be a silent lie.
@@ -86,7 +94,7 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.
-  while (status == 0 && (opt = getopt(argc, argv, "+acd:i:gnrR:")) != -1) {
+  while (status == 0 && (opt = getopt(argc, argv, "+acd:i:gnprR:")) != -1) {
     switch (opt) {
       case 'a':
         opts.dialect = DIALECT_GNU;
@@ -96,6 +104,10 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
         break;
       case 'c':
         graph.cg_allcalls = 1;
+        break;
+      case 'p':
+        opts.precise = true;
+        graph.cg_quote_ids = 1;
         break;
       case 'g':
         opts.dot = true;

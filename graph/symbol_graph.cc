@@ -18,6 +18,7 @@ void graph_init(call_graph *graph) {
   graph->cg_allcalls = 0;
   graph->cg_reverse = 0;
   graph->cg_last = nullptr;
+  graph->cg_quote_ids = 0;
 }
 
 namespace {

@@ -60,6 +60,9 @@ struct call_graph {
   int32_t cg_allcalls;  // -c
   int32_t cg_reverse;   // -r
   symbol *cg_last;      // last record of cg_symbols, for appends
+  // -p: the digraph quotes every node id that is not a plain identifier, and
+  // keeps the ids of functions and of data labels apart whatever the names.
+  int32_t cg_quote_ids;
 };
 
 // Sets up an empty graph with the default options (root "main", no depth limit).

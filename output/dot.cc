@@ -1,5 +1,7 @@
 // The Graphviz digraph: edge lines in walk order, then one node line for
 // every symbol the walk reached.
+#include <cstring>
+
 #include "graph/memory.h"
 #include "output/writers.h"
 
@@ -21,8 +23,56 @@ bool dot_is_keyword(const symbol *sym) {
   return false;
 }
 
+// True when Graphviz takes `name` as an id without quotes.
+bool dot_plain(const char *name, size_t len) {
+  if (len == 0 || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (size_t i = 0; i < len; ++i) {
+    char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Writes `name` for the inside of a quoted string.
+void dot_escaped(out_buffer *out, const char *name, size_t len) {
+  for (size_t i = 0; i < len; ++i) {
+    if (name[i] == '"' || name[i] == '\\') out_write(out, "\\", 1);
+    out_write(out, name + i, 1);
+  }
+}
+
+// The node id of -p: the name, quoted and escaped unless it is plain. Data
+// labels take "_var" after their name; so that no function can take the id
+// of one, a function whose name already ends in "_var" (and underscores)
+// takes one more underscore.
+void dot_precise_id(out_buffer *out, const symbol *sym) {
+  const char *name = sym->s_name;
+  size_t len = static_cast<size_t>(sym->s_namelen);
+  size_t base = len;
+  while (base > 0 && name[base - 1] == '_')
+    --base;
+  const char *suffix = "";
+  if (!sym->s_func) {
+    suffix = "_var";
+  } else if (base >= 4 && std::memcmp(name + base - 4, "_var", 4) == 0) {
+    suffix = "_";
+  }
+  if (dot_plain(name, len) && (*suffix != '\0' || !dot_is_keyword(sym))) {
+    out_write(out, name, len);
+    out_str(out, suffix);
+    return;
+  }
+  out_write(out, "\"", 1);
+  dot_escaped(out, name, len);
+  out_str(out, suffix);
+  out_write(out, "\"", 1);
+}
+
 // Writes the node id of `sym`.
-void dot_id(out_buffer *out, const symbol *sym) {
+void dot_id(out_buffer *out, const call_graph *graph, const symbol *sym) {
+  if (graph->cg_quote_ids) return dot_precise_id(out, sym);
   size_t len = static_cast<size_t>(sym->s_namelen);
   if (!sym->s_func) {
     out_write(out, sym->s_name, len);
@@ -36,11 +86,12 @@ void dot_id(out_buffer *out, const symbol *sym) {
   }
 }
 
-void dot_edge(out_buffer *out, const symbol *from, const symbol *to, int64_t label) {
+void dot_edge(const call_graph *graph, out_buffer *out, const symbol *from, const symbol *to,
+              int64_t label) {
   out_write(out, "  ", 2);
-  dot_id(out, from);
+  dot_id(out, graph, from);
   out_write(out, " -> ", 4);
-  dot_id(out, to);
+  dot_id(out, graph, to);
   out_write(out, " [label=\"", 9);
   out_num(out, label, 0);
   out_write(out, "\"];\n", 4);
@@ -50,7 +101,7 @@ void dot_edge(out_buffer *out, const symbol *from, const symbol *to, int64_t lab
 void dot_edges(const call_graph *graph, out_buffer *out, const symbol *sym, const edge *list) {
   int64_t label = 0;
   for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (!sym_hidden(graph, e->e_sym)) dot_edge(out, sym, e->e_sym, ++label);
+    if (!sym_hidden(graph, e->e_sym)) dot_edge(graph, out, sym, e->e_sym, ++label);
   }
 }
 
@@ -70,13 +121,20 @@ bool dot_visit(void *arg, symbol *sym, int64_t depth, int64_t, int64_t *) {
   return true;
 }
 
+// The label of a node: the name, escaped under -p like the id.
+void dot_label(out_buffer *out, const call_graph *graph, const symbol *sym) {
+  size_t len = static_cast<size_t>(sym->s_namelen);
+  if (!graph->cg_quote_ids) return out_write(out, sym->s_name, len);
+  dot_escaped(out, sym->s_name, len);
+}
+
 void dot_nodes(const call_graph *graph, out_buffer *out) {
   for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
     if (sym_hidden(graph, sym) || !sym->s_seen) continue;
     out_write(out, "  ", 2);
-    dot_id(out, sym);
+    dot_id(out, graph, sym);
     out_write(out, " [label=\"", 9);
-    out_write(out, sym->s_name, static_cast<size_t>(sym->s_namelen));
+    dot_label(out, graph, sym);
     out_str(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
   }
 }

@@ -18,13 +18,17 @@ void scan_init_chars() {
     if (std::isspace(c)) flags |= CH_SPACE;
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
-    scan_char_class[c] = flags;
     // Keywords are plain ASCII and must read the same in every locale: a
     // Turkish one would otherwise fold "I" to a dotless i and miss "GLOBAL".
     scan_fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    bool ascii_word =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    bool ascii_word = letter || (c >= '0' && c <= '9');
     if (c < 128 && ascii_word != ((flags & CH_WORD) != 0)) scan_ascii_words = false;
+    if (letter || c == '.' || c >= 128) flags |= CH_GNU_START;
+    if (ascii_word || c == '.' || c == '$' || c >= 128) flags |= CH_GNU_NAME;
+    if (letter || c == '.' || c == '?') flags |= CH_NASM_START;
+    if (ascii_word || (c != 0 && std::strchr("$#@~.?", c) != nullptr)) flags |= CH_NASM_NAME;
+    scan_char_class[c] = flags;
   }
 }
 
@@ -43,7 +47,7 @@ int word_reserve(scan_word *word, size_t need) {
 }
 }  // namespace
 
-word_result read_word(scan_source *src, int first, scan_word *word) {
+word_result read_word(scan_source *src, int first, scan_word *word, unsigned chars) {
   word->w_len = 0;
   if (!word_reserve(word, 1)) return WORD_NOMEM;
   word->w_text[word->w_len++] = static_cast<char>(first);
@@ -56,7 +60,7 @@ word_result read_word(scan_source *src, int first, scan_word *word) {
       return WORD_NOMEM;
     }
     char *out = word->w_text + word->w_len;
-    while (p < end && (scan_char_class[*p] & CH_WORD))
+    while (p < end && (scan_char_class[*p] & chars))
       *out++ = static_cast<char>(*p++);
     word->w_len = static_cast<size_t>(out - word->w_text);
     src->pos = static_cast<size_t>(p - src->buf);
@@ -92,10 +96,25 @@ void scan_end(scan_state *st) {
   st->word = scan_word{nullptr, 0, 0};
 }
 
-int scan_nomem(const scan_state *st) {
-  std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", st->file,
-               static_cast<long long>(st->lineno));
+int scan_nomem_at(const char *file, int64_t line) {
+  std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", file,
+               static_cast<long long>(line));
   return 0;
+}
+
+int scan_nomem(const scan_state *st) {
+  return scan_nomem_at(st->file, st->lineno);
+}
+
+symbol *scan_call_target(call_graph *graph, const char *name, const char *file) {
+  symbol *target = sym_lookup(graph->cg_symbols, name, file);
+  return target != nullptr ? target : sym_add(graph, 1, name, file, -1);
+}
+
+int scan_charge(call_graph *graph, symbol *caller, symbol *target, const char *file, int64_t line) {
+  edge *e = edge_create(target);
+  if (e == nullptr) return scan_nomem_at(file, line);
+  return record_call_from(graph, caller, e);
 }
 
 int scan_word_missing(scan_state *st, word_result result, int *ok) {
@@ -128,12 +147,10 @@ int scan_string(scan_state *st, int quote) {
 namespace {
 // Records an edge from the current function to `target`; 1 or 0.
 int rule_edge(scan_state *st, symbol *target) {
-  edge *e = edge_create(target);
-  if (e == nullptr) return scan_nomem(st);
   // record_call would look the caller up by name for every edge; the first
   // record of a name never changes, so one lookup per function is enough.
   if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
-  return record_call_from(st->graph, st->caller, e);
+  return scan_charge(st->graph, st->caller, target, st->file, st->lineno);
 }
 
 int rule_ident(scan_state *st) {
@@ -148,11 +165,8 @@ int rule_ident(scan_state *st) {
   }
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return 1;
-    symbol *target = sym_lookup(graph->cg_symbols, word, st->file);
-    if (target == nullptr) {
-      target = sym_add(graph, 1, word, st->file, -1);
-      if (target == nullptr) return scan_nomem(st);
-    }
+    symbol *target = scan_call_target(graph, word, st->file);
+    if (target == nullptr) return scan_nomem(st);
     return rule_edge(st, target);
   }
   if (st->prev == TK_IDENT && st->current != nullptr) {

@@ -36,6 +36,13 @@ enum {
   CH_SPACE = 1,
   CH_WORD_START = 2,  // letter or underscore
   CH_WORD = 4,        // letter, digit or underscore
+  // The names the assemblers themselves accept, the same in every locale:
+  // GNU as takes letters, digits, "_", "." and "$" and every byte from 128
+  // up, NASM letters, digits and "_$#@~.?"; neither begins one with a digit.
+  CH_GNU_START = 8,
+  CH_GNU_NAME = 16,
+  CH_NASM_START = 32,
+  CH_NASM_NAME = 64,
 };
 extern unsigned char scan_char_class[256];
 
@@ -56,12 +63,12 @@ struct scan_word {
 // What read_word met.
 enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 
-// Reads a word that begins with `first`: `first` and the letters, digits and
-// underscores after it, into `word`. Returns WORD_OK with the character after
-// the word pushed back, WORD_EOF when the file ends right after the word (the
-// word is then cut off and must be dropped), WORD_NOMEM when the buffer
-// cannot grow.
-word_result read_word(scan_source *src, int first, scan_word *word);
+// Reads a word that begins with `first`: `first` and the characters of class
+// `chars` after it (letters, digits and underscores unless said otherwise),
+// into `word`. Returns WORD_OK with the character after the word pushed back,
+// WORD_EOF when the file ends right after the word (the word is then cut off
+// and must be dropped), WORD_NOMEM when the buffer cannot grow.
+word_result read_word(scan_source *src, int first, scan_word *word, unsigned chars = CH_WORD);
 
 // True when the locale classes the bytes below 128 as word characters
 // exactly as the C locale does, so that they can be tested 16 at a time.
@@ -69,9 +76,9 @@ extern bool scan_ascii_words;
 
 // The end of the run of word characters that starts at `p`; the run ends
 // inside the buffer at the latest, at the 0 after the data.
-inline const unsigned char *scan_word_end(const unsigned char *p) {
+inline const unsigned char *scan_word_end(const unsigned char *p, unsigned chars = CH_WORD) {
 #if defined(__SSE2__)
-  if (scan_ascii_words) {
+  if (scan_ascii_words && chars == CH_WORD) {
     for (;;) {
       // Bytes from 128 up are negative as signed bytes, so they fall in
       // none of the ranges and end the vector run; the table decides them.
@@ -92,19 +99,20 @@ inline const unsigned char *scan_word_end(const unsigned char *p) {
     }
   }
 #endif
-  while (scan_char_class[*p] & CH_WORD)
+  while (scan_char_class[*p] & chars)
     ++p;
   return p;
 }
 
 // read_word for the common case of a word that ends inside the buffer and
 // fits the word buffer as it is; anything else goes to read_word.
-inline word_result read_word_fast(scan_source *src, int first, scan_word *word) {
+inline word_result read_word_fast(scan_source *src, int first, scan_word *word,
+                                  unsigned chars = CH_WORD) {
   const unsigned char *p = src->buf + src->pos;
   const unsigned char *end = src->buf + src->len;
   // Room for the whole rest of the buffer, copied 16 bytes at a time.
   if (word->w_cap > static_cast<size_t>(end - p) + 1 + SRC_PAD) {
-    const unsigned char *stop = scan_word_end(p);
+    const unsigned char *stop = scan_word_end(p, chars);
     if (stop < end) {
       char *out = word->w_text;
       *out++ = static_cast<char>(first);
@@ -117,7 +125,7 @@ inline word_result read_word_fast(scan_source *src, int first, scan_word *word) 
       return WORD_OK;
     }
   }
-  return read_word(src, first, word);
+  return read_word(src, first, word, chars);
 }
 
 // The state of one file's scan.
@@ -160,6 +168,18 @@ int scan_apply(scan_state *st, token_class tk);
 // Writes the scanner's memory message for the current file and line; returns 0.
 int scan_nomem(const scan_state *st);
 
+// Writes the scanner's memory message for `file` and `line`; returns 0.
+int scan_nomem_at(const char *file, int64_t line);
+
+// The record a call of `name` goes to: the first one of that name, or else a
+// new forward declaration of a function; null when memory ran out.
+symbol *scan_call_target(call_graph *graph, const char *name, const char *file);
+
+// Records that `caller` (null: nobody, and nothing is recorded) calls or
+// references `target`. Returns 1, or 0 after a memory message, the scanner's
+// for `file` and `line` or the graph's own.
+int scan_charge(call_graph *graph, symbol *caller, symbol *target, const char *file, int64_t line);
+
 // Consumes a quoted string whose opening quote has been read. Returns 0 when
 // the file ends inside it.
 int scan_string(scan_state *st, int quote);
@@ -175,3 +195,8 @@ int scan_nasm(call_graph *graph, scan_source *src, const char *file);
 // Scans one file in GNU assembler syntax into the graph. Returns 1 at the end
 // of the file, 0 after a memory failure (message written).
 int scan_gnu(call_graph *graph, scan_source *src, const char *file);
+
+// The precise readings of option -p: the same, but names, comments, sections,
+// functions and calls as the assemblers see them.
+int scan_nasm_precise(call_graph *graph, scan_source *src, const char *file);
+int scan_gnu_precise(call_graph *graph, scan_source *src, const char *file);

@@ -1,0 +1,432 @@
+// The part of the precise readings that both dialects share: the file's table
+// of names and log of events, the names as users know them, and the end of
+// the file, where functions are told from other labels and calls are charged
+// to the function that owns them.
+#include "scan/precise.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "graph/memory.h"
+
+namespace {
+uint32_t precise_hash(const char *text, size_t len) {
+  uint64_t h = 0xcbf29ce484222325ull ^ len;
+  for (size_t i = 0; i < len; ++i)
+    h = (h ^ static_cast<unsigned char>(text[i])) * 0x100000001b3ull;
+  return static_cast<uint32_t>(h ^ h >> 29);
+}
+
+// A private copy of `text` in the file's arena; null when memory ran out.
+char *arena_copy(precise_file *pf, const char *text, size_t len) {
+  if (pf->arena == nullptr || pf->arena_used + len + 1 > pf->arena_cap) {
+    size_t cap = sizeof(char *) + len + 1;
+    if (cap < (1 << 16)) cap = 1 << 16;
+    char *block = static_cast<char *>(mem_alloc(cap));
+    if (block == nullptr) return nullptr;
+    std::memcpy(block, &pf->arena, sizeof(char *));
+    pf->arena = block;
+    pf->arena_used = sizeof(char *);
+    pf->arena_cap = cap;
+  }
+  char *copy = pf->arena + pf->arena_used;
+  std::memcpy(copy, text, len);
+  copy[len] = '\0';
+  pf->arena_used += len + 1;
+  return copy;
+}
+
+uint32_t *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
+  uint32_t mask = pf->nslots - 1;
+  for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
+    uint32_t *slot = &pf->slots[i];
+    if (*slot == 0) return slot;
+    const precise_name &n = pf->names[*slot - 1];
+    if (n.hash == hash && n.len == len && std::memcmp(n.text, text, len) == 0) return slot;
+  }
+}
+
+// Doubles the table when it is half full; 0 when memory ran out.
+int names_reserve(precise_file *pf) {
+  if (pf->count < pf->cap && pf->count < pf->nslots / 2) return 1;
+  uint32_t cap = pf->cap * 2;
+  auto *names = static_cast<precise_name *>(mem_realloc(pf->names, cap * sizeof(precise_name)));
+  if (names == nullptr) return 0;
+  pf->names = names;
+  pf->cap = cap;
+  auto *slots = static_cast<uint32_t *>(mem_alloc(2 * size_t{cap} * sizeof(uint32_t)));
+  if (slots == nullptr) return 0;
+  std::memset(slots, 0, 2 * size_t{cap} * sizeof(uint32_t));
+  mem_free(pf->slots);
+  pf->slots = slots;
+  pf->nslots = 2 * cap;
+  for (uint32_t id = 0; id < pf->count; ++id)
+    *slot_of(pf, pf->names[id].text, pf->names[id].len, pf->names[id].hash) = id + 1;
+  return 1;
+}
+
+// Compiler clones: gcc writes a part, a copy or a cold half of `f` under
+// `f.part.0`, `f.constprop.0`, `f.cold`, ...; clang adds `f.llvm.<hash>`.
+bool clone_word(const char *text, size_t len) {
+  static const char *const words[] = {
+      "part",       "cold",  "constprop",   "isra",     "lto_priv",           "localalias",
+      "clone",      "llvm",  "specialized", "resolver", "interposable_alias", "ipa_sra",
+      "constprop_", "cold_", nullptr};
+  for (const char *const *w = words; *w != nullptr; ++w) {
+    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
+  }
+  return false;
+}
+
+// The length of `text` without a relocation suffix or clone suffix.
+size_t base_length(const char *text, size_t len) {
+  const char *at = static_cast<const char *>(std::memchr(text, '@', len));
+  if (at != nullptr && at > text &&
+      precise_reloc_suffix(at + 1, len - static_cast<size_t>(at + 1 - text))) {
+    len = static_cast<size_t>(at - text);
+  }
+  for (size_t i = 1; i < len; ++i) {
+    if (text[i] != '.') continue;
+    size_t end = i + 1;
+    while (end < len && text[end] != '.')
+      ++end;
+    if (clone_word(text + i + 1, end - i - 1)) return i;
+  }
+  return len;
+}
+
+// The id of the name as users know it: without relocation and clone
+// suffixes, and demangled. PRECISE_NONE when memory ran out.
+uint32_t canon_of(precise_file *pf, uint32_t id) {
+  if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
+  const char *text = pf->names[id].text;
+  size_t len = base_length(text, pf->names[id].len);
+  uint32_t canon = id;
+  if (len > 2 && text[0] == '_' && text[1] == 'Z') {
+    // The demangler wants the name alone, NUL-terminated.
+    char *bare = mem_strndup(text, len);
+    if (bare == nullptr) return PRECISE_NONE;
+    int status = 0;
+    char *readable = abi::__cxa_demangle(bare, nullptr, nullptr, &status);
+    mem_free(bare);
+    // Its memory comes from malloc, outside the seam: copied, then freed.
+    if (status == -1) return PRECISE_NONE;
+    if (status == 0 && readable != nullptr) {
+      canon = precise_intern(pf, readable, std::strlen(readable));
+      std::free(readable);
+    } else if (len != pf->names[id].len) {
+      canon = precise_intern(pf, text, len);
+    }
+  } else if (len != pf->names[id].len) {
+    canon = precise_intern(pf, text, len);
+  }
+  if (canon == PRECISE_NONE) return PRECISE_NONE;
+  pf->names[id].canon = canon;
+  pf->names[id].flags |= PN_CANON;
+  pf->names[canon].canon = canon;
+  pf->names[canon].flags |= PN_CANON;
+  return canon;
+}
+
+// The graph's first record of a name as users know it, looked up once.
+symbol *first_record(precise_file *pf, uint32_t canon) {
+  precise_name &n = pf->names[canon];
+  if (n.sym == nullptr) n.sym = sym_lookup(pf->graph->cg_symbols, n.text, pf->file);
+  return n.sym;
+}
+
+// Defines the function that the label `id` names, once per file; returns
+// the id of its name as users know it, or PRECISE_NONE after a message.
+uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
+  uint32_t canon = canon_of(pf, id);
+  if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
+  precise_name &n = pf->names[canon];
+  if (!(n.flags & PN_DEFINED)) {
+    if (sym_add(pf->graph, 1, n.text, pf->file, n.line >= 0 ? n.line : line) == nullptr) {
+      return precise_nomem(pf, line), PRECISE_NONE;
+    }
+    n.flags |= PN_DEFINED;
+    n.sym = nullptr;  // a declaration may have been the first record; look again
+  }
+  return canon;
+}
+
+// Functions among the labels, and the line each one is defined on: that of
+// its own label, else that of its first clone.
+int decide_functions(precise_file *pf, bool need_announce) {
+  for (uint32_t id = 0; id < pf->count; ++id) {
+    uint32_t flags = pf->names[id].flags;
+    if ((flags & PN_CODE_LABEL) && (!need_announce || (flags & (PN_ANNOUNCED | PN_CALLED)))) {
+      pf->names[id].flags |= PN_FUNC;
+    }
+  }
+  uint32_t count = pf->count;  // canonical names added below need no visit
+  for (uint32_t id = 0; id < count; ++id) {
+    if (!(pf->names[id].flags & PN_FUNC)) continue;
+    uint32_t canon = canon_of(pf, id);
+    if (canon == PRECISE_NONE) return 0;
+    precise_name &c = pf->names[canon];
+    if (canon != id && !(c.flags & PN_FUNC) && (c.line < 0 || pf->names[id].line < c.line)) {
+      c.line = pf->names[id].line;
+    }
+  }
+  return 1;
+}
+
+int charge(precise_file *pf, uint32_t owner, symbol *target, int64_t line) {
+  symbol *caller = first_record(pf, owner);
+  return scan_charge(pf->graph, caller, target, pf->file, line);
+}
+
+// Replays one event with the function that owns it.
+int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *kind) {
+  switch (ev.kind) {
+    case PE_SECTION:
+      if (pf->section != PRECISE_NONE) pf->names[pf->section].owner = *owner;
+      pf->section = ev.id;
+      *kind = static_cast<uint8_t>(ev.arg);
+      *owner = ev.id == PRECISE_NONE ? PRECISE_NONE : pf->names[ev.id].owner;
+      return 1;
+    case PE_LABEL:
+      if (*kind == SEC_CODE && (pf->names[ev.id].flags & PN_FUNC)) {
+        *owner = define_function(pf, ev.id, ev.line);
+        return *owner != PRECISE_NONE;
+      }
+      if (*kind == SEC_DATA) {
+        uint32_t canon = canon_of(pf, ev.id);
+        if (canon == PRECISE_NONE ||
+            sym_add(pf->graph, 0, pf->names[canon].text, pf->file, ev.line) == nullptr) {
+          return precise_nomem(pf, ev.line);
+        }
+        pf->names[canon].sym = nullptr;
+      }
+      return 1;
+    case PE_FUNC:
+      *owner = define_function(pf, ev.id, ev.line);
+      return *owner != PRECISE_NONE;
+    default:
+      break;
+  }
+  if (*owner == PRECISE_NONE) return 1;  // no function owns it
+  uint32_t flags = pf->names[ev.id].flags;
+  uint32_t canon = canon_of(pf, ev.id);
+  if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
+  precise_name &n = pf->names[canon];
+  if (ev.kind == PE_REF) {
+    symbol *sym = first_record(pf, canon);
+    return sym == nullptr || sym->s_func ? 1 : charge(pf, *owner, sym, ev.line);
+  }
+  // A jump is a tail call when it leaves the function for another one, or
+  // for a name that this file does not define.
+  if (ev.kind == PE_JUMP && (canon == *owner || ((flags & PN_LABEL) && !(flags & PN_FUNC)))) {
+    return 1;
+  }
+  if (n.sym == nullptr) {
+    n.sym = scan_call_target(pf->graph, n.text, pf->file);
+    if (n.sym == nullptr) return precise_nomem(pf, ev.line);
+  }
+  return charge(pf, *owner, n.sym, ev.line);
+}
+}  // namespace
+
+bool precise_reloc_suffix(const char *text, size_t len) {
+  static const char *const words[] = {"PLT",    "GOTPCREL", "GOT",      "GOTOFF", "PLTOFF",
+                                      "GOTPLT", "plt",      "gotpcrel", nullptr};
+  for (const char *const *w = words; *w != nullptr; ++w) {
+    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
+  }
+  return false;
+}
+
+int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
+  *pf = precise_file{};
+  pf->graph = graph;
+  pf->file = file;
+  pf->section = PRECISE_NONE;
+  pf->cap = 128;
+  pf->nslots = 256;
+  pf->names = static_cast<precise_name *>(mem_alloc(pf->cap * sizeof(precise_name)));
+  pf->slots = static_cast<uint32_t *>(mem_alloc(pf->nslots * sizeof(uint32_t)));
+  pf->evcap = 256;
+  pf->events = static_cast<precise_event *>(mem_alloc(pf->evcap * sizeof(precise_event)));
+  if (pf->names == nullptr || pf->slots == nullptr || pf->events == nullptr) {
+    precise_release(pf);
+    return 0;
+  }
+  std::memset(pf->slots, 0, pf->nslots * sizeof(uint32_t));
+  uint32_t text = precise_intern(pf, ".text", 5);
+  if (text != PRECISE_NONE && precise_section(pf, text, SEC_CODE, 1)) return 1;
+  precise_release(pf);
+  return 0;
+}
+
+void precise_release(precise_file *pf) {
+  mem_free(pf->names);
+  mem_free(pf->slots);
+  mem_free(pf->events);
+  while (pf->arena != nullptr) {
+    char *prev;
+    std::memcpy(&prev, pf->arena, sizeof(char *));
+    mem_free(pf->arena);
+    pf->arena = prev;
+  }
+  *pf = precise_file{};
+}
+
+uint32_t precise_find(const precise_file *pf, const char *text, size_t len) {
+  uint32_t slot = *slot_of(pf, text, len, precise_hash(text, len));
+  return slot == 0 ? PRECISE_NONE : slot - 1;
+}
+
+uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
+  uint32_t hash = precise_hash(text, len);
+  uint32_t *slot = slot_of(pf, text, len, hash);
+  if (*slot != 0) return *slot - 1;
+  if (len > UINT32_MAX || pf->count == PRECISE_NONE - 1) return PRECISE_NONE;
+  if (!names_reserve(pf)) return PRECISE_NONE;
+  char *copy = arena_copy(pf, text, len);
+  if (copy == nullptr) return PRECISE_NONE;
+  uint32_t id = pf->count++;
+  pf->names[id] = precise_name{
+      copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, nullptr};
+  *slot_of(pf, text, len, hash) = id + 1;
+  return id;
+}
+
+int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t line,
+                 uint32_t arg) {
+  if (pf->nevents == pf->evcap) {
+    auto *events = static_cast<precise_event *>(
+        mem_realloc(pf->events, 2 * pf->evcap * sizeof(precise_event)));
+    if (events == nullptr) return 0;
+    pf->events = events;
+    pf->evcap *= 2;
+  }
+  pf->events[pf->nevents++] = precise_event{kind, arg, id, line};
+  return 1;
+}
+
+int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line) {
+  if (id != PRECISE_NONE) {
+    precise_name &n = pf->names[id];
+    if (kind != SEC_UNKNOWN) n.sec_kind = kind;
+    // A section that the file never said more of holds data.
+    if (n.sec_kind == SEC_UNKNOWN) n.sec_kind = SEC_DATA;
+    kind = static_cast<precise_section_kind>(n.sec_kind);
+  }
+  pf->section = id;
+  pf->sec_kind = kind;
+  return precise_note(pf, PE_SECTION, id, line, kind);
+}
+
+int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only) {
+  precise_name &n = pf->names[id];
+  n.flags |= PN_LABEL;
+  if (pf->sec_kind == SEC_CODE && !data_only) {
+    n.flags |= PN_CODE_LABEL;
+    if (n.line < 0) n.line = line;
+  } else if (pf->sec_kind == SEC_DATA) {
+    n.flags |= PN_DATA;
+  } else {
+    return 1;
+  }
+  return precise_note(pf, PE_LABEL, id, line);
+}
+
+int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line) {
+  uint32_t id = precise_find(pf, text, len);
+  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
+    // Known as data from an earlier file? The graph holds names as users
+    // know them.
+    size_t base = base_length(text, len);
+    bool plain = base == len && !(len > 2 && text[0] == '_' && text[1] == 'Z');
+    if (plain) {
+      if (sym_lookup_data(pf->graph, text, len, pf->file) == nullptr) return 1;
+      if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
+    } else {
+      if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
+      if (id == PRECISE_NONE) return 0;
+      uint32_t canon = canon_of(pf, id);
+      if (canon == PRECISE_NONE) return 0;
+      const precise_name &c = pf->names[canon];
+      if (sym_lookup_data(pf->graph, c.text, c.len, pf->file) == nullptr) return 1;
+    }
+    if (id == PRECISE_NONE) return 0;
+  }
+  return precise_note(pf, PE_REF, id, line);
+}
+
+int precise_nomem(const precise_file *pf, int64_t line) {
+  return scan_nomem_at(pf->file, line);
+}
+
+int precise_finish(precise_file *pf, bool need_announce) {
+  if (!decide_functions(pf, need_announce)) {
+    int64_t line = pf->nevents ? pf->events[pf->nevents - 1].line : 1;
+    return precise_nomem(pf, line);
+  }
+  pf->section = PRECISE_NONE;
+  uint32_t owner = PRECISE_NONE;
+  uint8_t kind = SEC_CODE;
+  for (size_t i = 0; i < pf->nevents; ++i) {
+    if (!replay(pf, pf->events[i], &owner, &kind)) return 0;
+  }
+  return 1;
+}
+
+int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
+  word_result r = read_word_fast(lx->src, first, &lx->word, chars);
+  if (r == WORD_NOMEM) return 0;
+  if (r == WORD_EOF) {
+    lx->word.w_text[lx->word.w_len] = '\0';  // room was made for it
+    lx->eof = true;
+  }
+  return 1;
+}
+
+bool precise_word_is(const scan_word &word, const char *const *words) {
+  for (; *words != nullptr; ++words) {
+    const char *w = *words;
+    size_t i = 0;
+    while (i < word.w_len && w[i] != '\0' &&
+           scan_fold[static_cast<unsigned char>(word.w_text[i])] ==
+               static_cast<unsigned char>(w[i])) {
+      ++i;
+    }
+    if (i == word.w_len && w[i] == '\0') return true;
+  }
+  return false;
+}
+
+int precise_skip_line(precise_lexer *lx) {
+  scan_source *src = lx->src;
+  for (;;) {
+    const unsigned char *p = src->buf + src->pos;
+    const void *nl = std::memchr(p, '\n', src->len - src->pos);
+    src->pos =
+        nl ? static_cast<size_t>(static_cast<const unsigned char *>(nl) - src->buf) : src->len;
+    int c = src_get(src);
+    if (c == SRC_EOF) return SRC_EOF;
+    if (c == '\n') {
+      lx->line++;
+      return c;
+    }
+  }
+}
+
+int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file) {
+  lx->src = src;
+  lx->word = scan_word{nullptr, 0, 0};
+  lx->line = 1;
+  lx->eof = false;
+  if (precise_begin(&lx->pf, graph, file)) return 1;
+  return scan_nomem_at(file, 1);
+}
+
+void precise_lexer_end(precise_lexer *lx) {
+  precise_release(&lx->pf);
+  mem_free(lx->word.w_text);
+  lx->word = scan_word{nullptr, 0, 0};
+}

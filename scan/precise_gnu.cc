@@ -1,0 +1,367 @@
+// The precise reading of GNU assembler syntax (-a -p): statements end at a
+// newline or ";", comments run from "#" (and "//") to the end of the line or
+// between "/*" and "*/", names are the assembler's own, sections carry their
+// flags, and the operand of every call and jump is looked at.
+#include <cstring>
+
+#include "graph/memory.h"
+#include "scan/precise.h"
+
+namespace {
+struct gnu_reader {
+  precise_lexer lx;
+  uint32_t previous;   // the section before the current one, for .previous
+  uint32_t stack[16];  // .pushsection
+  int depth;
+};
+
+bool gp_end(int c) {
+  return c == '\n' || c == ';' || c == SRC_EOF;
+}
+
+bool gp_local(const scan_word &word) {
+  return word.w_len >= 2 && word.w_text[0] == '.' && word.w_text[1] == 'L';
+}
+
+bool gp_name_start(int c) {
+  return c != SRC_EOF && (scan_char_class[c] & CH_GNU_START);
+}
+
+// Consumes a block comment after its "/*"; 0 at the end of the file.
+int gp_block_comment(gnu_reader *g) {
+  int star = 0;
+  for (;;) {
+    int c = src_get(g->lx.src);
+    if (c == SRC_EOF) return 0;
+    if (c == '/' && star) return 1;
+    if (c == '\n') g->lx.line++;
+    star = c == '*';
+  }
+}
+
+// The next character that means something in a statement: comments and
+// blanks are passed over, a line end (counted) comes back as '\n'.
+int gp_next(gnu_reader *g) {
+  scan_source *src = g->lx.src;
+  for (;;) {
+    int c = src_get(src);
+    switch (c) {
+      case ' ':
+      case '\t':
+      case '\r':
+      case '\f':
+      case '\v':
+        continue;
+      case '\n':
+        g->lx.line++;
+        return c;
+      case '#':
+        return precise_skip_line(&g->lx);
+      case '/': {
+        int d = src_get(src);
+        if (d == '/') return precise_skip_line(&g->lx);
+        if (d == '*') {
+          if (!gp_block_comment(g)) return SRC_EOF;
+          continue;
+        }
+        if (d != SRC_EOF) src_unget(src);
+        return c;
+      }
+      default:
+        return c;
+    }
+  }
+}
+
+// Consumes a string or character constant after its opening quote. Neither
+// runs past the end of its line.
+void gp_quoted(gnu_reader *g, int quote) {
+  scan_source *src = g->lx.src;
+  int c = src_get(src);
+  if (quote == '\'') {
+    // 'c, '\n and 'c' are all one character.
+    if (c == '\\') c = src_get(src);
+    if (c == '\n') src_unget(src);
+    if (c == SRC_EOF || c == '\n') return;
+    c = src_get(src);
+    if (c != '\'' && c != SRC_EOF) src_unget(src);
+    return;
+  }
+  for (; c != SRC_EOF && c != quote; c = src_get(src)) {
+    if (c == '\\') {
+      c = src_get(src);
+      if (c == SRC_EOF) return;
+      if (c == '\n') g->lx.line++;
+    } else if (c == '\n') {
+      src_unget(src);
+      return;
+    }
+  }
+}
+
+// Consumes the rest of a statement from `c` on.
+void gp_skip(gnu_reader *g, int c) {
+  for (; !gp_end(c); c = gp_next(g)) {
+    if (c == '"' || c == '\'') gp_quoted(g, c);
+  }
+}
+
+// Passes over the characters of class `chars` that come next.
+void gp_pass(gnu_reader *g, unsigned chars) {
+  scan_source *src = g->lx.src;
+  int c;
+  while ((c = src_get(src)) != SRC_EOF && (scan_char_class[c] & chars)) {
+  }
+  if (c != SRC_EOF) src_unget(src);
+}
+
+// Passes over a relocation suffix ("@PLT") if one follows; true when it is
+// one through the global offset table.
+bool gp_suffix(gnu_reader *g) {
+  scan_source *src = g->lx.src;
+  int c = src_get(src);
+  if (c != '@') {
+    if (c != SRC_EOF) src_unget(src);
+    return false;
+  }
+  static const char got[] = "GOTPCREL";
+  size_t n = 0;
+  bool same = true;
+  while ((c = src_get(src)) != SRC_EOF && (scan_char_class[c] & CH_GNU_NAME)) {
+    same = same && n < sizeof got - 1 && c == got[n];
+    ++n;
+  }
+  if (c != SRC_EOF) src_unget(src);
+  return same && n == sizeof got - 1;
+}
+
+int gp_switch(gnu_reader *g, uint32_t id, precise_section_kind kind) {
+  g->previous = g->lx.pf.section;
+  return precise_section(&g->lx.pf, id, kind, g->lx.line);
+}
+
+// A section named by a word: code when its flags say executable, or, without
+// flags, when its name is one of code.
+int gp_section(gnu_reader *g, bool push) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  bool quoted = c == '"';
+  if (quoted) c = src_get(lx->src);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  const char *name = lx->word.w_text;
+  precise_section_kind kind = SEC_UNKNOWN;
+  if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
+  if (std::strcmp(name, ".init") == 0 || std::strcmp(name, ".fini") == 0) kind = SEC_CODE;
+  uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  if (quoted) gp_quoted(g, '"');
+  c = gp_next(g);
+  if (c == ',') {
+    c = gp_next(g);
+    if (c == '"') {
+      kind = SEC_DATA;
+      while ((c = src_get(lx->src)) != SRC_EOF && c != '"' && c != '\n') {
+        if (c == 'x') kind = SEC_CODE;
+      }
+      if (c == '\n') src_unget(lx->src);
+      c = gp_next(g);
+    }
+  }
+  if (push) {
+    if (g->depth < 16) g->stack[g->depth] = lx->pf.section;
+    g->depth++;
+  }
+  gp_skip(g, c);
+  return gp_switch(g, id, kind);
+}
+
+// .globl, .global and .weak: every name of the list is announced.
+int gp_announce(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  while (gp_name_start(c)) {
+    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+    if (!gp_local(lx->word)) {
+      uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+      if (id == PRECISE_NONE) return 0;
+      lx->pf.names[id].flags |= PN_ANNOUNCED;
+    }
+    c = gp_next(g);
+    if (c != ',') break;
+    c = gp_next(g);
+  }
+  gp_skip(g, c);
+  return 1;
+}
+
+// .type NAME, @function (or %function, "function", STT_FUNC, an ifunc).
+int gp_type(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  c = gp_next(g);
+  if (c == ',') c = gp_next(g);
+  while (c == '@' || c == '%' || c == '"')
+    c = src_get(lx->src);
+  if (gp_name_start(c)) {
+    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+    static const char *const types[] = {"function", "stt_func", "gnu_indirect_function",
+                                        "stt_gnu_ifunc", nullptr};
+    if (precise_word_is(lx->word, types)) lx->pf.names[id].flags |= PN_ANNOUNCED;
+    c = gp_next(g);
+  }
+  gp_skip(g, c);
+  return 1;
+}
+
+int gp_directive(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  const scan_word &w = lx->word;
+  auto is = [&w](const char *text) { return std::strcmp(w.w_text, text) == 0; };
+  if (is(".text") || is(".data") || is(".bss")) {
+    uint32_t id = precise_intern(&lx->pf, w.w_text, w.w_len);
+    if (id == PRECISE_NONE) return 0;
+    precise_section_kind kind = is(".text") ? SEC_CODE : SEC_DATA;
+    gp_skip(g, gp_next(g));
+    return gp_switch(g, id, kind);
+  }
+  if (is(".section") || is(".pushsection")) return gp_section(g, is(".pushsection"));
+  if (is(".popsection") || is(".previous")) {
+    uint32_t id = g->previous;
+    if (is(".popsection")) {
+      if (g->depth == 0) return gp_skip(g, gp_next(g)), 1;
+      --g->depth;
+      if (g->depth >= 16) return gp_skip(g, gp_next(g)), 1;
+      id = g->stack[g->depth];
+    }
+    gp_skip(g, gp_next(g));
+    return gp_switch(g, id, SEC_UNKNOWN);
+  }
+  if (is(".globl") || is(".global") || is(".weak")) return gp_announce(g);
+  if (is(".type")) return gp_type(g);
+  gp_skip(g, gp_next(g));
+  return 1;
+}
+
+// The operand of a call or jump: a name makes the event, anything through a
+// register or memory does not, except a call through the global offset
+// table slot of a named function (-fno-plt), which is a call of it.
+int gp_target(gnu_reader *g, precise_event_kind kind) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  bool indirect = c == '*';
+  if (indirect) c = gp_next(g);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  if (gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  int64_t line = lx->line;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  bool through_got = gp_suffix(g);
+  c = gp_next(g);
+  if ((indirect && !through_got) || (!indirect && c == '(')) return gp_skip(g, c), 1;
+  gp_skip(g, c);
+  if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
+  return precise_note(&lx->pf, kind, id, line);
+}
+
+// Operands of any other instruction: names of known data are references.
+int gp_operands(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  for (int c = gp_next(g); !gp_end(c); c = gp_next(g)) {
+    if (c == '%') {
+      gp_pass(g, CH_GNU_NAME);  // a register
+    } else if (gp_name_start(c)) {
+      if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+      int64_t line = lx->line;
+      gp_suffix(g);
+      if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
+        return 0;
+      }
+    } else if (c >= '0' && c <= '9') {
+      gp_pass(g, CH_GNU_NAME);
+    } else if (c == '"' || c == '\'') {
+      gp_quoted(g, c);
+    }
+  }
+  return 1;
+}
+
+int gp_instruction(gnu_reader *g) {
+  static const char *const prefixes[] = {"notrack", "bnd",   "lock",   "rep",    "repe",   "repz",
+                                         "repne",   "repnz", "data16", "data32", "addr16", "addr32",
+                                         "rex",     "rex64", "cs",     "ds",     "es",     "fs",
+                                         "gs",      "ss",    nullptr};
+  static const char *const calls[] = {"call", "callq", "calll", "callw", nullptr};
+  static const char *const jumps[] = {
+      "jmp",   "jmpq",  "jmpl", "jmpw", "ja",   "jae", "jb",   "jbe",  "jc",   "jcxz",
+      "jecxz", "jrcxz", "je",   "jg",   "jge",  "jl",  "jle",  "jna",  "jnae", "jnb",
+      "jnbe",  "jnc",   "jne",  "jng",  "jnge", "jnl", "jnle", "jno",  "jnp",  "jns",
+      "jnz",   "jo",    "jp",   "jpe",  "jpo",  "js",  "jz",   nullptr};
+  precise_lexer *lx = &g->lx;
+  while (precise_word_is(lx->word, prefixes)) {
+    int c = gp_next(g);
+    if (!gp_name_start(c)) return gp_skip(g, c), 1;
+    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  }
+  if (precise_word_is(lx->word, calls)) return gp_target(g, PE_CALL);
+  if (precise_word_is(lx->word, jumps)) return gp_target(g, PE_JUMP);
+  return gp_operands(g);
+}
+
+// One statement from its first character `c` through its end: labels, then
+// a directive or an instruction. 0 when memory ran out.
+int gp_statement(gnu_reader *g, int c) {
+  precise_lexer *lx = &g->lx;
+  for (;;) {
+    if (c >= '0' && c <= '9') {
+      // A numeric label, 1: (local), or nothing to read.
+      gp_pass(g, CH_GNU_NAME);
+      c = src_get(lx->src);
+      if (c != ':') {
+        if (c != SRC_EOF) src_unget(lx->src);
+        return gp_skip(g, gp_next(g)), 1;
+      }
+    } else if (gp_name_start(c)) {
+      if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+      c = src_get(lx->src);
+      if (c != ':') {
+        if (c != SRC_EOF) src_unget(lx->src);
+        break;
+      }
+      if (!gp_local(lx->word)) {
+        uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+        if (id == PRECISE_NONE || !precise_label(&lx->pf, id, lx->line)) return 0;
+      }
+    } else {
+      return gp_skip(g, c), 1;
+    }
+    c = gp_next(g);
+    if (gp_end(c)) return 1;
+  }
+  return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
+}
+}  // namespace
+
+int scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+  gnu_reader g;
+  g.previous = PRECISE_NONE;
+  g.depth = 0;
+  if (!precise_lexer_begin(&g.lx, graph, src, file)) return 0;
+  g.previous = g.lx.pf.section;
+  int ok = 1;
+  for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {
+    if (c == '\n' || c == ';') continue;
+    if (!gp_statement(&g, c)) {
+      ok = precise_nomem(&g.lx.pf, g.lx.line);
+      break;
+    }
+  }
+  if (ok) ok = precise_finish(&g.lx.pf, true);
+  precise_lexer_end(&g.lx);
+  return ok;
+}
