@@ -80,6 +80,16 @@ bool clone_word(const char *text, size_t len) {
   return false;
 }
 
+// True for the suffix words of a relocation (`foo@PLT`).
+bool precise_reloc_suffix(const char *text, size_t len) {
+  static const char *const words[] = {"PLT",    "GOTPCREL", "GOT",      "GOTOFF", "PLTOFF",
+                                      "GOTPLT", "plt",      "gotpcrel", nullptr};
+  for (const char *const *w = words; *w != nullptr; ++w) {
+    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
+  }
+  return false;
+}
+
 // The length of `text` without a relocation suffix or clone suffix.
 size_t base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
@@ -230,15 +240,6 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
   return charge(pf, *owner, n.sym, ev.line);
 }
 }  // namespace
-
-bool precise_reloc_suffix(const char *text, size_t len) {
-  static const char *const words[] = {"PLT",    "GOTPCREL", "GOT",      "GOTOFF", "PLTOFF",
-                                      "GOTPLT", "plt",      "gotpcrel", nullptr};
-  for (const char *const *w = words; *w != nullptr; ++w) {
-    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
-  }
-  return false;
-}
 
 int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   *pf = precise_file{};

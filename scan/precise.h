@@ -116,9 +116,6 @@ int precise_finish(precise_file *pf, bool need_announce);
 // Writes the scanner's memory message for `line`; returns 0.
 int precise_nomem(const precise_file *pf, int64_t line);
 
-// True for the known suffix words of a relocation (`foo@PLT`).
-bool precise_reloc_suffix(const char *text, size_t len);
-
 // What the two lexers share to cut characters.
 struct precise_lexer {
   precise_file pf;

@@ -115,24 +115,15 @@ void gp_pass(gnu_reader *g, unsigned chars) {
   if (c != SRC_EOF) src_unget(src);
 }
 
-// Passes over a relocation suffix ("@PLT") if one follows; true when it is
-// one through the global offset table.
-bool gp_suffix(gnu_reader *g) {
+// Passes over a relocation suffix ("@PLT") if one follows.
+void gp_suffix(gnu_reader *g) {
   scan_source *src = g->lx.src;
   int c = src_get(src);
-  if (c != '@') {
-    if (c != SRC_EOF) src_unget(src);
-    return false;
+  if (c == '@') {
+    gp_pass(g, CH_GNU_NAME);
+  } else if (c != SRC_EOF) {
+    src_unget(src);
   }
-  static const char got[] = "GOTPCREL";
-  size_t n = 0;
-  bool same = true;
-  while ((c = src_get(src)) != SRC_EOF && (scan_char_class[c] & CH_GNU_NAME)) {
-    same = same && n < sizeof got - 1 && c == got[n];
-    ++n;
-  }
-  if (c != SRC_EOF) src_unget(src);
-  return same && n == sizeof got - 1;
 }
 
 int gp_switch(gnu_reader *g, uint32_t id, precise_section_kind kind) {
@@ -247,23 +238,21 @@ int gp_directive(gnu_reader *g) {
   return 1;
 }
 
-// The operand of a call or jump: a name makes the event, anything through a
-// register or memory does not, except a call through the global offset
-// table slot of a named function (-fno-plt), which is a call of it.
+// The operand of a call or jump: a name makes the event; anything through a
+// register or memory ("*", or a name before parentheses) does not, not even
+// the slot of a function in the global offset table (-fno-plt).
 int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
-  bool indirect = c == '*';
-  if (indirect) c = gp_next(g);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
   if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
   if (gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
-  bool through_got = gp_suffix(g);
+  gp_suffix(g);
   c = gp_next(g);
-  if ((indirect && !through_got) || (!indirect && c == '(')) return gp_skip(g, c), 1;
+  if (c == '(') return gp_skip(g, c), 1;
   gp_skip(g, c);
   if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
   return precise_note(&lx->pf, kind, id, line);

@@ -18,6 +18,7 @@ struct gnu_case {
   // Symbols in list order: name@line, with a leading $ for a data symbol;
   // then "|" and the callee entries as caller>callee, in list order.
   const char *graph;
+  bool precise = false;  // read as -p reads
 };
 
 void PrintTo(const gnu_case &c, std::ostream *os) {
@@ -37,7 +38,7 @@ std::string render(const call_graph &g) {
 
 // Scans `source` as one file named t.s into `g`, through a pipe; returns
 // what scan_gnu returns, or -1 when the pipe fails.
-int scan_into(call_graph *g, const std::string &source) {
+int scan_into(call_graph *g, const std::string &source, bool precise = false) {
   scan_init_chars();
   int fds[2];
   if (pipe(fds) != 0) return -1;
@@ -45,16 +46,18 @@ int scan_into(call_graph *g, const std::string &source) {
   close(fds[1]);
   static scan_source src;
   src_open(&src, fds[0]);
-  int ok = n == static_cast<ssize_t>(source.size()) ? scan_gnu(g, &src, "t.s") : -1;
+  int ok = n != static_cast<ssize_t>(source.size()) ? -1
+           : precise                                ? scan_gnu_precise(g, &src, "t.s")
+                                                    : scan_gnu(g, &src, "t.s");
   close(fds[0]);
   return ok;
 }
 
 // The rendered graph of one file, or "FAILED" when the scan does not succeed.
-std::string scan(const std::string &source) {
+std::string scan(const std::string &source, bool precise) {
   call_graph g;
   graph_init(&g);
-  int ok = scan_into(&g, source);
+  int ok = scan_into(&g, source, precise);
   std::string out = ok == 1 ? render(g) : "FAILED";
   sym_free_all(g.cg_symbols);
   return out;
@@ -130,12 +133,57 @@ const gnu_case cases[] = {
     {"carriage returns are white space", ".globl f\r\nf:\r\ncall g\r\n", "f@2 g@-1 | f>g"},
     {"a last line without a newline is cut off", IN_F "call g", "f@2"},
     {"a blank ends the last word", IN_F "call g ", "f@2 g@-1 | f>g"},
+
+    // -p: names, comments and statements as the assembler reads them.
+    {"-p: # comments, ; parts statements", IN_F "call a # call b\ncall c; call d\n",
+     "f@2 a@-1 c@-1 d@-1 | f>a f>c f>d", true},
+    {"-p: $ makes an immediate, . and $ continue names",
+     ".data\nn$1:\n.text\n" IN_F "movl $n$1, %eax\ncall .x.y\n",
+     "$n$1@2 f@5 .x.y@-1 | f>n$1 f>.x.y", true},
+    {"-p: registers are no names, data after them is",
+     ".data\nrax:\nv:\n.text\n" IN_F "movq %rax, v(%rip)\n", "$rax@2 $v@3 f@6 | f>v", true},
+    {"-p: mnemonics in any case, callq and the PLT", IN_F "CALLQ a@PLT\nCall b\n",
+     "f@2 a@-1 b@-1 | f>a f>b", true},
+    {"-p: the last line needs no newline", IN_F "call g", "f@2 g@-1 | f>g", true},
+    // Which labels are functions, and who owns a call.
+    {"-p: a static function owns its calls", IN_F ".type h, @function\nh:\ncall g\n",
+     "f@2 h@4 g@-1 | h>g", true},
+    {"-p: announced after the label, or by a call",
+     "f:\ncall h\nh:\ncall g\n.globl f\nk:\ncall g\n", "f@1 h@3 g@-1 | f>h h>g", true},
+    {"-p: .globl lists, .weak and ifuncs",
+     ".globl a, b\n.weak c\n.type d, %gnu_indirect_function\n"
+     "a:\nb:\nc:\nd:\ncall x\n",
+     "a@4 b@5 c@6 d@7 x@-1 | d>x", true},
+    {"-p: local and numeric labels are no functions nor targets",
+     IN_F ".L3:\n1:\ncall .L3\ncall 1f\njmp 1b\ncall g\n", "f@2 g@-1 | f>g", true},
+    {"-p: calls before any function are dropped", "call g\n" IN_F, "f@3", true},
+    {"-p: through a register, memory or the GOT: no edge",
+     IN_F "call *%rax\ncall *8(%rbx)\ncall *g@GOTPCREL(%rip)\njmp *.L4(,%rax,8)\ncall h(%rip)\n",
+     "f@2", true},
+    {"-p: tail calls, and jumps that are none",
+     ".globl f, k\nf:\njmp ext\njne ext2@PLT\njmp f\njmp inner\ninner:\njmp k\nk:\n",
+     "f@2 ext@-1 ext2@-1 k@9 | f>ext f>ext2 f>k", true},
+    {"-p: clones are their function",
+     IN_F "call g.part.0\n.type f.cold, @function\nf.cold:\n"
+          "call abort\ncall f.constprop.0\n",
+     "f@2 g@-1 abort@-1 | f>g f>abort f>f", true},
+    {"-p: C++ names demangled", ".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n",
+     "foo::bar()@2 g(int)@-1 | foo::bar()>g(int)", true},
+    // Sections.
+    {"-p: code sections by name or flags, data by default",
+     ".section .text.startup,\"ax\",@progbits\n" IN_F "call a\n.section .rodata\nr:\ncall b\n"
+     ".section .init\n.globl i\ni:\ncall c\n.section .x,\"ax\"\n.globl j\nj:\ncall d\n",
+     "f@3 a@-1 $r@6 i@10 c@-1 j@14 d@-1 | f>a i>c j>d", true},
+    {"-p: a section goes on with its own function",
+     IN_F "call a\n.section .text.unlikely,\"ax\"\n.globl h\nh:\ncall b\n.text\ncall c\n"
+          ".pushsection .data\nd:\n.popsection\ncall e\n.previous\ncall x\n",
+     "f@2 a@-1 h@6 b@-1 c@-1 $d@11 e@-1 | f>a f>c f>e h>b", true},
 };
 
 class GnuLexing : public testing::TestWithParam<gnu_case> {};
 
 TEST_P(GnuLexing, BuildsGraph) {
-  EXPECT_EQ(scan(GetParam().source), GetParam().graph);
+  EXPECT_EQ(scan(GetParam().source, GetParam().precise), GetParam().graph);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));

@@ -43,7 +43,7 @@ std::string temp_source(const std::string &text) {
   return name;
 }
 
-int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
+int scan_texts(call_graph *graph, const std::vector<std::string> &files, bool precise) {
   static scan_source src;
   scan_init_chars();
   scan_nasm_reset();
@@ -53,7 +53,8 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
     unlink(path.c_str());
     src_open(&src, fd);
     std::string name(1, static_cast<char>('a' + i));
-    int ok = scan_nasm(graph, &src, name.c_str());
+    int ok = precise ? scan_nasm_precise(graph, &src, name.c_str())
+                     : scan_nasm(graph, &src, name.c_str());
     close(fd);
     if (!ok) return 0;
   }

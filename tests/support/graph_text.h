@@ -13,8 +13,9 @@
 std::string graph_text(const call_graph &graph);
 
 // Scans each text as a NASM file named "a", "b", ... into `graph`, as one run
-// does; stops at the first failed scan and returns its result.
-int scan_texts(call_graph *graph, const std::vector<std::string> &files);
+// does (with `precise`, as a run with -p); stops at the first failed scan and
+// returns its result.
+int scan_texts(call_graph *graph, const std::vector<std::string> &files, bool precise = false);
 
 // Writes `text` to a new temporary file and returns its path.
 std::string temp_source(const std::string &text);
