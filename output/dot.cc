@@ -23,14 +23,20 @@ bool dot_is_keyword(const symbol *sym) {
   return false;
 }
 
-// True when Graphviz takes `name` as an id without quotes.
+// True when Graphviz takes `name` as an id without quotes: ASCII letters,
+// digits and underscores, not beginning with a digit.
 bool dot_plain(const char *name, size_t len) {
+  static const struct plain_chars {
+    bool is[256] = {};
+    plain_chars() {
+      for (int c = 0; c < 256; ++c)
+        is[c] =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    }
+  } plain;
   if (len == 0 || (name[0] >= '0' && name[0] <= '9')) return false;
   for (size_t i = 0; i < len; ++i) {
-    char c = name[i];
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) {
-      return false;
-    }
+    if (!plain.is[static_cast<unsigned char>(name[i])]) return false;
   }
   return true;
 }

@@ -9,14 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graph/index.h"
 #include "graph/memory.h"
 
 namespace {
+// The graph's hash of names serves the file's table as well.
 uint32_t precise_hash(const char *text, size_t len) {
-  uint64_t h = 0xcbf29ce484222325ull ^ len;
-  for (size_t i = 0; i < len; ++i)
-    h = (h ^ static_cast<unsigned char>(text[i])) * 0x100000001b3ull;
-  return static_cast<uint32_t>(h ^ h >> 29);
+  return index_hash(text, len);
 }
 
 // A private copy of `text` in the file's arena; null when memory ran out.
@@ -38,13 +37,19 @@ char *arena_copy(precise_file *pf, const char *text, size_t len) {
   return copy;
 }
 
-uint32_t *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
+// False when no data label of the file has a name with this hash.
+bool data_bit(const precise_file *pf, uint32_t hash) {
+  return (pf->data_bits[hash / 64 % PRECISE_DATA_WORDS] >> (hash % 64)) & 1;
+}
+
+precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
   uint32_t mask = pf->nslots - 1;
   for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
-    uint32_t *slot = &pf->slots[i];
-    if (*slot == 0) return slot;
-    const precise_name &n = pf->names[*slot - 1];
-    if (n.hash == hash && n.len == len && std::memcmp(n.text, text, len) == 0) return slot;
+    precise_slot *slot = &pf->slots[i];
+    if (slot->id == 0) return slot;
+    if (slot->hash != hash) continue;
+    const precise_name &n = pf->names[slot->id - 1];
+    if (n.len == len && std::memcmp(n.text, text, len) == 0) return slot;
   }
 }
 
@@ -56,14 +61,16 @@ int names_reserve(precise_file *pf) {
   if (names == nullptr) return 0;
   pf->names = names;
   pf->cap = cap;
-  auto *slots = static_cast<uint32_t *>(mem_alloc(2 * size_t{cap} * sizeof(uint32_t)));
+  auto *slots = static_cast<precise_slot *>(mem_alloc(2 * size_t{cap} * sizeof(precise_slot)));
   if (slots == nullptr) return 0;
-  std::memset(slots, 0, 2 * size_t{cap} * sizeof(uint32_t));
+  std::memset(slots, 0, 2 * size_t{cap} * sizeof(precise_slot));
   mem_free(pf->slots);
   pf->slots = slots;
   pf->nslots = 2 * cap;
-  for (uint32_t id = 0; id < pf->count; ++id)
-    *slot_of(pf, pf->names[id].text, pf->names[id].len, pf->names[id].hash) = id + 1;
+  for (uint32_t id = 0; id < pf->count; ++id) {
+    const precise_name &n = pf->names[id];
+    *slot_of(pf, n.text, n.len, n.hash) = precise_slot{n.hash, id + 1};
+  }
   return 1;
 }
 
@@ -105,6 +112,16 @@ size_t base_length(const char *text, size_t len) {
     if (clone_word(text + i + 1, end - i - 1)) return i;
   }
   return len;
+}
+
+// True when a name is as users know it already: no suffix to take off, no
+// mangling to undo.
+bool plain_name(const char *text, size_t len) {
+  if (len > 2 && text[0] == '_' && text[1] == 'Z') return false;
+  for (size_t i = 1; i < len; ++i) {
+    if (text[i] == '.' || text[i] == '@') return false;
+  }
+  return true;
 }
 
 // The id of the name as users know it: without relocation and clone
@@ -249,14 +266,14 @@ int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   pf->cap = 128;
   pf->nslots = 256;
   pf->names = static_cast<precise_name *>(mem_alloc(pf->cap * sizeof(precise_name)));
-  pf->slots = static_cast<uint32_t *>(mem_alloc(pf->nslots * sizeof(uint32_t)));
+  pf->slots = static_cast<precise_slot *>(mem_alloc(pf->nslots * sizeof(precise_slot)));
   pf->evcap = 256;
   pf->events = static_cast<precise_event *>(mem_alloc(pf->evcap * sizeof(precise_event)));
   if (pf->names == nullptr || pf->slots == nullptr || pf->events == nullptr) {
     precise_release(pf);
     return 0;
   }
-  std::memset(pf->slots, 0, pf->nslots * sizeof(uint32_t));
+  std::memset(pf->slots, 0, pf->nslots * sizeof(precise_slot));
   uint32_t text = precise_intern(pf, ".text", 5);
   if (text != PRECISE_NONE && precise_section(pf, text, SEC_CODE, 1)) return 1;
   precise_release(pf);
@@ -276,15 +293,24 @@ void precise_release(precise_file *pf) {
   *pf = precise_file{};
 }
 
-uint32_t precise_find(const precise_file *pf, const char *text, size_t len) {
-  uint32_t slot = *slot_of(pf, text, len, precise_hash(text, len));
-  return slot == 0 ? PRECISE_NONE : slot - 1;
+// The id of the name with this hash if the file has met it, else
+// PRECISE_NONE; the names met lately are found without a look at the table.
+static uint32_t find_hashed(precise_file *pf, const char *text, size_t len, uint32_t hash) {
+  precise_slot *recent = &pf->recent[hash % PRECISE_RECENT];
+  if (recent->id != 0 && recent->hash == hash) {
+    const precise_name &n = pf->names[recent->id - 1];
+    if (n.len == len && std::memcmp(n.text, text, len) == 0) return recent->id - 1;
+  }
+  precise_slot *slot = slot_of(pf, text, len, hash);
+  if (slot->id == 0) return PRECISE_NONE;
+  *recent = *slot;
+  return slot->id - 1;
 }
 
 uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   uint32_t hash = precise_hash(text, len);
-  uint32_t *slot = slot_of(pf, text, len, hash);
-  if (*slot != 0) return *slot - 1;
+  uint32_t known = find_hashed(pf, text, len, hash);
+  if (known != PRECISE_NONE) return known;
   if (len > UINT32_MAX || pf->count == PRECISE_NONE - 1) return PRECISE_NONE;
   if (!names_reserve(pf)) return PRECISE_NONE;
   char *copy = arena_copy(pf, text, len);
@@ -292,7 +318,7 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   uint32_t id = pf->count++;
   pf->names[id] = precise_name{
       copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, nullptr};
-  *slot_of(pf, text, len, hash) = id + 1;
+  pf->recent[hash % PRECISE_RECENT] = *slot_of(pf, text, len, hash) = precise_slot{hash, id + 1};
   return id;
 }
 
@@ -309,7 +335,7 @@ int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t
   return 1;
 }
 
-int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line) {
+void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind) {
   if (id != PRECISE_NONE) {
     precise_name &n = pf->names[id];
     if (kind != SEC_UNKNOWN) n.sec_kind = kind;
@@ -319,7 +345,11 @@ int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, in
   }
   pf->section = id;
   pf->sec_kind = kind;
-  return precise_note(pf, PE_SECTION, id, line, kind);
+}
+
+int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line) {
+  precise_enter(pf, id, kind);
+  return precise_note(pf, PE_SECTION, id, line, pf->sec_kind);
 }
 
 int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only) {
@@ -330,6 +360,7 @@ int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only) {
     if (n.line < 0) n.line = line;
   } else if (pf->sec_kind == SEC_DATA) {
     n.flags |= PN_DATA;
+    pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
   } else {
     return 1;
   }
@@ -337,14 +368,17 @@ int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only) {
 }
 
 int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line) {
-  uint32_t id = precise_find(pf, text, len);
+  uint32_t hash = precise_hash(text, len);
+  uint32_t id = data_bit(pf, hash) ? find_hashed(pf, text, len, hash) : PRECISE_NONE;
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
-    // Known as data from an earlier file? The graph holds names as users
-    // know them.
-    size_t base = base_length(text, len);
-    bool plain = base == len && !(len > 2 && text[0] == '_' && text[1] == 'Z');
-    if (plain) {
-      if (sym_lookup_data(pf->graph, text, len, pf->file) == nullptr) return 1;
+    // Data of an earlier file? The graph holds names as users know them.
+    if (plain_name(text, len)) {
+      // Most names never were data: the graph's own filter says so at once.
+      const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
+      if (ix == nullptr || !index_may_be_data(ix, hash) ||
+          sym_lookup_data(pf->graph, text, len, pf->file) == nullptr) {
+        return 1;
+      }
       if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     } else {
       if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
@@ -357,6 +391,43 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
     if (id == PRECISE_NONE) return 0;
   }
   return precise_note(pf, PE_REF, id, line);
+}
+
+const char *precise_canon_text(precise_file *pf, const char *text, size_t len) {
+  if (plain_name(text, len)) return text;
+  uint32_t id = precise_intern(pf, text, len);
+  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
+  return canon == PRECISE_NONE ? nullptr : pf->names[canon].text;
+}
+
+symbol *precise_define_now(precise_file *pf, const char *name, int64_t line) {
+  call_graph *graph = pf->graph;
+  symbol *first = sym_lookup(graph->cg_symbols, name, pf->file);
+  // Once per file: a clone (f.cold) after its function, or before it.
+  if (first != nullptr && first->s_line != -1 && std::strcmp(first->s_file, pf->file) == 0) {
+    return first;
+  }
+  symbol *made = sym_add(graph, 1, name, pf->file, line);
+  if (made == nullptr) return nullptr;
+  return first != nullptr ? first : made;
+}
+
+int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line) {
+  const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
+  if (ix == nullptr) return 1;  // an empty graph knows no data
+  bool plain = plain_name(text, len);
+  // Most names never were data: the graph's own filter says so at once.
+  if (plain && !index_may_be_data(ix, precise_hash(text, len))) return 1;
+  const char *name = plain ? text : precise_canon_text(pf, text, len);
+  if (name == nullptr) return precise_nomem(pf, line);
+  symbol *data = sym_lookup_data(pf->graph, name, std::strlen(name), pf->file);
+  return data == nullptr ? 1 : scan_charge(pf->graph, owner, data, pf->file, line);
+}
+
+int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line) {
+  symbol *target = scan_call_target(pf->graph, name, pf->file);
+  if (target == nullptr) return precise_nomem(pf, line);
+  return scan_charge(pf->graph, owner, target, pf->file, line);
 }
 
 int precise_nomem(const precise_file *pf, int64_t line) {
@@ -387,18 +458,117 @@ int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
   return 1;
 }
 
-bool precise_word_is(const scan_word &word, const char *const *words) {
-  for (; *words != nullptr; ++words) {
-    const char *w = *words;
-    size_t i = 0;
-    while (i < word.w_len && w[i] != '\0' &&
-           scan_fold[static_cast<unsigned char>(word.w_text[i])] ==
-               static_cast<unsigned char>(w[i])) {
-      ++i;
+namespace {
+struct keyword_slot {
+  uint64_t key[3];  // the word in lower case, zero-padded; all 0 when empty
+  uint32_t kinds;
+};
+
+const size_t KEYWORD_SLOTS = 512;
+const size_t KEYWORD_MAX = sizeof(keyword_slot::key);
+
+// The key of a word of at most KEYWORD_MAX bytes, from a buffer that holds
+// at least that many: its bytes, blanks after them, and the 0x20 bit set
+// in every byte. That bit is the ASCII case of a letter, and no other two
+// characters of a name differ in it alone, nor can a name hold a blank.
+void keyword_key(const char *text, size_t len, uint64_t key[3]) {
+  unsigned char bytes[KEYWORD_MAX];
+  std::memcpy(bytes, text, KEYWORD_MAX);
+  std::memset(bytes + len, 0, KEYWORD_MAX - len);
+  std::memcpy(key, bytes, KEYWORD_MAX);
+  for (int i = 0; i < 3; ++i)
+    key[i] |= 0x2020202020202020ull;
+}
+
+size_t keyword_hash(const uint64_t key[3]) {
+  uint64_t h = (key[0] * 0x9e3779b97f4a7c15ull) ^ (key[1] * 0xc2b2ae3d27d4eb4full) ^
+               (key[2] * 0x165667b19e3779f9ull);
+  return static_cast<size_t>(h >> 40) % KEYWORD_SLOTS;
+}
+
+keyword_slot *keyword_find(keyword_slot *table, const uint64_t key[3]) {
+  for (size_t i = keyword_hash(key);; i = (i + 1) % KEYWORD_SLOTS) {
+    keyword_slot *slot = &table[i];
+    if (slot->kinds == 0 ||
+        (slot->key[0] == key[0] && slot->key[1] == key[1] && slot->key[2] == key[2])) {
+      return slot;
     }
-    if (i == word.w_len && w[i] == '\0') return true;
   }
-  return false;
+}
+
+// For each first byte (in lower case) and length, what the keywords of that
+// first byte and length can be: most words are turned away by it alone.
+uint32_t keyword_kinds[256][KEYWORD_MAX + 1];
+
+const keyword_slot *keyword_table() {
+  static keyword_slot table[KEYWORD_SLOTS];
+  static bool built = false;
+  if (built) return table;
+  static const struct {
+    uint32_t kinds;
+    const char *words;
+  } lists[] = {
+      {KW_CALL, "call callq calll callw"},
+      {KW_JUMP,
+       "jmp jmpq jmpl jmpw ja jae jb jbe jc jcxz jecxz jrcxz je jg jge jl jle jna jnae "
+       "jnb jnbe jnc jne jng jnge jnl jnle jno jnp jns jnz jo jp jpe jpo js jz"},
+      {KW_PREFIX,
+       "notrack bnd lock rep repe repz repne repnz data16 data32 addr16 addr32 rex "
+       "rex64 cs ds es fs gs ss"},
+      {KW_DATA, "db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ incbin"},
+      {KW_SIZE, "near far short strict byte word dword qword tword oword yword zword"},
+      {KW_REGISTER,
+       "rax rbx rcx rdx rsi rdi rbp rsp eax ebx ecx edx esi edi ebp esp ax bx cx dx "
+       "si di bp sp r8 r9 r10 r11 r12 r13 r14 r15 r8d r9d r10d r11d r12d r13d r14d "
+       "r15d r8w r9w r10w r11w r12w r13w r14w r15w"},
+      {KW_SECTION, "section segment"},
+      {KW_STRUC, "struc absolute"},
+      {KW_ENDSTRUC, "endstruc"},
+      {KW_DIRECTIVE,
+       "global extern common static bits default cpu org align alignb istruc iend "
+       "use16 use32 use64 float warning required cextern cvisible"},
+      {KW_CGLOBAL, "cglobal"},
+      {KW_EXEC, "exec"},
+      {KW_NOEXEC, "noexec"},
+      {KW_FUNC_TYPE, "function stt_func gnu_indirect_function stt_gnu_ifunc"},
+      {KW_MACRO, "macro imacro rmacro irmacro"},
+      {KW_ENDMACRO, "endmacro endm"},
+      {KW_TEXT, ".text"},
+      {KW_DATASEC, ".data .bss"},
+      {KW_SECTION_DIR, ".section"},
+      {KW_PUSHSECTION, ".pushsection"},
+      {KW_POPSECTION, ".popsection"},
+      {KW_PREVIOUS, ".previous"},
+      {KW_ANNOUNCE, ".globl .global .weak"},
+      {KW_TYPE, ".type"},
+  };
+  for (const auto &list : lists) {
+    for (const char *w = list.words; *w != '\0';) {
+      size_t len = std::strcspn(w, " ");
+      char padded[KEYWORD_MAX] = {};
+      std::memcpy(padded, w, len);
+      uint64_t key[3];
+      keyword_key(padded, len, key);
+      keyword_slot *slot = keyword_find(table, key);
+      std::memcpy(slot->key, key, KEYWORD_MAX);
+      slot->kinds |= list.kinds;
+      keyword_kinds[scan_fold[static_cast<unsigned char>(*w)]][len] |= list.kinds;
+      w += len + (w[len] == ' ');
+    }
+  }
+  built = true;
+  return table;
+}
+}  // namespace
+
+uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
+  static const keyword_slot *table = keyword_table();
+  unsigned char first = scan_fold[static_cast<unsigned char>(word.w_text[0])];
+  if (word.w_len > KEYWORD_MAX || !(keyword_kinds[first][word.w_len] & kinds)) return 0;
+  // The word buffer never holds fewer than 32 bytes.
+  uint64_t key[3];
+  keyword_key(word.w_text, word.w_len, key);
+  return keyword_find(const_cast<keyword_slot *>(table), key)->kinds & kinds;
 }
 
 int precise_skip_line(precise_lexer *lx) {

@@ -55,7 +55,14 @@ struct precise_event {
   int64_t line;
 };
 
-enum : uint32_t { PRECISE_NONE = UINT32_MAX };
+enum : uint32_t { PRECISE_NONE = UINT32_MAX, PRECISE_DATA_WORDS = 1024, PRECISE_RECENT = 4096 };
+
+// One slot of the name table: the hash beside the id, so that a probe reads
+// the name itself only when the hashes agree.
+struct precise_slot {
+  uint32_t hash;
+  uint32_t id;  // id + 1; 0 in an empty slot
+};
 
 // The memory of one file's precise reading.
 struct precise_file {
@@ -64,7 +71,7 @@ struct precise_file {
   precise_name *names;
   uint32_t count;
   uint32_t cap;
-  uint32_t *slots;  // open addressing over `names`: id + 1, 0 when empty
+  precise_slot *slots;  // open addressing over `names`
   uint32_t nslots;
   precise_event *events;
   size_t nevents;
@@ -74,6 +81,12 @@ struct precise_file {
   size_t arena_cap;
   uint32_t section;  // the current section
   uint8_t sec_kind;  // and its kind
+  // A bit for each hash of a data label's name, so that most names in
+  // operands are known to be none without a look at the table.
+  uint64_t data_bits[PRECISE_DATA_WORDS];
+  // Ids of names met lately, by hash: calls and labels come back to the
+  // same few names, and this small table stays in the cache.
+  precise_slot recent[PRECISE_RECENT];
 };
 
 // Starts the reading of a file; the code section `.text` is current.
@@ -86,15 +99,15 @@ void precise_release(precise_file *pf);
 // The id of the name, entered when new; PRECISE_NONE when memory ran out.
 uint32_t precise_intern(precise_file *pf, const char *text, size_t len);
 
-// The id of the name if the file has met it, else PRECISE_NONE.
-uint32_t precise_find(const precise_file *pf, const char *text, size_t len);
-
 // Notes an event; 0 when memory ran out.
 int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t line,
                  uint32_t arg = 0);
 
-// Makes the named section current, with `kind` when the file says so and
-// otherwise the kind it had; 0 when memory ran out.
+// Makes the named section (PRECISE_NONE: none) current, with `kind` when the
+// file says so and otherwise the kind it had.
+void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
+
+// The same, noted as an event; 0 when memory ran out.
 int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line);
 
 // A label of the current section. NASM's labels of data in code (`msg db 0`)
@@ -113,6 +126,27 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
 // reference owned by a function. Returns 1, or 0 after a memory message.
 int precise_finish(precise_file *pf, bool need_announce);
 
+// For a reading that can decide as it goes (NASM's: every label in code is
+// a function), the graph operations at once.
+//
+// The name as users know it of `text` (NUL-terminated, `len` bytes): `text`
+// itself when there is nothing to take off or undo, else the table's copy.
+// Null when memory ran out.
+const char *precise_canon_text(precise_file *pf, const char *text, size_t len);
+
+// Defines the function `name` (as users know it) on `line`, unless this file
+// has defined it already (by a clone, say); returns the record that its calls
+// are charged to, or null when memory ran out.
+symbol *precise_define_now(precise_file *pf, const char *name, int64_t line);
+
+// Charges to `owner` a reference to the data label that `text` names, when
+// the graph knows one of that name by now. Returns 1, or 0 after a message.
+int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line);
+
+// Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
+// after a message.
+int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line);
+
 // Writes the scanner's memory message for `line`; returns 0.
 int precise_nomem(const precise_file *pf, int64_t line);
 
@@ -130,9 +164,37 @@ struct precise_lexer {
 // for the assembler. Returns 1, or 0 when memory ran out.
 int precise_read_name(precise_lexer *lx, int first, unsigned chars);
 
-// True when the word is one of `words` (a list ending in null), ignoring ASCII
-// case.
-bool precise_word_is(const scan_word &word, const char *const *words);
+// What a word can be to either lexer, ignoring ASCII case: a mask of
+// precise_keyword_kind, 0 for a word that is no keyword.
+enum precise_keyword_kind : uint32_t {
+  KW_CALL = 1,
+  KW_JUMP = 1 << 1,
+  KW_PREFIX = 1 << 2,  // an instruction prefix of GNU syntax
+  KW_DATA = 1 << 3,    // NASM's data and constant pseudo-instructions
+  KW_SIZE = 1 << 4,    // NASM's size and distance words
+  KW_REGISTER = 1 << 5,
+  KW_SECTION = 1 << 6,  // NASM's section directives
+  KW_STRUC = 1 << 7,
+  KW_ENDSTRUC = 1 << 8,
+  KW_DIRECTIVE = 1 << 9,  // NASM's other directives
+  KW_CGLOBAL = 1 << 10,
+  KW_EXEC = 1 << 11,
+  KW_NOEXEC = 1 << 12,
+  KW_FUNC_TYPE = 1 << 13,  // the type of a function in GNU's .type
+  KW_MACRO = 1 << 14,
+  KW_ENDMACRO = 1 << 15,
+  // GNU directives.
+  KW_TEXT = 1 << 16,
+  KW_DATASEC = 1 << 17,
+  KW_SECTION_DIR = 1 << 18,
+  KW_PUSHSECTION = 1 << 19,
+  KW_POPSECTION = 1 << 20,
+  KW_PREVIOUS = 1 << 21,
+  KW_ANNOUNCE = 1 << 22,
+  KW_TYPE = 1 << 23,
+};
+// Only the kinds in `kinds` are looked for.
+uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
 
 // Consumes the rest of the line and its newline, counting it; returns '\n',
 // or SRC_EOF at the end of the file.

@@ -126,6 +126,22 @@ void gp_suffix(gnu_reader *g) {
   }
 }
 
+// Reads the name that begins with `c`. clang's alias of a function for calls
+// that must not go through the PLT, ".Lf$local", is read as the function's
+// own name. Returns 1, or 0 when memory ran out.
+int gp_read(gnu_reader *g, int c) {
+  scan_word *w = &g->lx.word;
+  if (!precise_read_name(&g->lx, c, CH_GNU_NAME)) return 0;
+  static const char local[] = "$local";
+  const size_t n = sizeof local - 1;
+  if (w->w_len > n + 2 && gp_local(*w) && std::memcmp(w->w_text + w->w_len - n, local, n) == 0) {
+    w->w_len -= n + 2;
+    std::memmove(w->w_text, w->w_text + 2, w->w_len);
+    w->w_text[w->w_len] = '\0';
+  }
+  return 1;
+}
+
 int gp_switch(gnu_reader *g, uint32_t id, precise_section_kind kind) {
   g->previous = g->lx.pf.section;
   return precise_section(&g->lx.pf, id, kind, g->lx.line);
@@ -139,7 +155,7 @@ int gp_section(gnu_reader *g, bool push) {
   bool quoted = c == '"';
   if (quoted) c = src_get(lx->src);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
-  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  if (!gp_read(g, c)) return 0;
   const char *name = lx->word.w_text;
   precise_section_kind kind = SEC_UNKNOWN;
   if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
@@ -172,7 +188,7 @@ int gp_announce(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
   while (gp_name_start(c)) {
-    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+    if (!gp_read(g, c)) return 0;
     if (!gp_local(lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
       if (id == PRECISE_NONE) return 0;
@@ -191,7 +207,7 @@ int gp_type(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
-  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  if (!gp_read(g, c)) return 0;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
   c = gp_next(g);
@@ -199,10 +215,8 @@ int gp_type(gnu_reader *g) {
   while (c == '@' || c == '%' || c == '"')
     c = src_get(lx->src);
   if (gp_name_start(c)) {
-    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
-    static const char *const types[] = {"function", "stt_func", "gnu_indirect_function",
-                                        "stt_gnu_ifunc", nullptr};
-    if (precise_word_is(lx->word, types)) lx->pf.names[id].flags |= PN_ANNOUNCED;
+    if (!gp_read(g, c)) return 0;
+    if (precise_keyword(lx->word, KW_FUNC_TYPE)) lx->pf.names[id].flags |= PN_ANNOUNCED;
     c = gp_next(g);
   }
   gp_skip(g, c);
@@ -211,29 +225,26 @@ int gp_type(gnu_reader *g) {
 
 int gp_directive(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
-  const scan_word &w = lx->word;
-  auto is = [&w](const char *text) { return std::strcmp(w.w_text, text) == 0; };
-  if (is(".text") || is(".data") || is(".bss")) {
-    uint32_t id = precise_intern(&lx->pf, w.w_text, w.w_len);
+  uint32_t kinds = precise_keyword(lx->word);
+  if (kinds & (KW_TEXT | KW_DATASEC)) {
+    uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
     if (id == PRECISE_NONE) return 0;
-    precise_section_kind kind = is(".text") ? SEC_CODE : SEC_DATA;
     gp_skip(g, gp_next(g));
-    return gp_switch(g, id, kind);
+    return gp_switch(g, id, kinds & KW_TEXT ? SEC_CODE : SEC_DATA);
   }
-  if (is(".section") || is(".pushsection")) return gp_section(g, is(".pushsection"));
-  if (is(".popsection") || is(".previous")) {
+  if (kinds & (KW_SECTION_DIR | KW_PUSHSECTION)) return gp_section(g, kinds & KW_PUSHSECTION);
+  if (kinds & (KW_POPSECTION | KW_PREVIOUS)) {
     uint32_t id = g->previous;
-    if (is(".popsection")) {
-      if (g->depth == 0) return gp_skip(g, gp_next(g)), 1;
-      --g->depth;
-      if (g->depth >= 16) return gp_skip(g, gp_next(g)), 1;
+    gp_skip(g, gp_next(g));
+    if (kinds & KW_POPSECTION) {
+      // Pops past the 16 sections kept are counted, not followed.
+      if (g->depth == 0 || --g->depth >= 16) return 1;
       id = g->stack[g->depth];
     }
-    gp_skip(g, gp_next(g));
     return gp_switch(g, id, SEC_UNKNOWN);
   }
-  if (is(".globl") || is(".global") || is(".weak")) return gp_announce(g);
-  if (is(".type")) return gp_type(g);
+  if (kinds & KW_ANNOUNCE) return gp_announce(g);
+  if (kinds & KW_TYPE) return gp_type(g);
   gp_skip(g, gp_next(g));
   return 1;
 }
@@ -245,7 +256,7 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
-  if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+  if (!gp_read(g, c)) return 0;
   if (gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -265,7 +276,7 @@ int gp_operands(gnu_reader *g) {
     if (c == '%') {
       gp_pass(g, CH_GNU_NAME);  // a register
     } else if (gp_name_start(c)) {
-      if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+      if (!gp_read(g, c)) return 0;
       int64_t line = lx->line;
       gp_suffix(g);
       if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
@@ -281,24 +292,15 @@ int gp_operands(gnu_reader *g) {
 }
 
 int gp_instruction(gnu_reader *g) {
-  static const char *const prefixes[] = {"notrack", "bnd",   "lock",   "rep",    "repe",   "repz",
-                                         "repne",   "repnz", "data16", "data32", "addr16", "addr32",
-                                         "rex",     "rex64", "cs",     "ds",     "es",     "fs",
-                                         "gs",      "ss",    nullptr};
-  static const char *const calls[] = {"call", "callq", "calll", "callw", nullptr};
-  static const char *const jumps[] = {
-      "jmp",   "jmpq",  "jmpl", "jmpw", "ja",   "jae", "jb",   "jbe",  "jc",   "jcxz",
-      "jecxz", "jrcxz", "je",   "jg",   "jge",  "jl",  "jle",  "jna",  "jnae", "jnb",
-      "jnbe",  "jnc",   "jne",  "jng",  "jnge", "jnl", "jnle", "jno",  "jnp",  "jns",
-      "jnz",   "jo",    "jp",   "jpe",  "jpo",  "js",  "jz",   nullptr};
   precise_lexer *lx = &g->lx;
-  while (precise_word_is(lx->word, prefixes)) {
+  uint32_t kinds;
+  while ((kinds = precise_keyword(lx->word, KW_PREFIX | KW_CALL | KW_JUMP)) & KW_PREFIX) {
     int c = gp_next(g);
     if (!gp_name_start(c)) return gp_skip(g, c), 1;
-    if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+    if (!gp_read(g, c)) return 0;
   }
-  if (precise_word_is(lx->word, calls)) return gp_target(g, PE_CALL);
-  if (precise_word_is(lx->word, jumps)) return gp_target(g, PE_JUMP);
+  if (kinds & KW_CALL) return gp_target(g, PE_CALL);
+  if (kinds & KW_JUMP) return gp_target(g, PE_JUMP);
   return gp_operands(g);
 }
 
@@ -316,7 +318,7 @@ int gp_statement(gnu_reader *g, int c) {
         return gp_skip(g, gp_next(g)), 1;
       }
     } else if (gp_name_start(c)) {
-      if (!precise_read_name(lx, c, CH_GNU_NAME)) return 0;
+      if (!gp_read(g, c)) return 0;
       c = src_get(lx->src);
       if (c != ':') {
         if (c != SRC_EOF) src_unget(lx->src);

@@ -2,6 +2,12 @@
 // at its end continues it), comments from ";", names with NASM's own
 // characters, labels only at the start of a line, sections with their
 // attributes, and the operand of every call and jump.
+//
+// Every label in code that is not local is a routine, so the function that
+// owns a call is known when the call is read, and the graph grows as the
+// file is read. Only a jump to a name that the file has not defined yet must
+// wait for the end of the file: it is a tail call unless a label that is no
+// routine takes that name.
 #include <cstring>
 #include <utility>
 
@@ -9,16 +15,40 @@
 #include "scan/precise.h"
 
 namespace {
+// The function that owned the code of a section when the file left it.
+struct np_owner {
+  uint32_t section;
+  symbol *owner;
+};
+
+// A jump that waits for the end of the file.
+struct np_pending {
+  symbol *owner;
+  uint32_t target;  // the name, as the table holds it
+  int64_t line;
+};
+
 struct nasm_reader {
   precise_lexer lx;
   scan_word spare;      // the first word of a line while the second is read
   uint32_t outside;     // the section that a struc interrupts
   int64_t macro_depth;  // inside %macro ... %endmacro: templates, not code
+  symbol *owner;        // the function whose code is being read, if any
+  np_owner *owners;
+  size_t nowners;
+  np_pending *jumps;
+  size_t njumps;
+  size_t jumps_cap;
 };
 
-const char *const np_data_words[] = {"db",   "dw",   "dd",    "dq",   "dt",     "do",   "dy",
-                                     "dz",   "resb", "resw",  "resd", "resq",   "rest", "reso",
-                                     "resy", "resz", "times", "equ",  "incbin", nullptr};
+// Writes the memory message for the current line; returns 0.
+int np_fail(nasm_reader *r) {
+  return precise_nomem(&r->lx.pf, r->lx.line);
+}
+
+// What the first word of a statement can be.
+const uint32_t NP_STATEMENT_KINDS =
+    KW_DATA | KW_SECTION | KW_STRUC | KW_ENDSTRUC | KW_DIRECTIVE | KW_CGLOBAL | KW_CALL | KW_JUMP;
 
 bool np_name_start(int c) {
   return c != SRC_EOF && (scan_char_class[c] & CH_NASM_START);
@@ -129,24 +159,52 @@ int np_name(nasm_reader *r, int *c) {
     *c = d;
   }
   if (!np_name_start(*c)) return -1;
-  return precise_read_name(&r->lx, *c, CH_NASM_NAME) ? 1 : 0;
+  return precise_read_name(&r->lx, *c, CH_NASM_NAME) ? 1 : np_fail(r);
 }
 
-bool np_register(const scan_word &word) {
-  static const char *const regs[] = {
-      "rax", "rbx", "rcx",  "rdx",  "rsi",  "rdi",  "rbp",  "rsp",  "eax",  "ebx",
-      "ecx", "edx", "esi",  "edi",  "ebp",  "esp",  "ax",   "bx",   "cx",   "dx",
-      "si",  "di",  "bp",   "sp",   "r8",   "r9",   "r10",  "r11",  "r12",  "r13",
-      "r14", "r15", "r8d",  "r9d",  "r10d", "r11d", "r12d", "r13d", "r14d", "r15d",
-      "r8w", "r9w", "r10w", "r11w", "r12w", "r13w", "r14w", "r15w", nullptr};
-  return word.w_len <= 4 && precise_word_is(word, regs);
+// Makes a section current, with its kind and with the function that owned
+// its code when the file last left it. Returns 1, or 0 after a message.
+int np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
+  precise_file *pf = &r->lx.pf;
+  size_t i = 0;
+  while (i < r->nowners && r->owners[i].section != pf->section)
+    ++i;
+  if (i == r->nowners && pf->section != PRECISE_NONE) {
+    auto *owners =
+        static_cast<np_owner *>(mem_realloc(r->owners, (r->nowners + 1) * sizeof(np_owner)));
+    if (owners == nullptr) return np_fail(r);
+    r->owners = owners;
+    r->owners[r->nowners++].section = pf->section;
+  }
+  if (i < r->nowners) r->owners[i].owner = r->owner;
+  precise_enter(pf, id, kind);
+  r->owner = nullptr;
+  for (i = 0; i < r->nowners; ++i) {
+    if (r->owners[i].section == id) r->owner = r->owners[i].owner;
+  }
+  return 1;
 }
 
-int np_label(nasm_reader *r, bool data_only) {
-  precise_lexer *lx = &r->lx;
-  if (np_local(lx->word)) return 1;
-  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
-  return id != PRECISE_NONE && precise_label(&lx->pf, id, lx->line, data_only);
+// A label that is not local: in code a routine, unless data follows it; in
+// a data section a data label. Returns 1, or 0 after a message.
+int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only) {
+  precise_file *pf = &r->lx.pf;
+  if (np_local(word) || pf->sec_kind == SEC_NONE) return 1;
+  if (pf->sec_kind == SEC_CODE && data_only) {
+    // Data in code: neither routine nor data label, but a jump to it is
+    // no tail call.
+    uint32_t id = precise_intern(pf, word.w_text, word.w_len);
+    if (id == PRECISE_NONE) return np_fail(r);
+    pf->names[id].flags |= PN_LABEL;
+    return 1;
+  }
+  const char *name = precise_canon_text(pf, word.w_text, word.w_len);
+  if (name == nullptr) return np_fail(r);
+  if (pf->sec_kind == SEC_DATA) {
+    return sym_add(pf->graph, 0, name, pf->file, line) != nullptr || np_fail(r);
+  }
+  r->owner = precise_define_now(pf, name, line);
+  return r->owner != nullptr || np_fail(r);
 }
 
 // Operands from `c` on: names of known data are references.
@@ -156,8 +214,8 @@ int np_operands(nasm_reader *r, int c) {
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named > 0) {
-      if (!np_local(lx->word) &&
-          !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, lx->line)) {
+      if (r->owner != nullptr && !np_local(lx->word) &&
+          !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
         return 0;
       }
     } else if ((c >= '0' && c <= '9') || c == '%') {
@@ -169,10 +227,44 @@ int np_operands(nasm_reader *r, int c) {
   return 1;
 }
 
+// A jump to `name`, as users know it, from the current routine: a tail call
+// to a function, none to the routine itself or to any other label. Returns
+// 1, or 0 after a message.
+int np_jump(nasm_reader *r, const char *name, int64_t line) {
+  precise_file *pf = &r->lx.pf;
+  if (std::strcmp(name, r->owner->s_name) == 0) return 1;
+  symbol *known = sym_lookup(pf->graph->cg_symbols, name, pf->file);
+  if (known != nullptr) return known->s_func ? precise_call(pf, r->owner, name, line) : 1;
+  uint32_t id = precise_intern(pf, name, std::strlen(name));
+  if (id == PRECISE_NONE) return np_fail(r);
+  if (pf->names[id].flags & PN_LABEL) return 1;
+  if (r->njumps == r->jumps_cap) {
+    size_t cap = r->jumps_cap ? 2 * r->jumps_cap : 16;
+    auto *jumps = static_cast<np_pending *>(mem_realloc(r->jumps, cap * sizeof(np_pending)));
+    if (jumps == nullptr) return np_fail(r);
+    r->jumps = jumps;
+    r->jumps_cap = cap;
+  }
+  r->jumps[r->njumps++] = np_pending{r->owner, id, line};
+  return 1;
+}
+
+// The end of the file: the jumps to names that were still unknown.
+int np_finish(nasm_reader *r) {
+  precise_file *pf = &r->lx.pf;
+  for (size_t i = 0; i < r->njumps; ++i) {
+    const np_pending &j = r->jumps[i];
+    const precise_name &n = pf->names[j.target];
+    if (n.flags & PN_LABEL) continue;
+    symbol *known = sym_lookup(pf->graph->cg_symbols, n.text, pf->file);
+    if (known != nullptr && !known->s_func) continue;
+    if (!precise_call(pf, j.owner, n.text, j.line)) return 0;
+  }
+  return 1;
+}
+
 // The operand of a call or jump, after any size or distance words.
 int np_target(nasm_reader *r, precise_event_kind kind) {
-  static const char *const sizes[] = {"near",  "far",   "short", "strict", "byte",  "word", "dword",
-                                      "qword", "tword", "oword", "yword",  "zword", nullptr};
   precise_lexer *lx = &r->lx;
   int c = np_next(r);
   for (;;) {
@@ -180,21 +272,21 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named < 0) return np_skip(r, c), 1;  // memory, a number, "$"
-    if (!escaped && precise_word_is(lx->word, sizes)) {
+    uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, KW_SIZE | KW_REGISTER);
+    if (kinds & KW_SIZE) {
       c = np_next(r);
       continue;
     }
-    if ((!escaped && np_register(lx->word)) || np_local(lx->word)) {
-      return np_skip(r, np_next(r)), 1;
-    }
+    if ((kinds & KW_REGISTER) || np_local(lx->word)) return np_skip(r, np_next(r)), 1;
     break;
   }
   int64_t line = lx->line;
-  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
-  if (id == PRECISE_NONE) return 0;
+  if (r->owner == nullptr) return np_skip(r, np_next(r)), 1;  // nobody's call
+  const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (name == nullptr) return np_fail(r);
+  int ok = kind == PE_CALL ? precise_call(&lx->pf, r->owner, name, line) : np_jump(r, name, line);
   np_skip(r, np_next(r));
-  if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
-  return precise_note(&lx->pf, kind, id, line);
+  return ok;
 }
 
 // section NAME [attributes]: code for .text and for anything declared exec.
@@ -202,90 +294,72 @@ int np_section(nasm_reader *r) {
   precise_lexer *lx = &r->lx;
   int c = np_next(r);
   if (!np_name_start(c)) return np_skip(r, c), 1;
-  if (!precise_read_name(lx, c, CH_NASM_NAME)) return 0;
+  if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
   const char *name = lx->word.w_text;
   precise_section_kind kind = SEC_UNKNOWN;
   if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
   uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
-  if (id == PRECISE_NONE) return 0;
-  int64_t line = lx->line;
-  static const char *const exec[] = {"exec", nullptr};
-  static const char *const noexec[] = {"noexec", nullptr};
+  if (id == PRECISE_NONE) return np_fail(r);
   for (c = np_next(r); !np_end(c); c = np_next(r)) {
     if (np_name_start(c)) {
-      if (!precise_read_name(lx, c, CH_NASM_NAME)) return 0;
-      if (precise_word_is(lx->word, exec)) kind = SEC_CODE;
-      if (precise_word_is(lx->word, noexec)) kind = SEC_DATA;
+      if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
+      uint32_t kinds = precise_keyword(lx->word, KW_EXEC | KW_NOEXEC);
+      if (kinds & KW_EXEC) kind = SEC_CODE;
+      if (kinds & KW_NOEXEC) kind = SEC_DATA;
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
     }
   }
-  return precise_section(&lx->pf, id, kind, line);
+  return np_switch(r, id, kind);
 }
 
 // A directive that begins a line (bare or in brackets). Returns 1 when the
-// word was one and its line has been consumed, 0 when memory ran out, -1
-// when the word is no directive.
-int np_directive(nasm_reader *r) {
-  static const char *const sections[] = {"section", "segment", nullptr};
-  static const char *const struc[] = {"struc", "absolute", nullptr};
-  static const char *const endstruc[] = {"endstruc", nullptr};
-  static const char *const others[] = {
-      "global", "extern", "common",  "static",   "bits",    "default",  "cpu",
-      "org",    "align",  "alignb",  "istruc",   "iend",    "use16",    "use32",
-      "use64",  "float",  "warning", "required", "cextern", "cvisible", nullptr};
-  static const char *const cglobal[] = {"cglobal", nullptr};
+// word was one and its line has been consumed, 0 after a message, -1 when
+// the word is no directive.
+int np_directive(nasm_reader *r, uint32_t kinds) {
   precise_lexer *lx = &r->lx;
-  if (precise_word_is(lx->word, sections)) return np_section(r);
-  if (precise_word_is(lx->word, struc)) {
+  if (kinds & KW_SECTION) return np_section(r);
+  if (kinds & KW_STRUC) {
     // Its labels are offsets, neither code nor data; endstruc goes back.
     if (lx->pf.section != PRECISE_NONE) r->outside = lx->pf.section;
     np_skip(r, np_next(r));
-    return precise_section(&lx->pf, PRECISE_NONE, SEC_NONE, lx->line);
+    return np_switch(r, PRECISE_NONE, SEC_NONE);
   }
-  if (precise_word_is(lx->word, endstruc)) {
+  if (kinds & KW_ENDSTRUC) {
     np_skip(r, np_next(r));
-    return precise_section(&lx->pf, r->outside, SEC_UNKNOWN, lx->line);
+    return np_switch(r, r->outside, SEC_UNKNOWN);
   }
-  if (precise_word_is(lx->word, cglobal)) {
+  if (kinds & KW_CGLOBAL) {
     // The codec projects' macro: cglobal NAME, ... begins the function NAME.
     int c = np_next(r);
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named < 0) return np_skip(r, c), 1;
-    uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
-    if (id == PRECISE_NONE) return 0;
-    precise_name &n = lx->pf.names[id];
-    n.flags |= PN_FUNC | PN_LABEL;
-    if (n.line < 0) n.line = lx->line;
-    int64_t line = lx->line;
+    const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
+    if (name == nullptr) return np_fail(r);
+    r->owner = precise_define_now(&lx->pf, name, lx->line);
+    if (r->owner == nullptr) return np_fail(r);
     np_skip(r, np_next(r));
-    return precise_note(&lx->pf, PE_FUNC, id, line);
+    return 1;
   }
-  if (precise_word_is(lx->word, others)) return np_skip(r, np_next(r)), 1;
+  if (kinds & KW_DIRECTIVE) return np_skip(r, np_next(r)), 1;
   return -1;
 }
 
 // A statement from its first character `c`: labels, then a directive or an
 // instruction with its operands.
 int np_statement(nasm_reader *r, int c) {
-  static const char *const calls[] = {"call", nullptr};
-  static const char *const jumps[] = {
-      "jmp", "ja",  "jae", "jb",   "jbe", "jc",   "jcxz", "jecxz", "jrcxz", "je",   "jg",   "jge",
-      "jl",  "jle", "jna", "jnae", "jnb", "jnbe", "jnc",  "jne",   "jng",   "jnge", "jnl",  "jnle",
-      "jno", "jnp", "jns", "jnz",  "jo",  "jp",   "jpe",  "jpo",   "js",    "jz",   nullptr};
   precise_lexer *lx = &r->lx;
-  bool first = true;      // the first word of the line
-  bool labelled = false;  // a label with a colon waits for what follows it
-  uint32_t label = PRECISE_NONE;
-  int64_t label_line = 0;
+  bool first = true;       // the first word of the line
+  bool labelled = false;   // a label with a colon, kept in r->spare, waits
+  int64_t label_line = 0;  // for what follows it
   bool escaped;
   for (;;) {
     escaped = c == '$';
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named < 0) {
-      if (labelled && !precise_label(&lx->pf, label, label_line)) return 0;
+      if (labelled && !np_label(r, r->spare, label_line, false)) return 0;
       return np_operands(r, c);
     }
     int d = src_get(lx->src);
@@ -295,33 +369,32 @@ int np_statement(nasm_reader *r, int c) {
     }
     first = false;
     if (!np_local(lx->word)) {
-      label = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
-      if (label == PRECISE_NONE) return 0;
+      std::swap(lx->word, r->spare);
       labelled = true;
       label_line = lx->line;
     }
     c = np_next(r);
-    if (np_end(c)) return !labelled || precise_label(&lx->pf, label, label_line);
+    if (np_end(c)) return !labelled || np_label(r, r->spare, label_line, false);
   }
-  bool data = !escaped && precise_word_is(lx->word, np_data_words);
-  if (labelled && !precise_label(&lx->pf, label, label_line, data)) return 0;
-  if (!escaped && first) {
-    int done = np_directive(r);
+  uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, NP_STATEMENT_KINDS);
+  bool data = kinds & KW_DATA;
+  if (labelled && !np_label(r, r->spare, label_line, data)) return 0;
+  if (first && kinds) {
+    int done = np_directive(r, kinds);
     if (done >= 0) return done;
   }
-  if (!escaped && precise_word_is(lx->word, calls)) return np_target(r, PE_CALL);
-  if (!escaped && precise_word_is(lx->word, jumps)) return np_target(r, PE_JUMP);
+  if (kinds & KW_CALL) return np_target(r, PE_CALL);
+  if (kinds & KW_JUMP) return np_target(r, PE_JUMP);
   if (data || !first) return np_operands(r, np_next(r));
   // The first word of the line with no colon: a label only when data follows.
   c = np_next(r);
   if (!np_name_start(c)) return np_operands(r, c);
   std::swap(lx->word, r->spare);
-  if (!precise_read_name(lx, c, CH_NASM_NAME)) return 0;
-  if (precise_word_is(lx->word, np_data_words)) {
-    std::swap(lx->word, r->spare);
-    if (!np_label(r, true)) return 0;
-  } else if (!np_local(lx->word) &&
-             !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, lx->line)) {
+  if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
+  if (precise_keyword(lx->word, KW_DATA))
+    return np_label(r, r->spare, lx->line, true) && np_operands(r, np_next(r));
+  if (r->owner != nullptr && !np_local(lx->word) &&
+      !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
     return 0;
   }
   return np_operands(r, np_next(r));
@@ -331,8 +404,6 @@ int np_statement(nasm_reader *r, int c) {
 // passed over (and whose macro bodies are templates, not code), or a
 // macro-local label.
 int np_percent(nasm_reader *r) {
-  static const char *const opens[] = {"macro", "imacro", "rmacro", "irmacro", nullptr};
-  static const char *const closes[] = {"endmacro", "endm", nullptr};
   precise_lexer *lx = &r->lx;
   int c = src_get(lx->src);
   if (c == '%') {
@@ -343,9 +414,10 @@ int np_percent(nasm_reader *r) {
     return r->macro_depth > 0 || np_end(c) ? (np_skip(r, c), 1) : np_statement(r, c);
   }
   if (c != SRC_EOF && (scan_char_class[c] & CH_WORD_START)) {
-    if (!precise_read_name(lx, c, CH_NASM_NAME)) return 0;
-    if (precise_word_is(lx->word, opens)) r->macro_depth++;
-    if (precise_word_is(lx->word, closes) && r->macro_depth > 0) r->macro_depth--;
+    if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
+    uint32_t kinds = precise_keyword(lx->word, KW_MACRO | KW_ENDMACRO);
+    if (kinds & KW_MACRO) r->macro_depth++;
+    if ((kinds & KW_ENDMACRO) && r->macro_depth > 0) r->macro_depth--;
   } else if (c != SRC_EOF) {
     src_unget(lx->src);
   }
@@ -355,17 +427,14 @@ int np_percent(nasm_reader *r) {
 }  // namespace
 
 int scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
-  nasm_reader r;
-  r.spare = scan_word{nullptr, 0, 0};
-  r.macro_depth = 0;
+  nasm_reader r{};
   if (!precise_lexer_begin(&r.lx, graph, src, file)) return 0;
   r.outside = r.lx.pf.section;
   int ok = 1;
-  for (int c = np_next(&r); c != SRC_EOF; c = np_next(&r)) {
-    int done = 1;
+  for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
     if (c == '\n') continue;
     if (c == '%') {
-      done = np_percent(&r);
+      ok = np_percent(&r);
     } else if (r.macro_depth > 0) {
       np_skip(&r, c);
     } else if (c == '[') {
@@ -373,21 +442,21 @@ int scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
       c = np_next(&r);
       int named = np_name(&r, &c);
       if (named > 0) {
-        done = np_directive(&r);
-        if (done < 0) done = 1, np_skip(&r, np_next(&r));
+        int done = np_directive(&r, precise_keyword(r.lx.word, NP_STATEMENT_KINDS));
+        if (done < 0) np_skip(&r, np_next(&r));
+        ok = done != 0;
       } else {
-        done = named < 0 ? (np_skip(&r, c), 1) : 0;
+        ok = named < 0;
+        if (ok) np_skip(&r, c);
       }
     } else {
-      done = np_statement(&r, c);
-    }
-    if (!done) {
-      ok = precise_nomem(&r.lx.pf, r.lx.line);
-      break;
+      ok = np_statement(&r, c);
     }
   }
-  if (ok) ok = precise_finish(&r.lx.pf, false);
+  if (ok) ok = np_finish(&r);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);
+  mem_free(r.owners);
+  mem_free(r.jumps);
   return ok;
 }

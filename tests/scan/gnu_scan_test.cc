@@ -167,6 +167,8 @@ const gnu_case cases[] = {
      IN_F "call g.part.0\n.type f.cold, @function\nf.cold:\n"
           "call abort\ncall f.constprop.0\n",
      "f@2 g@-1 abort@-1 | f>g f>abort f>f", true},
+    {"-p: clang's .Lf$local is f", IN_F ".Lf$local:\ncall .Lg$local\njmp .Lf$local\n",
+     "f@2 g@-1 | f>g", true},
     {"-p: C++ names demangled", ".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n",
      "foo::bar()@2 g(int)@-1 | foo::bar()>g(int)", true},
     // Sections.

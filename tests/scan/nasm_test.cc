@@ -133,7 +133,7 @@ const lex_case lex_cases[] = {
      true},
     {"-p: clones and relocation suffixes are their function",
      {"f.part.0:\n  call g wrt ..plt\n  call h@PLT\nf:\n"},
-     "f/a:4()[g,h] g/a:-1(){f} h/a:-1(){f}",
+     "f/a:1()[g,h] g/a:-1(){f} h/a:-1(){f}",
      true},
 };
 
