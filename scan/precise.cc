@@ -265,11 +265,16 @@ int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   pf->section = PRECISE_NONE;
   pf->cap = 128;
   pf->nslots = 256;
-  pf->names = static_cast<precise_name *>(mem_alloc(pf->cap * sizeof(precise_name)));
-  pf->slots = static_cast<precise_slot *>(mem_alloc(pf->nslots * sizeof(precise_slot)));
   pf->evcap = 256;
-  pf->events = static_cast<precise_event *>(mem_alloc(pf->evcap * sizeof(precise_event)));
-  if (pf->names == nullptr || pf->slots == nullptr || pf->events == nullptr) {
+  // One allocation after another, each checked: a failure ends the run at once.
+  pf->names = static_cast<precise_name *>(mem_alloc(pf->cap * sizeof(precise_name)));
+  if (pf->names != nullptr) {
+    pf->slots = static_cast<precise_slot *>(mem_alloc(pf->nslots * sizeof(precise_slot)));
+  }
+  if (pf->slots != nullptr) {
+    pf->events = static_cast<precise_event *>(mem_alloc(pf->evcap * sizeof(precise_event)));
+  }
+  if (pf->events == nullptr) {
     precise_release(pf);
     return 0;
   }
