@@ -74,34 +74,30 @@ int names_reserve(precise_file *pf) {
   return 1;
 }
 
-// Compiler clones: gcc writes a part, a copy or a cold half of `f` under
-// `f.part.0`, `f.constprop.0`, `f.cold`, ...; clang adds `f.llvm.<hash>`.
-bool clone_word(const char *text, size_t len) {
-  static const char *const words[] = {
-      "part",       "cold",  "constprop",   "isra",     "lto_priv",           "localalias",
-      "clone",      "llvm",  "specialized", "resolver", "interposable_alias", "ipa_sra",
-      "constprop_", "cold_", nullptr};
-  for (const char *const *w = words; *w != nullptr; ++w) {
-    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
+// True when the `len` bytes at `text` are one of `words` (a list ending in
+// null).
+bool word_in(const char *const *words, const char *text, size_t len) {
+  for (; *words != nullptr; ++words) {
+    if (std::strlen(*words) == len && std::memcmp(*words, text, len) == 0) return true;
   }
   return false;
 }
 
-// True for the suffix words of a relocation (`foo@PLT`).
-bool precise_reloc_suffix(const char *text, size_t len) {
-  static const char *const words[] = {"PLT",    "GOTPCREL", "GOT",      "GOTOFF", "PLTOFF",
-                                      "GOTPLT", "plt",      "gotpcrel", nullptr};
-  for (const char *const *w = words; *w != nullptr; ++w) {
-    if (std::strlen(*w) == len && std::memcmp(*w, text, len) == 0) return true;
-  }
-  return false;
-}
+// Compiler clones: gcc writes a part, a copy or a cold half of `f` under
+// `f.part.0`, `f.constprop.0`, `f.cold`, ...; clang adds `f.llvm.<hash>`.
+const char *const clone_words[] = {
+    "part", "cold",    "constprop",   "isra",     "lto_priv",           "localalias", "clone",
+    "llvm", "ipa_sra", "specialized", "resolver", "interposable_alias", nullptr};
+
+// The suffixes of a relocation (`foo@PLT`).
+const char *const reloc_words[] = {"PLT",    "GOTPCREL", "GOT", "GOTOFF",   "PLTOFF",
+                                   "GOTPLT", "plt",      "got", "gotpcrel", nullptr};
 
 // The length of `text` without a relocation suffix or clone suffix.
 size_t base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
   if (at != nullptr && at > text &&
-      precise_reloc_suffix(at + 1, len - static_cast<size_t>(at + 1 - text))) {
+      word_in(reloc_words, at + 1, len - static_cast<size_t>(at + 1 - text))) {
     len = static_cast<size_t>(at - text);
   }
   for (size_t i = 1; i < len; ++i) {
@@ -109,7 +105,7 @@ size_t base_length(const char *text, size_t len) {
     size_t end = i + 1;
     while (end < len && text[end] != '.')
       ++end;
-    if (clone_word(text + i + 1, end - i - 1)) return i;
+    if (word_in(clone_words, text + i + 1, end - i - 1)) return i;
   }
   return len;
 }
@@ -155,6 +151,26 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
   pf->names[canon].canon = canon;
   pf->names[canon].flags |= PN_CANON;
   return canon;
+}
+
+// The data label of the graph that the name `text` (with hash `hash`)
+// names, as users know it; null when there is none, or when memory ran out
+// (then *nomem is set).
+symbol *graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
+  const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
+  if (ix == nullptr) return nullptr;  // an empty graph knows no data
+  if (plain_name(text, len)) {
+    // Most names never were data: the graph's own filter says so at once.
+    if (!index_may_be_data(ix, hash)) return nullptr;
+    return sym_lookup_data(pf->graph, text, len, pf->file);
+  }
+  uint32_t id = precise_intern(pf, text, len);
+  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
+  if (canon == PRECISE_NONE) {
+    *nomem = true;
+    return nullptr;
+  }
+  return sym_lookup_data(pf->graph, pf->names[canon].text, pf->names[canon].len, pf->file);
 }
 
 // The graph's first record of a name as users know it, looked up once.
@@ -230,9 +246,6 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
         pf->names[canon].sym = nullptr;
       }
       return 1;
-    case PE_FUNC:
-      *owner = define_function(pf, ev.id, ev.line);
-      return *owner != PRECISE_NONE;
     default:
       break;
   }
@@ -357,10 +370,10 @@ int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, in
   return precise_note(pf, PE_SECTION, id, line, pf->sec_kind);
 }
 
-int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only) {
+int precise_label(precise_file *pf, uint32_t id, int64_t line) {
   precise_name &n = pf->names[id];
   n.flags |= PN_LABEL;
-  if (pf->sec_kind == SEC_CODE && !data_only) {
+  if (pf->sec_kind == SEC_CODE) {
     n.flags |= PN_CODE_LABEL;
     if (n.line < 0) n.line = line;
   } else if (pf->sec_kind == SEC_DATA) {
@@ -376,23 +389,10 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
   uint32_t hash = precise_hash(text, len);
   uint32_t id = data_bit(pf, hash) ? find_hashed(pf, text, len, hash) : PRECISE_NONE;
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
-    // Data of an earlier file? The graph holds names as users know them.
-    if (plain_name(text, len)) {
-      // Most names never were data: the graph's own filter says so at once.
-      const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
-      if (ix == nullptr || !index_may_be_data(ix, hash) ||
-          sym_lookup_data(pf->graph, text, len, pf->file) == nullptr) {
-        return 1;
-      }
-      if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
-    } else {
-      if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
-      if (id == PRECISE_NONE) return 0;
-      uint32_t canon = canon_of(pf, id);
-      if (canon == PRECISE_NONE) return 0;
-      const precise_name &c = pf->names[canon];
-      if (sym_lookup_data(pf->graph, c.text, c.len, pf->file) == nullptr) return 1;
-    }
+    // A data label of an earlier file?
+    bool nomem = false;
+    if (graph_data(pf, text, len, hash, &nomem) == nullptr) return !nomem;
+    if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     if (id == PRECISE_NONE) return 0;
   }
   return precise_note(pf, PE_REF, id, line);
@@ -418,14 +418,9 @@ symbol *precise_define_now(precise_file *pf, const char *name, int64_t line) {
 }
 
 int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line) {
-  const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
-  if (ix == nullptr) return 1;  // an empty graph knows no data
-  bool plain = plain_name(text, len);
-  // Most names never were data: the graph's own filter says so at once.
-  if (plain && !index_may_be_data(ix, precise_hash(text, len))) return 1;
-  const char *name = plain ? text : precise_canon_text(pf, text, len);
-  if (name == nullptr) return precise_nomem(pf, line);
-  symbol *data = sym_lookup_data(pf->graph, name, std::strlen(name), pf->file);
+  bool nomem = false;
+  symbol *data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
+  if (nomem) return precise_nomem(pf, line);
   return data == nullptr ? 1 : scan_charge(pf->graph, owner, data, pf->file, line);
 }
 

@@ -1,10 +1,16 @@
 // What the two precise readings (-p) share. A dialect's lexer cuts the
-// characters as its assembler does and notes, for one file, the names it met
-// and what happened to them in order: section switches, labels, calls, jumps
-// and data references. Only at the end of the file, when every announcement
-// and every call is known, are the labels sorted into functions and data and
-// each call charged to the function that owns it, through the same graph
-// operations as the default rules.
+// characters as its assembler does, and both feed the same graph operations
+// as the default rules.
+//
+// In GNU syntax a label may be announced as a function after it, or become
+// one because a later call names it, so that reading notes, for one file,
+// the names it met and what happened to them in order: section switches,
+// labels, calls, jumps and data references. Only at the end of the file are
+// the labels sorted into functions and data and each call charged to the
+// function that owns it. In NASM syntax every label in code is a routine, so
+// that reading decides as it goes, with the functions at the end of this
+// header; it keeps in the table only its sections, the names it must take
+// apart and the few labels a jump may still ask about.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +21,7 @@
 
 // What a file does with a name, gathered while it is read.
 enum precise_name_flag : uint32_t {
-  PN_LABEL = 1,       // a label of this file, in any section
+  PN_LABEL = 1,       // a label of this file, in any section (NASM: of data in code)
   PN_CODE_LABEL = 2,  // a label in a code section
   PN_DATA = 4,        // a label in a data section
   PN_ANNOUNCED = 8,   // made global or typed a function
@@ -43,7 +49,6 @@ struct precise_name {
 enum precise_event_kind : uint32_t {
   PE_SECTION,  // the id is the section, the kind is in `arg`
   PE_LABEL,    // a label in the current section
-  PE_FUNC,     // a function begins here, whatever its label (NASM's cglobal)
   PE_CALL,
   PE_JUMP,
   PE_REF,  // a data reference
@@ -110,10 +115,8 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // The same, noted as an event; 0 when memory ran out.
 int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line);
 
-// A label of the current section. NASM's labels of data in code (`msg db 0`)
-// pass `data_only`: in code they are neither functions nor data. 0 when
-// memory ran out.
-int precise_label(precise_file *pf, uint32_t id, int64_t line, bool data_only = false);
+// A label of the current section; 0 when memory ran out.
+int precise_label(precise_file *pf, uint32_t id, int64_t line);
 
 // A name in an operand: noted as a data reference when it names a data label
 // that is already known, in this file or an earlier one. 0 when memory ran
