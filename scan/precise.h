@@ -199,6 +199,19 @@ enum precise_keyword_kind : uint32_t {
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
 
+// Passes over blanks (not line ends); returns the next character.
+inline int precise_skip_blanks(precise_lexer *lx) {
+  scan_source *src = lx->src;
+  for (;;) {
+    const unsigned char *p = src->buf + src->pos;
+    while (scan_char_class[*p] & CH_BLANK)  // stops at the 0 after the data
+      ++p;
+    src->pos = static_cast<size_t>(p - src->buf);
+    int c = src_get(src);
+    if (c == SRC_EOF || !(scan_char_class[c] & CH_BLANK)) return c;
+  }
+}
+
 // Consumes the rest of the line and its newline, counting it; returns '\n',
 // or SRC_EOF at the end of the file.
 int precise_skip_line(precise_lexer *lx);

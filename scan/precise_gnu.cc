@@ -44,14 +44,8 @@ int gp_block_comment(gnu_reader *g) {
 int gp_next(gnu_reader *g) {
   scan_source *src = g->lx.src;
   for (;;) {
-    int c = src_get(src);
+    int c = precise_skip_blanks(&g->lx);
     switch (c) {
-      case ' ':
-      case '\t':
-      case '\r':
-      case '\f':
-      case '\v':
-        continue;
       case '\n':
         g->lx.line++;
         return c;

@@ -85,14 +85,8 @@ int np_comment(nasm_reader *r) {
 int np_next(nasm_reader *r) {
   scan_source *src = r->lx.src;
   for (;;) {
-    int c = src_get(src);
+    int c = precise_skip_blanks(&r->lx);
     switch (c) {
-      case ' ':
-      case '\t':
-      case '\r':
-      case '\f':
-      case '\v':
-        continue;
       case '\n':
         r->lx.line++;
         return c;

@@ -28,6 +28,7 @@ void scan_init_chars() {
     if (ascii_word || c == '.' || c == '$' || c >= 128) flags |= CH_GNU_NAME;
     if (letter || c == '.' || c == '?') flags |= CH_NASM_START;
     if (ascii_word || (c != 0 && std::strchr("$#@~.?", c) != nullptr)) flags |= CH_NASM_NAME;
+    if (c != 0 && std::strchr(" \t\r\f\v", c) != nullptr) flags |= CH_BLANK;
     scan_char_class[c] = flags;
   }
 }

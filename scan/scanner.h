@@ -43,6 +43,7 @@ enum {
   CH_GNU_NAME = 16,
   CH_NASM_START = 32,
   CH_NASM_NAME = 64,
+  CH_BLANK = 128,  // white space within a line, the same in every locale
 };
 extern unsigned char scan_char_class[256];
 
