@@ -199,17 +199,27 @@ enum precise_keyword_kind : uint32_t {
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
 
-// Passes over blanks (not line ends); returns the next character.
-inline int precise_skip_blanks(precise_lexer *lx) {
+// Passes over the characters `c` that have `table[c] & mask` (never 0), a
+// buffer at a time.
+inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned mask) {
   scan_source *src = lx->src;
   for (;;) {
     const unsigned char *p = src->buf + src->pos;
-    while (scan_char_class[*p] & CH_BLANK)  // stops at the 0 after the data
+    while (table[*p] & mask)  // stops at the 0 after the data
       ++p;
     src->pos = static_cast<size_t>(p - src->buf);
-    int c = src_get(src);
-    if (c == SRC_EOF || !(scan_char_class[c] & CH_BLANK)) return c;
+    if (src->pos < src->len) return;
+    int c = src_get(src);  // the buffer ran out: refill
+    if (c == SRC_EOF) return;
+    src_unget(src);
+    if (!(table[c] & mask)) return;
   }
+}
+
+// Passes over blanks (not line ends); returns the next character.
+inline int precise_skip_blanks(precise_lexer *lx) {
+  precise_pass(lx, scan_char_class, CH_BLANK);
+  return src_get(lx->src);
 }
 
 // Consumes the rest of the line and its newline, counting it; returns '\n',

@@ -15,6 +15,19 @@ struct gnu_reader {
   int depth;
 };
 
+// Characters that a statement can pass over without a look: GP_DULL where
+// it is skipped to its end, GP_PUNCT among the operands of an instruction.
+enum { GP_DULL = 1, GP_PUNCT = 2 };
+const struct gp_classes {
+  unsigned char is[256] = {};
+  gp_classes() {
+    for (int c = 1; c < 256; ++c) {
+      if (std::strchr("\n;#/\"'", c) == nullptr) is[c] |= GP_DULL;
+      if (std::strchr(" \t,()$*+-:", c) != nullptr) is[c] |= GP_PUNCT;
+    }
+  }
+} gp_chars;
+
 bool gp_end(int c) {
   return c == '\n' || c == ';' || c == SRC_EOF;
 }
@@ -97,16 +110,13 @@ void gp_quoted(gnu_reader *g, int quote) {
 void gp_skip(gnu_reader *g, int c) {
   for (; !gp_end(c); c = gp_next(g)) {
     if (c == '"' || c == '\'') gp_quoted(g, c);
+    precise_pass(&g->lx, gp_chars.is, GP_DULL);
   }
 }
 
 // Passes over the characters of class `chars` that come next.
 void gp_pass(gnu_reader *g, unsigned chars) {
-  scan_source *src = g->lx.src;
-  int c;
-  while ((c = src_get(src)) != SRC_EOF && (scan_char_class[c] & chars)) {
-  }
-  if (c != SRC_EOF) src_unget(src);
+  precise_pass(&g->lx, scan_char_class, chars);
 }
 
 // Passes over a relocation suffix ("@PLT") if one follows.
@@ -281,6 +291,7 @@ int gp_operands(gnu_reader *g) {
     } else if (c == '"' || c == '\'') {
       gp_quoted(g, c);
     }
+    precise_pass(lx, gp_chars.is, GP_PUNCT);
   }
   return 1;
 }

@@ -125,11 +125,7 @@ void np_quoted(nasm_reader *r, int quote) {
 }
 
 void np_pass(nasm_reader *r) {
-  scan_source *src = r->lx.src;
-  int c;
-  while ((c = src_get(src)) != SRC_EOF && (scan_char_class[c] & CH_NASM_NAME)) {
-  }
-  if (c != SRC_EOF) src_unget(src);
+  precise_pass(&r->lx, scan_char_class, CH_NASM_NAME);
 }
 
 // Consumes the rest of the line from `c` on.
