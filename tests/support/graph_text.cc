@@ -46,7 +46,6 @@ std::string temp_source(const std::string &text) {
 int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
   static scan_source src;
   scan_init_chars();
-  scan_nasm_reset();
   for (size_t i = 0; i < files.size(); ++i) {
     std::string path = temp_source(files[i]);
     int fd = open(path.c_str(), O_RDONLY);
