@@ -43,7 +43,8 @@ std::string temp_source(const std::string &text) {
   return name;
 }
 
-int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
+int scan_texts(call_graph *graph, const std::vector<std::string> &files,
+               bool (*scan)(call_graph *, scan_source *, const char *)) {
   static scan_source src;
   scan_init_chars();
   for (size_t i = 0; i < files.size(); ++i) {
@@ -52,7 +53,7 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
     unlink(path.c_str());
     src_open(&src, fd);
     std::string name(1, static_cast<char>('a' + i));
-    int ok = scan_nasm(graph, &src, name.c_str());
+    int ok = scan(graph, &src, name.c_str());
     close(fd);
     if (!ok) return 0;
   }
