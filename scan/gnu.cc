@@ -57,8 +57,7 @@ bool gnu_slash(scan_state *st) {
 }  // namespace
 
 bool scan_gnu(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st;
-  scan_begin(&st, graph, src, file);
+  scan_state st{.graph = graph, .src = src, .file = file};
   gnu_lexer lexer;
   for (;;) {
     bool newline = false;

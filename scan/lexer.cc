@@ -15,7 +15,7 @@ void scan_init_chars() {
   scan_ascii_words = true;
   for (int c = 0; c < 256; ++c) {
     unsigned char flags = 0;
-    if (std::isspace(c)) flags |= c == '\n' ? CH_SPACE : CH_SPACE | CH_BLANK;
+    if (std::isspace(c) && c != '\n') flags |= CH_BLANK;
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
     scan_char_class[c] = c == 0 ? 0 : flags;
@@ -57,20 +57,6 @@ word_result read_word_rest(scan_source *src, int first, std::string_view run, sc
   }
   word->w_text[word->w_len] = '\0';
   return WORD_OK;
-}
-
-void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char *file) {
-  st->graph = graph;
-  st->src = src;
-  st->file = file;
-  st->prev = TK_START;
-  st->in_text = true;
-  st->pending = nullptr;
-  st->current = nullptr;
-  st->caller = nullptr;
-  st->word = scan_word{nullptr, 0, 0};
-  st->lineno = 1;
-  st->failed = false;
 }
 
 bool scan_end(scan_state *st) {

@@ -33,10 +33,9 @@ enum token_class {
 
 // Character classes of the user's locale, one byte of flags per byte value;
 // the byte 0 is in none of them.
-constexpr unsigned char CH_SPACE = 1;
+constexpr unsigned char CH_BLANK = 1;       // white space but the newline
 constexpr unsigned char CH_WORD_START = 2;  // letter or underscore
 constexpr unsigned char CH_WORD = 4;        // letter, digit or underscore
-constexpr unsigned char CH_BLANK = 8;       // white space but the newline
 extern unsigned char scan_char_class[256];
 
 // True when the locale classes the bytes below 128 as word characters
@@ -125,23 +124,21 @@ inline word_result read_word(scan_source *src, int first, scan_word *word) {
   return WORD_OK;
 }
 
-// The state of one file's scan.
+// The state of one file's scan; a scan starts it with its graph, source and
+// file name, and every other field takes its start value from here.
 struct scan_state {
   call_graph *graph;
   scan_source *src;
   const char *file;
-  token_class prev;
-  bool in_text;    // in a code section
-  char *pending;   // owned: the name a global directive announced
-  char *current;   // owned: the function whose body is being read
-  symbol *caller;  // the record calls from `current` go to, once looked up
-  scan_word word;
-  int64_t lineno;
-  bool failed;  // memory ran out; the message has been written
+  token_class prev = TK_START;
+  bool in_text = true;       // in a code section
+  char *pending = nullptr;   // owned: the name a global directive announced
+  char *current = nullptr;   // owned: the function whose body is being read
+  symbol *caller = nullptr;  // the record calls from `current` go to, once looked up
+  scan_word word = {nullptr, 0, 0};
+  int64_t lineno = 1;
+  bool failed = false;  // memory ran out; the message has been written
 };
-
-// Starts the state of one file.
-void scan_begin(scan_state *st, call_graph *graph, scan_source *src, const char *file);
 
 // Releases what the state owns at the end of a file, however the scan ended;
 // returns the scan's result: true unless memory ran out.

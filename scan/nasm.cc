@@ -73,8 +73,7 @@ bool nasm_comment(scan_state *st) {
 }  // namespace
 
 bool scan_nasm(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st;
-  scan_begin(&st, graph, src, file);
+  scan_state st{.graph = graph, .src = src, .file = file};
   nasm_lexer lexer;
   for (;;) {
     // A pass: white space and comments, then the token, quoted string or
