@@ -17,12 +17,14 @@ bool gnu_same(std::string_view word, std::string_view keyword) {
 }
 
 struct gnu_lexer {
+  scan_source *src;
+
   token_class dot_word(std::string_view word) const {
     return scan_find_keyword(word, gnu_dot_words, gnu_same).value_or(TK_OTHERDIR);
   }
 
   // "call" never looks at what follows it, so `call:` is no label.
-  token_class word(std::string_view word, scan_source *src) const {
+  token_class word(std::string_view word) const {
     if (std::optional<token_class> tk = scan_find_keyword(word, gnu_keywords, gnu_same)) return *tk;
     return src_take_if(src, ':') ? TK_LABEL : TK_IDENT;
   }
@@ -30,8 +32,7 @@ struct gnu_lexer {
 
 // Consumes what follows a slash: a line comment, a block comment, or nothing
 // (a lone slash). False at end of file.
-bool gnu_slash(scan_state *st) {
-  scan_source *src = st->src;
+bool gnu_slash(scan_state *st, scan_source *src) {
   int c = src_get(src);
   if (c == SRC_EOF) return false;
   if (c == '/') {
@@ -57,13 +58,13 @@ bool gnu_slash(scan_state *st) {
 }  // namespace
 
 bool scan_gnu(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st{.graph = graph, .src = src, .file = file};
-  gnu_lexer lexer;
+  scan_state st{.graph = graph, .file = file};
+  gnu_lexer lexer{src};
   for (;;) {
     bool newline = false;
-    int c = scan_get_after_space(&st, &newline);
+    int c = scan_get_after_space(&st, src, &newline);
     if (c == '/') {
-      if (!gnu_slash(&st)) break;
+      if (!gnu_slash(&st, src)) break;
     } else if (!scan_token(&st, c, lexer)) {
       break;
     }

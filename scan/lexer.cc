@@ -75,8 +75,7 @@ bool scan_nomem(const scan_state *st) {
   return false;
 }
 
-bool scan_string(scan_state *st, int quote) {
-  scan_source *src = st->src;
+bool scan_string(scan_state *st, scan_source *src, int quote) {
   for (;;) {
     int c = src_get(src);
     if (c == SRC_EOF) return false;

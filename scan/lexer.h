@@ -124,11 +124,11 @@ inline word_result read_word(scan_source *src, int first, scan_word *word) {
   return WORD_OK;
 }
 
-// The state of one file's scan; a scan starts it with its graph, source and
-// file name, and every other field takes its start value from here.
+// The state of one file's scan that the rules read; a scan starts it with its
+// graph and file name, and every other field takes its start value from here.
+// The source is the lexer's own.
 struct scan_state {
   call_graph *graph;
-  scan_source *src;
   const char *file;
   token_class prev = TK_START;
   bool in_text = true;       // in a code section
@@ -150,8 +150,8 @@ bool scan_nomem(const scan_state *st);
 
 // Reads the word that begins with `first` into st->word. False when there is
 // none: the file ended inside it, or memory ran out (st->failed is then set).
-inline bool scan_read_word(scan_state *st, int first) {
-  word_result result = read_word(st->src, first, &st->word);
+inline bool scan_read_word(scan_state *st, scan_source *src, int first) {
+  word_result result = read_word(src, first, &st->word);
   if (result == WORD_OK) return true;
   if (result == WORD_NOMEM) {
     scan_nomem(st);
@@ -161,20 +161,20 @@ inline bool scan_read_word(scan_state *st, int first) {
 }
 
 // Applies the graph-building rules to a token whose text is st->word, then
-// makes it the previous token. False after a memory failure (st->failed is
-// then set and the message written).
+// makes it the previous token. False after a memory failure (the message has
+// been written).
 bool scan_apply(scan_state *st, token_class tk);
 
 // Consumes a quoted string whose opening quote has been read. False when the
 // file ends inside it.
-bool scan_string(scan_state *st, int quote);
+bool scan_string(scan_state *st, scan_source *src, int quote);
 
 // Consumes white space, counting its newlines as lines, and returns the
 // character after it, consumed, or SRC_EOF. Sets *newline when it passed a
 // newline.
-inline int scan_get_after_space(scan_state *st, bool *newline) {
+inline int scan_get_after_space(scan_state *st, scan_source *src, bool *newline) {
   int64_t lines = 0;
-  int c = src_get_after(st->src, [&lines](const unsigned char *p) {
+  int c = src_get_after(src, [&lines](const unsigned char *p) {
     for (;;) {
       while (scan_char_class[*p] & CH_BLANK)
         ++p;
@@ -209,18 +209,25 @@ inline std::optional<token_class> scan_find_keyword(std::string_view word,
 
 // Acts on the character `c` that begins something, once the dialect has
 // passed over white space and its comments: a quoted string, a dot word or
-// word (classified by `lexer.dot_word(text)` or `lexer.word(text, src)`, which
-// may consume the colon of a label), or an ignored character. False when
-// the scan is over: end of file, or a memory failure (st->failed set).
+// word (classified by `lexer.dot_word(text)` or `lexer.word(text)`, which may
+// consume the colon of a label from `lexer.src`), or an ignored character.
+// False when the scan is over: end of file, or a memory failure (st->failed
+// set).
 template <class Lexer>
 inline bool scan_token(scan_state *st, int c, const Lexer &lexer) {
   if (c == SRC_EOF) return false;
-  if (c == '"' || c == '\'') return scan_string(st, c);
+  if (c == '"' || c == '\'') return scan_string(st, lexer.src, c);
+  token_class tk;
   if (c == '.') {
-    return scan_read_word(st, c) && scan_apply(st, lexer.dot_word(scan_word_text(st->word)));
+    if (!scan_read_word(st, lexer.src, c)) return false;
+    tk = lexer.dot_word(scan_word_text(st->word));
+  } else if (scan_char_class[c] & CH_WORD_START) {
+    if (!scan_read_word(st, lexer.src, c)) return false;
+    tk = lexer.word(scan_word_text(st->word));
+  } else {
+    return true;  // an ignored character
   }
-  if (scan_char_class[c] & CH_WORD_START) {
-    return scan_read_word(st, c) && scan_apply(st, lexer.word(scan_word_text(st->word), st->src));
-  }
-  return true;  // an ignored character
+  if (scan_apply(st, tk)) return true;
+  st->failed = true;
+  return false;
 }

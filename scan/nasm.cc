@@ -26,6 +26,7 @@ bool nasm_same(std::string_view word, std::string_view keyword) {
 }
 
 struct nasm_lexer {
+  scan_source *src;
   // True once the current pass has met a line end: only white space and
   // comments stand before the next character on its line. A file's first
   // line has no line end before it, so there a word needs its colon to be a
@@ -37,19 +38,18 @@ struct nasm_lexer {
   }
 
   // A keyword never looks at what follows it, so `call:` is no label.
-  token_class word(std::string_view word, scan_source *source) const {
+  token_class word(std::string_view word) const {
     if (std::optional<token_class> tk = scan_find_keyword(word, nasm_keywords, nasm_same)) {
       return *tk;
     }
-    if (src_take_if(source, ':')) return TK_LABEL;
+    if (src_take_if(src, ':')) return TK_LABEL;
     return line_start ? TK_LABEL : TK_IDENT;
   }
 };
 
 // Consumes a comment after its semicolon. True when a newline ended it;
 // false at end of file.
-bool nasm_comment(scan_state *st) {
-  scan_source *src = st->src;
+bool nasm_comment(scan_state *st, scan_source *src) {
   for (;;) {
     int c = src_get_after(src, [](const unsigned char *p) {
       while (*p != '\n' && *p != '\\' && *p != 0)
@@ -73,17 +73,17 @@ bool nasm_comment(scan_state *st) {
 }  // namespace
 
 bool scan_nasm(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st{.graph = graph, .src = src, .file = file};
-  nasm_lexer lexer;
+  scan_state st{.graph = graph, .file = file};
+  nasm_lexer lexer{src};
   for (;;) {
     // A pass: white space and comments, then the token, quoted string or
     // ignored character that ends it.
     lexer.line_start = false;
     int c;
     for (;;) {
-      c = scan_get_after_space(&st, &lexer.line_start);
+      c = scan_get_after_space(&st, src, &lexer.line_start);
       if (c != ';') break;
-      if (!nasm_comment(&st)) return scan_end(&st);
+      if (!nasm_comment(&st, src)) return scan_end(&st);
       lexer.line_start = true;
     }
     if (!scan_token(&st, c, lexer)) break;

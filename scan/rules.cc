@@ -110,6 +110,5 @@ bool scan_apply(scan_state *st, token_class tk) {
   // ignored characters leave it, so in `call [table]` the callee is `table`
   // and a label on the line after `global main` still follows `main`.
   st->prev = tk;
-  if (!ok) st->failed = true;
   return ok;
 }
