@@ -98,7 +98,6 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   char *rootname = nullptr;
   int status = 0;
 
-  scan_nasm_reset();
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.

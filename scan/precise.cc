@@ -449,7 +449,7 @@ int precise_finish(precise_file *pf, bool need_announce) {
 }
 
 int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
-  word_result r = read_word_fast(lx->src, first, &lx->word, chars);
+  word_result r = read_word(lx->src, first, &lx->word, static_cast<unsigned char>(chars));
   if (r == WORD_NOMEM) return 0;
   if (r == WORD_EOF) {
     lx->word.w_text[lx->word.w_len] = '\0';  // room was made for it
@@ -552,7 +552,7 @@ const keyword_slot *keyword_table() {
       keyword_slot *slot = keyword_find(table, key);
       std::memcpy(slot->key, key, KEYWORD_MAX);
       slot->kinds |= list.kinds;
-      keyword_kinds[scan_fold[static_cast<unsigned char>(*w)]][len] |= list.kinds;
+      keyword_kinds[scan_fold(static_cast<unsigned char>(*w))][len] |= list.kinds;
       w += len + (w[len] == ' ');
     }
   }
@@ -563,7 +563,7 @@ const keyword_slot *keyword_table() {
 
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
   static const keyword_slot *table = keyword_table();
-  unsigned char first = scan_fold[static_cast<unsigned char>(word.w_text[0])];
+  unsigned char first = scan_fold(static_cast<unsigned char>(word.w_text[0]));
   if (word.w_len > KEYWORD_MAX || !(keyword_kinds[first][word.w_len] & kinds)) return 0;
   // The word buffer never holds fewer than 32 bytes.
   uint64_t key[3];
@@ -572,19 +572,10 @@ uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
 }
 
 int precise_skip_line(precise_lexer *lx) {
-  scan_source *src = lx->src;
-  for (;;) {
-    const unsigned char *p = src->buf + src->pos;
-    const void *nl = std::memchr(p, '\n', src->len - src->pos);
-    src->pos =
-        nl ? static_cast<size_t>(static_cast<const unsigned char *>(nl) - src->buf) : src->len;
-    int c = src_get(src);
-    if (c == SRC_EOF) return SRC_EOF;
-    if (c == '\n') {
-      lx->line++;
-      return c;
-    }
-  }
+  src_skip_to(lx->src, '\n');
+  int c = src_get(lx->src);
+  if (c == '\n') lx->line++;
+  return c;
 }
 
 int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file) {

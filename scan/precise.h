@@ -17,6 +17,7 @@
 #include <cstdint>
 
 #include "graph/symbol_graph.h"
+#include "scan/lexer.h"
 #include "scan/scanner.h"
 
 // What a file does with a name, gathered while it is read.
@@ -199,27 +200,25 @@ enum precise_keyword_kind : uint32_t {
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
 
-// Passes over the characters `c` that have `table[c] & mask` (never 0), a
-// buffer at a time.
+// Passes over the characters `c` that have `table[c] & mask` (never 0).
 inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned mask) {
-  scan_source *src = lx->src;
-  for (;;) {
-    const unsigned char *p = src->buf + src->pos;
+  auto run_end = [table, mask](const unsigned char *p) {
     while (table[*p] & mask)  // stops at the 0 after the data
       ++p;
-    src->pos = static_cast<size_t>(p - src->buf);
-    if (src->pos < src->len) return;
-    int c = src_get(src);  // the buffer ran out: refill
-    if (c == SRC_EOF) return;
-    src_unget(src);
-    if (!(table[c] & mask)) return;
-  }
+    return p;
+  };
+  do {
+    src_take_run(lx->src, run_end);
+  } while (src_drained(lx->src) && src_fill(lx->src));
 }
 
-// Passes over blanks (not line ends); returns the next character.
+// Passes over blanks (not line ends); returns the next character, consumed.
 inline int precise_skip_blanks(precise_lexer *lx) {
-  precise_pass(lx, scan_char_class, CH_BLANK);
-  return src_get(lx->src);
+  return src_get_after(lx->src, [](const unsigned char *p) {
+    while (scan_char_class[*p] & CH_ASM_BLANK)
+      ++p;
+    return p;
+  });
 }
 
 // Consumes the rest of the line and its newline, counting it; returns '\n',

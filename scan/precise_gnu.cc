@@ -343,11 +343,11 @@ int gp_statement(gnu_reader *g, int c) {
 }
 }  // namespace
 
-int scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
   gnu_reader g;
   g.previous = PRECISE_NONE;
   g.depth = 0;
-  if (!precise_lexer_begin(&g.lx, graph, src, file)) return 0;
+  if (!precise_lexer_begin(&g.lx, graph, src, file)) return false;
   g.previous = g.lx.pf.section;
   int ok = 1;
   for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {

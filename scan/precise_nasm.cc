@@ -416,9 +416,9 @@ int np_percent(nasm_reader *r) {
 }
 }  // namespace
 
-int scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
+bool scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
   nasm_reader r{};
-  if (!precise_lexer_begin(&r.lx, graph, src, file)) return 0;
+  if (!precise_lexer_begin(&r.lx, graph, src, file)) return false;
   r.outside = r.lx.pf.section;
   int ok = 1;
   for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
