@@ -221,6 +221,21 @@ inline int precise_skip_blanks(precise_lexer *lx) {
   });
 }
 
+// Passes over blanks and whole blank lines, counting them; returns the next
+// character, consumed.
+inline int precise_skip_space(precise_lexer *lx) {
+  int64_t lines = 0;
+  int c = src_get_after(lx->src, [&lines](const unsigned char *p) {
+    for (;; ++p, ++lines) {
+      while (scan_char_class[*p] & CH_ASM_BLANK)
+        ++p;
+      if (*p != '\n') return p;
+    }
+  });
+  lx->line += lines;
+  return c;
+}
+
 // Consumes the rest of the line and its newline, counting it; returns '\n',
 // or SRC_EOF at the end of the file.
 int precise_skip_line(precise_lexer *lx);

@@ -351,7 +351,13 @@ bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
   g.previous = g.lx.pf.section;
   int ok = 1;
   for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {
-    if (c == '\n' || c == ';') continue;
+    if (c == '\n') {
+      // Blank lines in bulk; whatever follows them is read as ever.
+      if (precise_skip_space(&g.lx) == SRC_EOF) break;
+      src_unget(src);
+      continue;
+    }
+    if (c == ';') continue;
     if (!gp_statement(&g, c)) {
       ok = precise_nomem(&g.lx.pf, g.lx.line);
       break;

@@ -422,7 +422,12 @@ bool scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
   r.outside = r.lx.pf.section;
   int ok = 1;
   for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
-    if (c == '\n') continue;
+    if (c == '\n') {
+      // Blank lines in bulk; whatever follows them is read as ever.
+      if (precise_skip_space(&r.lx) == SRC_EOF) break;
+      src_unget(src);
+      continue;
+    }
     if (c == '%') {
       ok = np_percent(&r);
     } else if (r.macro_depth > 0) {
