@@ -93,8 +93,9 @@ const char *const clone_words[] = {
 const char *const reloc_words[] = {"PLT",    "GOTPCREL", "GOT", "GOTOFF",   "PLTOFF",
                                    "GOTPLT", "plt",      "got", "gotpcrel", nullptr};
 
-// The length of `text` without a relocation suffix or clone suffix.
-size_t base_length(const char *text, size_t len) {
+}  // namespace
+
+size_t precise_base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
   if (at != nullptr && at > text &&
       word_in(reloc_words, at + 1, len - static_cast<size_t>(at + 1 - text))) {
@@ -108,6 +109,11 @@ size_t base_length(const char *text, size_t len) {
     if (word_in(clone_words, text + i + 1, end - i - 1)) return i;
   }
   return len;
+}
+
+namespace {
+size_t base_length(const char *text, size_t len) {
+  return precise_base_length(text, len);
 }
 
 // True when a name is as users know it already: no suffix to take off, no
@@ -531,8 +537,8 @@ const keyword_slot *keyword_table() {
       {KW_EXEC, "exec"},
       {KW_NOEXEC, "noexec"},
       {KW_FUNC_TYPE, "function stt_func gnu_indirect_function stt_gnu_ifunc"},
-      {KW_MACRO, "macro imacro rmacro irmacro"},
-      {KW_ENDMACRO, "endmacro endm"},
+      {KW_MACRO, "macro imacro rmacro irmacro .macro"},
+      {KW_ENDMACRO, "endmacro endm .endm"},
       {KW_TEXT, ".text"},
       {KW_DATASEC, ".data .bss"},
       {KW_SECTION_DIR, ".section"},

@@ -130,6 +130,10 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
 // reference owned by a function. Returns 1, or 0 after a memory message.
 int precise_finish(precise_file *pf, bool need_announce);
 
+// The length of the name `text` without a relocation suffix (`@PLT`) or a
+// compiler clone's suffix (`.part.0`).
+size_t precise_base_length(const char *text, size_t len);
+
 // For a reading that can decide as it goes (NASM's: every label in code is
 // a function), the graph operations at once.
 //

@@ -13,6 +13,7 @@ struct gnu_reader {
   uint32_t previous;   // the section before the current one, for .previous
   uint32_t stack[16];  // .pushsection
   int depth;
+  int64_t macro_depth;  // inside .macro ... .endm: templates, not code
 };
 
 // Characters that a statement can pass over without a look: GP_DULL where
@@ -247,6 +248,8 @@ int gp_directive(gnu_reader *g) {
     }
     return gp_switch(g, id, SEC_UNKNOWN);
   }
+  if (kinds & KW_MACRO) g->macro_depth++;
+  if (kinds & KW_ENDMACRO && g->macro_depth > 0) g->macro_depth--;
   if (kinds & KW_ANNOUNCE) return gp_announce(g);
   if (kinds & KW_TYPE) return gp_type(g);
   gp_skip(g, gp_next(g));
@@ -313,6 +316,12 @@ int gp_instruction(gnu_reader *g) {
 // a directive or an instruction. 0 when memory ran out.
 int gp_statement(gnu_reader *g, int c) {
   precise_lexer *lx = &g->lx;
+  if (g->macro_depth > 0) {
+    // A macro's body: only its end (or a macro inside it) counts.
+    if (c != '.') return gp_skip(g, c), 1;
+    if (!gp_read(g, c)) return 0;
+    return gp_directive(g);
+  }
   for (;;) {
     if (c >= '0' && c <= '9') {
       // A numeric label, 1: (local), or nothing to read.
@@ -347,6 +356,7 @@ bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
   gnu_reader g;
   g.previous = PRECISE_NONE;
   g.depth = 0;
+  g.macro_depth = 0;
   if (!precise_lexer_begin(&g.lx, graph, src, file)) return false;
   g.previous = g.lx.pf.section;
   int ok = 1;

@@ -59,6 +59,13 @@ bool np_local(const scan_word &word) {
   return word.w_text[0] == '.' && word.w_text[1] != '.';
 }
 
+// `main.loop` is the local label `.loop` of `main`, named from outside it
+// (unless what follows the full stop is a compiler clone's suffix).
+bool np_qualified_local(const scan_word &word) {
+  const void *dot = std::memchr(word.w_text + 1, '.', word.w_len - 1);
+  return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
+}
+
 bool np_end(int c) {
   return c == '\n' || c == SRC_EOF;
 }
@@ -267,7 +274,9 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
       c = np_next(r);
       continue;
     }
-    if ((kinds & KW_REGISTER) || np_local(lx->word)) return np_skip(r, np_next(r)), 1;
+    if ((kinds & KW_REGISTER) || np_local(lx->word) || np_qualified_local(lx->word)) {
+      return np_skip(r, np_next(r)), 1;
+    }
     break;
   }
   int64_t line = lx->line;
