@@ -522,7 +522,9 @@ const keyword_slot *keyword_table() {
        "notrack bnd lock rep repe repz repne repnz data16 data32 addr16 addr32 rex "
        "rex64 cs ds es fs gs ss"},
       {KW_DATA, "db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ incbin"},
-      {KW_SIZE, "near far short strict byte word dword qword tword oword yword zword"},
+      {KW_SIZE,
+       "near far short strict byte word dword qword tword oword yword zword ptr fword "
+       "tbyte xmmword ymmword zmmword"},
       {KW_REGISTER,
        "rax rbx rcx rdx rsi rdi rbp rsp eax ebx ecx edx esi edi ebp esp ax bx cx dx "
        "si di bp sp r8 r9 r10 r11 r12 r13 r14 r15 r8d r9d r10d r11d r12d r13d r14d "
@@ -547,6 +549,8 @@ const keyword_slot *keyword_table() {
       {KW_PREVIOUS, ".previous"},
       {KW_ANNOUNCE, ".globl .global .weak"},
       {KW_TYPE, ".type"},
+      {KW_INTEL, ".intel_syntax"},
+      {KW_ATT, ".att_syntax"},
   };
   for (const auto &list : lists) {
     for (const char *w = list.words; *w != '\0';) {

@@ -200,6 +200,8 @@ enum precise_keyword_kind : uint32_t {
   KW_PREVIOUS = 1 << 21,
   KW_ANNOUNCE = 1 << 22,
   KW_TYPE = 1 << 23,
+  KW_INTEL = 1 << 24,  // .intel_syntax: registers and memory without marks
+  KW_ATT = 1 << 25,
 };
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);

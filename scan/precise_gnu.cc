@@ -14,6 +14,7 @@ struct gnu_reader {
   uint32_t stack[16];  // .pushsection
   int depth;
   int64_t macro_depth;  // inside .macro ... .endm: templates, not code
+  bool intel;           // .intel_syntax: `call rax`, `call QWORD PTR [rax]`
 };
 
 // Characters that a statement can pass over without a look: GP_DULL where
@@ -248,6 +249,7 @@ int gp_directive(gnu_reader *g) {
     }
     return gp_switch(g, id, SEC_UNKNOWN);
   }
+  if (kinds & (KW_INTEL | KW_ATT)) g->intel = kinds & KW_INTEL;
   if (kinds & KW_MACRO) g->macro_depth++;
   if (kinds & KW_ENDMACRO && g->macro_depth > 0) g->macro_depth--;
   if (kinds & KW_ANNOUNCE) return gp_announce(g);
@@ -264,13 +266,16 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   int c = gp_next(g);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
   if (!gp_read(g, c)) return 0;
-  if (gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  // In Intel syntax a register or a size word ("QWORD PTR [...]") says
+  // that the call goes through a register or memory.
+  uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
+  if (intel || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
   gp_suffix(g);
   c = gp_next(g);
-  if (c == '(') return gp_skip(g, c), 1;
+  if (c == '(' || c == '[') return gp_skip(g, c), 1;
   gp_skip(g, c);
   if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
   return precise_note(&lx->pf, kind, id, line);
@@ -357,6 +362,7 @@ bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
   g.previous = PRECISE_NONE;
   g.depth = 0;
   g.macro_depth = 0;
+  g.intel = false;
   if (!precise_lexer_begin(&g.lx, graph, src, file)) return false;
   g.previous = g.lx.pf.section;
   int ok = 1;
