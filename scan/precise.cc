@@ -503,8 +503,10 @@ keyword_slot *keyword_find(keyword_slot *table, const uint64_t key[3]) {
 }
 
 // For each first byte (in lower case) and length, what the keywords of that
-// first byte and length can be: most words are turned away by it alone.
+// first byte and length can be: with the same by second byte, most words are
+// turned away without a lookup.
 uint32_t keyword_kinds[256][KEYWORD_MAX + 1];
+uint32_t keyword_kinds2[256][KEYWORD_MAX + 1];
 
 const keyword_slot *keyword_table() {
   static keyword_slot table[KEYWORD_SLOTS];
@@ -562,7 +564,8 @@ const keyword_slot *keyword_table() {
       keyword_slot *slot = keyword_find(table, key);
       std::memcpy(slot->key, key, KEYWORD_MAX);
       slot->kinds |= list.kinds;
-      keyword_kinds[scan_fold(static_cast<unsigned char>(*w))][len] |= list.kinds;
+      keyword_kinds[scan_fold(static_cast<unsigned char>(w[0]))][len] |= list.kinds;
+      keyword_kinds2[scan_fold(static_cast<unsigned char>(w[1]))][len] |= list.kinds;
       w += len + (w[len] == ' ');
     }
   }
@@ -574,7 +577,10 @@ const keyword_slot *keyword_table() {
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
   static const keyword_slot *table = keyword_table();
   unsigned char first = scan_fold(static_cast<unsigned char>(word.w_text[0]));
-  if (word.w_len > KEYWORD_MAX || !(keyword_kinds[first][word.w_len] & kinds)) return 0;
+  if (word.w_len > KEYWORD_MAX) return 0;
+  // A word of one byte has its NUL second, and no keyword is that short.
+  unsigned char second = scan_fold(static_cast<unsigned char>(word.w_text[1]));
+  if (!(keyword_kinds[first][word.w_len] & keyword_kinds2[second][word.w_len] & kinds)) return 0;
   // The word buffer never holds fewer than 32 bytes.
   uint64_t key[3];
   keyword_key(word.w_text, word.w_len, key);
