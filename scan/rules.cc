@@ -126,14 +126,30 @@ int scan_string(scan_state *st, int quote) {
 }
 
 namespace {
+// record_call's memory messages. The misspelling of the one for a callee's
+// very first caller is deliberate: the tool has always written it so, and
+// scripts that watch for it must keep finding it.
+constexpr char NOMEM_FIRST_CALLER_TEXT[] = "Memory alloation error\n";
+constexpr char NOMEM_TEXT[] = "Memory allocation error\n";
+
 // Records an edge from the current function to `target`; 1 or 0.
 int rule_edge(scan_state *st, symbol *target) {
   edge *e = edge_create(target);
   if (e == nullptr) return scan_nomem(st);
-  // record_call would look the caller up by name for every edge; the first
-  // record of a name never changes, so one lookup per function is enough.
-  if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
-  return record_call_from(st->graph, st->caller, e);
+  // The first record of a name never changes, so one lookup per function is
+  // enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
+  switch (record_call(st->graph, st->caller, e)) {
+    case record_result::done:
+      return 1;
+    case record_result::nomem_first_caller:
+      std::fputs(NOMEM_FIRST_CALLER_TEXT, stderr);
+      return 0;
+    case record_result::nomem:
+      break;
+  }
+  std::fputs(NOMEM_TEXT, stderr);
+  return 0;
 }
 
 int rule_ident(scan_state *st) {
@@ -148,7 +164,7 @@ int rule_ident(scan_state *st) {
   }
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return 1;
-    symbol *target = sym_lookup(graph->cg_symbols, word, st->file);
+    symbol *target = sym_lookup(graph, word);
     if (target == nullptr) {
       target = sym_add(graph, 1, word, st->file, -1);
       if (target == nullptr) return scan_nomem(st);
@@ -156,7 +172,7 @@ int rule_ident(scan_state *st) {
     return rule_edge(st, target);
   }
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup_data(graph, word, st->word.w_len, st->file);
+    symbol *target = sym_lookup_data(graph, word, st->word.w_len);
     if (target != nullptr) return rule_edge(st, target);
   }
   return 1;

@@ -53,10 +53,9 @@ int scan_into(call_graph *g, const std::string &source) {
 // The rendered graph of one file, or "FAILED" when the scan does not succeed.
 std::string scan(const std::string &source) {
   call_graph g;
-  graph_init(&g);
   int ok = scan_into(&g, source);
   std::string out = ok == 1 ? render(g) : "FAILED";
-  sym_free_all(g.cg_symbols);
+  graph_free(&g);
   return out;
 }
 
@@ -144,11 +143,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));
 // carries over.
 TEST(GnuLexing, StateStartsAfreshEachFile) {
   call_graph g;
-  graph_init(&g);
   EXPECT_EQ(scan_into(&g, ".globl f\nf:\ncall g\n.globl h\n.data\n"), 1);
   EXPECT_EQ(scan_into(&g, "h:\ncall f\n.globl g\ng:\n"), 1);
   EXPECT_EQ(render(g), "f@2 g@4 | f>g");
-  sym_free_all(g.cg_symbols);
+  graph_free(&g);
 }
 
 // Any allocation of a scan may fail: the scan then stops with 0 after one
@@ -161,20 +159,18 @@ TEST(GnuLexing, EveryAllocationFailureStopsTheScan) {
       "t\\.s: Memory allocation error for line [0-9]+\n|Memory allocation error\n|"
       "Memory alloation error\n");
   call_graph g;
-  graph_init(&g);
   mem_fail_at(0);
   ASSERT_EQ(scan_into(&g, source), 1);
-  sym_free_all(g.cg_symbols);
+  graph_free(&g);
   long total = mem_attempts();
   ASSERT_GT(total, 5);
   for (long n = 1; n <= total; ++n) {
-    graph_init(&g);
     testing::internal::CaptureStderr();
     mem_fail_at(n);
     int ok = scan_into(&g, source);
     mem_fail_at(0);
     std::string err = testing::internal::GetCapturedStderr();
-    sym_free_all(g.cg_symbols);
+    graph_free(&g);
     EXPECT_EQ(ok, 0) << "allocation " << n;
     EXPECT_TRUE(std::regex_match(err, message)) << "allocation " << n << ": " << err;
   }

@@ -21,10 +21,11 @@ void edge_text(std::string *s, const edge *e, char open, char close) {
 
 std::string graph_text(const call_graph &graph) {
   std::string s;
+  const symbol *root = sym_lookup(&graph, "main");
   for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next) {
     if (!s.empty()) s += ' ';
     s += sym->s_name;
-    if (sym == graph.cg_root) s += '*';
+    if (sym == root) s += '*';
     s += std::string("/") + sym->s_file + ':' + std::to_string(sym->s_line);
     if (sym->s_func) s += "()";
     edge_text(&s, sym->s_callees, '[', ']');

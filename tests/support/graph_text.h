@@ -8,7 +8,8 @@
 #include "graph/symbol_graph.h"
 
 // The graph in list order, one word per symbol: "name/file:line", a "*" after
-// the name of the root, "()" for a function, then "[callees]" and
+// the name of the record the listing starts from by default (the first
+// "main"), "()" for a function, then "[callees]" and
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
