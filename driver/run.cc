@@ -22,6 +22,12 @@ int show_usage() {
   return 1;
 }
 
+bool run_flush(out_buffer *out) {
+  if (out_flush(out)) return true;
+  std::fprintf(stderr, "write error: %s\n", std::strerror(out->err));
+  return false;
+}
+
 namespace {
 // The writers' memory message.
 constexpr char NOMEM_TEXT[] = "Memory allocation error\n";
@@ -73,11 +79,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
 bool run_write(const call_graph *graph, const run_options &opts, out_buffer *out) {
   bool ok = opts.dot ? print_dot(graph, opts.write, out) : print_tree(graph, opts.write, out);
   if (!ok) std::fputs(NOMEM_TEXT, stderr);
-  if (!out_flush(out)) {
-    std::fprintf(stderr, "write error: %s\n", std::strerror(out->err));
-    return false;
-  }
-  return ok;
+  return run_flush(out) && ok;
 }
 
 // Reads the options into `opts`; returns the exit status, 0 when the run
