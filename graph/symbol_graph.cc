@@ -213,6 +213,9 @@ void edge_free_list(edge *list) {
 }  // namespace
 
 void graph_free(call_graph *graph) {
+  // The index's big tables go first: released after millions of small
+  // blocks, they would have the allocator sort all of those first.
+  if (graph->cg_index != nullptr) index_free(graph->cg_index);
   for (symbol *sym = graph->cg_symbols; sym != nullptr;) {
     symbol *next = sym->s_next;
     edge_free_list(sym->s_callees);
@@ -220,7 +223,6 @@ void graph_free(call_graph *graph) {
     mem_free(sym);
     sym = next;
   }
-  if (graph->cg_index != nullptr) index_free(graph->cg_index);
   graph->cg_symbols = graph->cg_last = nullptr;
   graph->cg_nsyms = 0;
   graph->cg_index = nullptr;
