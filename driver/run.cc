@@ -10,7 +10,6 @@
 #include <cstring>
 #include <optional>
 
-#include "graph/memory.h"
 #include "graph/symbol_graph.h"
 #include "output/writers.h"
 #include "scan/scanner.h"

@@ -70,6 +70,12 @@ Slot *table_probe(const probe_table<Slot> &t, size_t hash, Match match) {
   }
 }
 
+// The empty slot where the probe for `hash` ends: the place of a new entry.
+template <class Slot>
+Slot *table_vacancy(const probe_table<Slot> &t, size_t hash) {
+  return table_probe(t, hash, [](const Slot &) { return false; });
+}
+
 // Makes room for `n` more entries; false when memory is exhausted (the table
 // is then as it was).
 template <class Slot>
@@ -83,8 +89,7 @@ bool table_reserve(probe_table<Slot> *t, size_t n) {
   std::memset(grown.t_slots, 0, cap * sizeof(Slot));
   for (size_t j = 0; j < t->t_cap; ++j) {
     const Slot &old = t->t_slots[j];
-    if (!slot_empty(old))
-      *table_probe(grown, slot_hash(old), [](const Slot &) { return false; }) = old;
+    if (!slot_empty(old)) *table_vacancy(grown, slot_hash(old)) = old;
   }
   mem_free(t->t_slots);
   *t = grown;
@@ -185,7 +190,7 @@ bool index_reserve_name(graph_index *ix) {
 }
 
 void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
-  name_slot *slot = table_probe(ix->gi_names, hash, [](const name_slot &) { return false; });
+  name_slot *slot = table_vacancy(ix->gi_names, hash);
   *slot = name_slot{hash, sym};
   ix->gi_recent[hash % INDEX_RECENT] = *slot;
   ix->gi_names.t_count++;
