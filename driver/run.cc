@@ -53,9 +53,17 @@ std::optional<int32_t> run_parse_depth(const char *arg) {
   return static_cast<int32_t>(value);
 }
 
+// The name that messages and the listing give to standard input, as other
+// filters (grep, for one) show it.
+const char run_stdin_name[] = "(standard input)";
+
 // Reads one operand into the graph. Returns false after a message.
 bool run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
-  int fd = open(name, O_RDONLY);
+  // "-" is standard input, as for every filter; a file of that name is ./-.
+  // It stays open, so that a second "-" reads on where the first stopped.
+  bool is_stdin = std::strcmp(name, "-") == 0;
+  int fd = is_stdin ? 0 : open(name, O_RDONLY);
+  if (is_stdin) name = run_stdin_name;
   if (fd < 0) {
     std::perror(name);
     return false;
@@ -70,7 +78,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
     std::perror(name);
     ok = false;
   }
-  close(fd);
+  if (!is_stdin) close(fd);
   return ok;
 }
 
@@ -135,7 +143,6 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
 int telvanor_run(int argc, char **argv, out_buffer *out) {
   run_options opts;
   call_graph graph;
-  scan_nasm_reset();
   int status = run_parse_options(argc, argv, &opts, &graph);
   scan_source src;
   for (int i = optind; status == 0 && i < argc; ++i) {

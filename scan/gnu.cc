@@ -1,106 +1,73 @@
 // The GNU-assembler-syntax lexer: "//" and "/* */" comments, exact-case dot
 // directives, and labels only where a colon follows the word directly.
-#include <cstring>
-
+#include "scan/lexer.h"
 #include "scan/scanner.h"
 
 namespace {
-bool gnu_is(const scan_word &word, const char *text, size_t len) {
-  return word.w_len == len && std::memcmp(word.w_text, text, len) == 0;
+constexpr scan_keyword gnu_dot_words[] = {
+    {".bss", TK_DATASEC},   {".data", TK_DATASEC}, {".text", TK_TEXTSEC},  {".section", TK_SECTION},
+    {".global", TK_GLOBAL}, {".globl", TK_GLOBAL}, {".extern", TK_EXTERN},
+};
+constexpr scan_keyword gnu_keywords[] = {
+    {"call", TK_CALL},
+};
+
+bool gnu_same(std::string_view word, std::string_view keyword) {
+  return word == keyword;
 }
 
-token_class gnu_dot_word(const scan_word &word) {
-  if (gnu_is(word, ".bss", 4) || gnu_is(word, ".data", 5)) return TK_DATASEC;
-  if (gnu_is(word, ".text", 5)) return TK_TEXTSEC;
-  if (gnu_is(word, ".section", 8)) return TK_SECTION;
-  if (gnu_is(word, ".global", 7) || gnu_is(word, ".globl", 6)) return TK_GLOBAL;
-  if (gnu_is(word, ".extern", 7)) return TK_EXTERN;
-  return TK_OTHERDIR;
-}
+struct gnu_lexer {
+  scan_source *src;
 
-// Classifies a word; may consume the colon that makes it a label.
-token_class gnu_word(scan_state *st) {
-  if (gnu_is(st->word, "call", 4)) return TK_CALL;
-  int c = src_get(st->src);
-  if (c == ':') return TK_LABEL;
-  if (c != SRC_EOF) src_unget(st->src);
-  return TK_IDENT;
-}
+  token_class dot_word(std::string_view word) const {
+    return scan_find_keyword(word, gnu_dot_words, gnu_same).value_or(TK_OTHERDIR);
+  }
+
+  // "call" never looks at what follows it, so `call:` is no label.
+  token_class word(std::string_view word) const {
+    if (std::optional<token_class> tk = scan_find_keyword(word, gnu_keywords, gnu_same)) return *tk;
+    return src_take_if(src, ':') ? TK_LABEL : TK_IDENT;
+  }
+};
 
 // Consumes what follows a slash: a line comment, a block comment, or nothing
-// (a lone slash). Returns 0 at end of file.
-int gnu_slash(scan_state *st) {
-  scan_source *src = st->src;
+// (a lone slash). False at end of file.
+bool gnu_slash(scan_state *st, scan_source *src) {
   int c = src_get(src);
-  if (c == SRC_EOF) return 0;
+  if (c == SRC_EOF) return false;
   if (c == '/') {
-    for (;;) {
-      // The rest of the line, a buffer at a time.
-      const unsigned char *p = src->buf + src->pos;
-      const void *nl = std::memchr(p, '\n', src->len - src->pos);
-      src->pos =
-          nl ? static_cast<size_t>(static_cast<const unsigned char *>(nl) - src->buf) : src->len;
-      c = src_get(src);
-      if (c == SRC_EOF) return 0;
-      if (c == '\n') {
-        st->lineno++;
-        return 1;
-      }
-    }
+    src_skip_to(src, '\n');
+    if (src_get(src) == SRC_EOF) return false;
+    st->lineno++;
+    return true;
   }
   if (c != '*') {
     src_unget(src);
-    return 1;
+    return true;
   }
   // The opening asterisk already counts, so "/*/" is a whole comment.
-  int star = 1;
+  bool star = true;
   for (;;) {
     c = src_get(src);
-    if (c == SRC_EOF) return 0;
-    if (c == '/' && star) return 1;
+    if (c == SRC_EOF) return false;
+    if (c == '/' && star) return true;
     if (c == '\n') st->lineno++;
     star = c == '*';
   }
 }
 }  // namespace
 
-int scan_gnu(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st;
-  scan_begin(&st, graph, src, file);
-  int ok = 1;
+bool scan_gnu(call_graph *graph, scan_source *src, const char *file) {
+  scan_state st{.graph = graph, .file = file};
+  gnu_lexer lexer{src};
   for (;;) {
-    // Pass over the white space in the buffer at once.
-    const unsigned char *p = src->buf + src->pos;
-    while (scan_char_class[*p] & CH_SPACE) {  // stops at the 0 after the data
-      if (*p == '\n') st.lineno++;
-      ++p;
-    }
-    src->pos = static_cast<size_t>(p - src->buf);
-    int c = src_get(src);
-    if (c == SRC_EOF) break;
-    if (scan_char_class[c] & CH_SPACE) {
-      if (c == '\n') st.lineno++;
-      continue;
-    }
+    bool newline = false;
+    int c = scan_get_after_space(&st, src, &newline);
     if (c == '/') {
-      if (!gnu_slash(&st)) break;
-    } else if (c == '"' || c == '\'') {
-      if (!scan_string(&st, c)) break;
-    } else if (c == '.') {
-      if (!scan_read_word(&st, c, &ok)) break;
-      if (!scan_apply(&st, gnu_dot_word(st.word))) {
-        ok = 0;
-        break;
-      }
-    } else if (scan_char_class[c] & CH_WORD_START) {
-      if (!scan_read_word(&st, c, &ok)) break;
-      if (!scan_apply(&st, gnu_word(&st))) {
-        ok = 0;
-        break;
-      }
+      if (!gnu_slash(&st, src)) break;
+    } else if (!scan_token(&st, c, lexer)) {
+      break;
     }
-    // Anything else is an ignored character.
   }
-  scan_end(&st);
-  return ok;
+  return scan_end(&st);
 }

@@ -1,126 +1,92 @@
 // The NASM-syntax lexer: semicolon comments, case-blind keywords, and labels
 // that are either followed by a colon or stand first on their line.
+#include "scan/lexer.h"
 #include "scan/scanner.h"
 
 namespace {
-// Passes begun since the last line end. It deliberately outlives a file: a
-// file's first line never starts with a count of 0.
-int64_t nasm_line_tokens = 0;
+constexpr scan_keyword nasm_dot_words[] = {
+    {".bss", TK_DATASEC},
+    {".data", TK_DATASEC},
+    {".text", TK_TEXTSEC},
+};
+constexpr scan_keyword nasm_keywords[] = {
+    {"section", TK_SECTION},
+    {"global", TK_GLOBAL},
+    {"extern", TK_EXTERN},
+    {"call", TK_CALL},
+};
 
-// True when the word of length `len` is `keyword`, ignoring ASCII case.
-bool nasm_is(const scan_word &word, const char *keyword, size_t len) {
-  if (word.w_len != len) return false;
-  for (size_t i = 0; i < len; ++i) {
-    if (scan_fold[static_cast<unsigned char>(word.w_text[i])] !=
-        scan_fold[static_cast<unsigned char>(keyword[i])]) {
-      return false;
-    }
+// True when `word` is `keyword` (lower case), ignoring ASCII case.
+bool nasm_same(std::string_view word, std::string_view keyword) {
+  if (word.size() != keyword.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (scan_fold(static_cast<unsigned char>(word[i])) != keyword[i]) return false;
   }
   return true;
 }
 
-token_class nasm_dot_word(const scan_word &word) {
-  if (nasm_is(word, ".bss", 4) || nasm_is(word, ".data", 5)) return TK_DATASEC;
-  if (nasm_is(word, ".text", 5)) return TK_TEXTSEC;
-  return TK_OTHERDIR;
-}
+struct nasm_lexer {
+  scan_source *src;
+  // True once the current pass has met a line end: only white space and
+  // comments stand before the next character on its line. A file's first
+  // line has no line end before it, so there a word needs its colon to be a
+  // label.
+  bool line_start = false;
 
-// Classifies a word; may consume the colon that makes it a label.
-token_class nasm_word(scan_state *st) {
-  const scan_word &word = st->word;
-  if (nasm_is(word, "section", 7)) return TK_SECTION;
-  if (nasm_is(word, "global", 6)) return TK_GLOBAL;
-  if (nasm_is(word, "extern", 6)) return TK_EXTERN;
-  if (nasm_is(word, "call", 4)) return TK_CALL;
-  int c = src_get(st->src);
-  if (c == ':') return TK_LABEL;
-  if (c != SRC_EOF) src_unget(st->src);
-  return nasm_line_tokens == 0 ? TK_LABEL : TK_IDENT;
-}
+  token_class dot_word(std::string_view word) const {
+    return scan_find_keyword(word, nasm_dot_words, nasm_same).value_or(TK_OTHERDIR);
+  }
 
-// Consumes a comment after its semicolon. Returns 0 at end of file.
-int nasm_comment(scan_state *st) {
-  scan_source *src = st->src;
+  // A keyword never looks at what follows it, so `call:` is no label.
+  token_class word(std::string_view word) const {
+    if (std::optional<token_class> tk = scan_find_keyword(word, nasm_keywords, nasm_same)) {
+      return *tk;
+    }
+    if (src_take_if(src, ':')) return TK_LABEL;
+    return line_start ? TK_LABEL : TK_IDENT;
+  }
+};
+
+// Consumes a comment after its semicolon. True when a newline ended it;
+// false at end of file.
+bool nasm_comment(scan_state *st, scan_source *src) {
   for (;;) {
-    // Pass over the plain characters in the buffer at once.
-    const unsigned char *p = src->buf + src->pos;
-    const unsigned char *end = src->buf + src->len;
-    while (p < end && *p != '\n' && *p != '\\')
-      ++p;
-    src->pos = static_cast<size_t>(p - src->buf);
-    int c = src_get(src);
-    if (c == SRC_EOF) return 0;
+    int c = src_get_after(src, [](const unsigned char *p) {
+      while (*p != '\n' && *p != '\\' && *p != 0)
+        ++p;
+      return p;
+    });
+    if (c == SRC_EOF) return false;
     if (c == '\n') {
       st->lineno++;
-      nasm_line_tokens = 0;
-      return 1;
+      return true;
     }
     if (c == '\\') {
       // A backslash carries the comment over whatever follows it; only a
       // real newline counts as a line.
       c = src_get(src);
-      if (c == SRC_EOF) return 0;
+      if (c == SRC_EOF) return false;
       if (c == '\n') st->lineno++;
     }
   }
 }
 }  // namespace
 
-void scan_nasm_reset() {
-  nasm_line_tokens = 0;
-}
-
-int scan_nasm(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st;
-  scan_begin(&st, graph, src, file);
-  int ok = 1;
+bool scan_nasm(call_graph *graph, scan_source *src, const char *file) {
+  scan_state st{.graph = graph, .file = file};
+  nasm_lexer lexer{src};
   for (;;) {
-    nasm_line_tokens++;  // a pass begins
+    // A pass: white space and comments, then the token, quoted string or
+    // ignored character that ends it.
+    lexer.line_start = false;
     int c;
     for (;;) {
-      // Pass over the white space in the buffer at once.
-      const unsigned char *p = src->buf + src->pos;
-      while (scan_char_class[*p] & CH_SPACE) {  // stops at the 0 after the data
-        if (*p == '\n') {
-          st.lineno++;
-          nasm_line_tokens = 0;
-        }
-        ++p;
-      }
-      src->pos = static_cast<size_t>(p - src->buf);
-      c = src_get(src);
-      if (c == SRC_EOF) goto done;
-      if (scan_char_class[c] & CH_SPACE) {
-        if (c == '\n') {
-          st.lineno++;
-          nasm_line_tokens = 0;
-        }
-        continue;
-      }
-      if (c == ';') {
-        if (!nasm_comment(&st)) goto done;
-        continue;
-      }
-      break;
+      c = scan_get_after_space(&st, src, &lexer.line_start);
+      if (c != ';') break;
+      if (!nasm_comment(&st, src)) return scan_end(&st);
+      lexer.line_start = true;
     }
-    if (c == '"' || c == '\'') {
-      if (!scan_string(&st, c)) goto done;
-    } else if (c == '.') {
-      if (!scan_read_word(&st, c, &ok)) goto done;
-      if (!scan_apply(&st, nasm_dot_word(st.word))) {
-        ok = 0;
-        goto done;
-      }
-    } else if (scan_char_class[c] & CH_WORD_START) {
-      if (!scan_read_word(&st, c, &ok)) goto done;
-      if (!scan_apply(&st, nasm_word(&st))) {
-        ok = 0;
-        goto done;
-      }
-    }
-    // Anything else is an ignored character: it ends the pass and nothing more.
+    if (!scan_token(&st, c, lexer)) break;
   }
-done:
-  scan_end(&st);
-  return ok;
+  return scan_end(&st);
 }

@@ -9,7 +9,7 @@ void src_open(scan_source *src, int fd) {
   src->fd = fd;
   src->pos = 0;
   src->len = 0;
-  src->at_end = 0;
+  src->at_end = false;
   src->err = 0;
   std::memset(src->buf, 0, SRC_PAD);
 }
@@ -28,7 +28,7 @@ int src_refill(scan_source *src) {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) src->err = errno;
-    src->at_end = 1;
+    src->at_end = true;
     src->pos = src->len = 0;
     std::memset(src->buf, 0, SRC_PAD);
     return SRC_EOF;

@@ -44,17 +44,17 @@ std::string temp_source(const std::string &text) {
   return name;
 }
 
-int scan_texts(call_graph *graph, const std::vector<std::string> &files) {
+int scan_texts(call_graph *graph, const std::vector<std::string> &files,
+               bool (*scan)(call_graph *, scan_source *, const char *)) {
   static scan_source src;
   scan_init_chars();
-  scan_nasm_reset();
   for (size_t i = 0; i < files.size(); ++i) {
     std::string path = temp_source(files[i]);
     int fd = open(path.c_str(), O_RDONLY);
     unlink(path.c_str());
     src_open(&src, fd);
     std::string name(1, static_cast<char>('a' + i));
-    int ok = scan_nasm(graph, &src, name.c_str());
+    int ok = scan(graph, &src, name.c_str());
     close(fd);
     if (!ok) return 0;
   }

@@ -1,0 +1,233 @@
+// What the dialect lexers share: token classes, character classes, the word
+// reader, the per-file state, the white-space skip, the dispatch on the
+// character that begins a token, and the graph-building rules. A dialect only
+// says how it cuts comments and how it classifies a word or a dot word.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "graph/symbol_graph.h"
+#include "scan/source.h"
+
+// Token classes. The values are fixed so that they read the same in a debugger
+// whatever the dialect.
+enum token_class {
+  TK_OTHERDIR = 0,  // a dot word with no meaning of its own
+  TK_EXTERN = 2,
+  TK_GLOBAL = 3,  // the identifier after it may become the pending name
+  TK_SECTION = 4,
+  TK_DATASEC = 5,  // leaves code
+  TK_TEXTSEC = 6,  // enters code
+  TK_LABEL = 7,
+  TK_CALL = 8,   // the identifier after it is a call target
+  TK_START = 9,  // no token yet in this file
+  TK_IDENT = 12,
+};
+
+// Character classes of the user's locale, one byte of flags per byte value;
+// the byte 0 is in none of them.
+constexpr unsigned char CH_BLANK = 1;       // white space but the newline
+constexpr unsigned char CH_WORD_START = 2;  // letter or underscore
+constexpr unsigned char CH_WORD = 4;        // letter, digit or underscore
+extern unsigned char scan_char_class[256];
+
+// True when the locale classes the bytes below 128 as word characters
+// exactly as the C locale does, so that they can be tested 16 at a time.
+extern bool scan_ascii_words;
+
+// The byte with an ASCII capital folded to lower case. Keywords are plain
+// ASCII and must read the same in every locale: a Turkish one would
+// otherwise fold "I" to a dotless i and miss "GLOBAL".
+constexpr unsigned char scan_fold(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// The end of the run of word characters that starts at `p`; the run ends
+// inside the buffer at the latest, at the 0 after the data.
+inline const unsigned char *scan_word_end(const unsigned char *p) {
+#if defined(__SSE2__)
+  if (scan_ascii_words) {
+    for (;;) {
+      // Bytes from 128 up are negative as signed bytes, so they fall in
+      // none of the ranges and end the vector run; the table decides them.
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+      __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                    _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+      __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                    _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+      __m128i under = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
+      unsigned mask =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(alpha, digit), under)));
+      if (mask != 0xFFFF) {
+        p += __builtin_ctz(~mask);
+        break;
+      }
+      p += 16;
+    }
+  }
+#endif
+  while (scan_char_class[*p] & CH_WORD)
+    ++p;
+  return p;
+}
+
+// The run of word characters at the front of the source's buffer.
+inline std::string_view scan_take_word_run(scan_source *src) {
+  return src_take_run(src, scan_word_end);
+}
+
+// A word buffer that the scanner reuses from word to word.
+struct scan_word {
+  char *w_text;  // NUL-terminated
+  size_t w_len;
+  size_t w_cap;
+};
+
+inline std::string_view scan_word_text(const scan_word &word) {
+  return {word.w_text, word.w_len};
+}
+
+// What read_word met.
+enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
+
+// read_word for a word that the buffer does not end and the word buffer may
+// not hold: `run` is the part of the word after `first` already consumed.
+word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word);
+
+// Reads a word that begins with `first`: `first` and the letters, digits and
+// underscores after it, into `word`. Returns WORD_OK with the character after
+// the word still unread, WORD_EOF when the file ends right after the word (the
+// word is then cut off and must be dropped), WORD_NOMEM when the buffer
+// cannot grow.
+inline word_result read_word(scan_source *src, int first, scan_word *word) {
+  std::string_view run = scan_take_word_run(src);
+  // The common case: the word ends inside the buffer and the word buffer has
+  // room for the run copied 16 bytes at a time. The run ends before the end
+  // of the data, so the 16-byte reads stay inside the padded buffer.
+  if (src_drained(src) || word->w_cap <= run.size() + 1 + SRC_PAD) {
+    return read_word_rest(src, first, run, word);
+  }
+  char *out = word->w_text;
+  *out++ = static_cast<char>(first);
+  for (size_t i = 0; i < run.size(); i += 16)
+    std::memcpy(out + i, run.data() + i, 16);
+  out[run.size()] = '\0';
+  word->w_len = run.size() + 1;
+  return WORD_OK;
+}
+
+// The state of one file's scan that the rules read; a scan starts it with its
+// graph and file name, and every other field takes its start value from here.
+// The source is the lexer's own.
+struct scan_state {
+  call_graph *graph;
+  const char *file;
+  token_class prev = TK_START;
+  bool in_text = true;       // in a code section
+  char *pending = nullptr;   // owned: the name a global directive announced
+  char *current = nullptr;   // owned: the function whose body is being read
+  symbol *caller = nullptr;  // the record calls from `current` go to, once looked up
+  scan_word word = {nullptr, 0, 0};
+  int64_t lineno = 1;
+  bool failed = false;  // memory ran out; the message has been written
+};
+
+// Releases what the state owns at the end of a file, however the scan ended;
+// returns the scan's result: true unless memory ran out.
+bool scan_end(scan_state *st);
+
+// Writes the scanner's memory message for the current file and line; returns
+// false.
+bool scan_nomem(const scan_state *st);
+
+// Reads the word that begins with `first` into st->word. False when there is
+// none: the file ended inside it, or memory ran out (st->failed is then set).
+inline bool scan_read_word(scan_state *st, scan_source *src, int first) {
+  word_result result = read_word(src, first, &st->word);
+  if (result == WORD_OK) return true;
+  if (result == WORD_NOMEM) {
+    scan_nomem(st);
+    st->failed = true;
+  }
+  return false;
+}
+
+// Applies the graph-building rules to a token whose text is st->word, then
+// makes it the previous token. False after a memory failure (the message has
+// been written).
+bool scan_apply(scan_state *st, token_class tk);
+
+// Consumes a quoted string whose opening quote has been read. False when the
+// file ends inside it.
+bool scan_string(scan_state *st, scan_source *src, int quote);
+
+// Consumes white space, counting its newlines as lines, and returns the
+// character after it, consumed, or SRC_EOF. Sets *newline when it passed a
+// newline.
+inline int scan_get_after_space(scan_state *st, scan_source *src, bool *newline) {
+  int64_t lines = 0;
+  int c = src_get_after(src, [&lines](const unsigned char *p) {
+    for (;;) {
+      while (scan_char_class[*p] & CH_BLANK)
+        ++p;
+      if (*p != '\n') return p;
+      ++lines;
+      ++p;
+    }
+  });
+  st->lineno += lines;
+  if (lines != 0) *newline = true;
+  return c;
+}
+
+// A keyword or directive of a dialect and the class it gives.
+struct scan_keyword {
+  std::string_view text;  // lower case when the dialect ignores case
+  token_class tk;
+};
+
+// The class of the first keyword in `table` that `same(word, text)` matches.
+template <size_t N, class Same>
+inline std::optional<token_class> scan_find_keyword(std::string_view word,
+                                                    const scan_keyword (&table)[N], Same same) {
+  // Unrolled, each length test is against a constant and fails at once for
+  // most words.
+#pragma GCC unroll 16
+  for (const scan_keyword &k : table) {
+    if (same(word, k.text)) return k.tk;
+  }
+  return std::nullopt;
+}
+
+// Acts on the character `c` that begins something, once the dialect has
+// passed over white space and its comments: a quoted string, a dot word or
+// word (classified by `lexer.dot_word(text)` or `lexer.word(text)`, which may
+// consume the colon of a label from `lexer.src`), or an ignored character.
+// False when the scan is over: end of file, or a memory failure (st->failed
+// set).
+template <class Lexer>
+inline bool scan_token(scan_state *st, int c, const Lexer &lexer) {
+  if (c == SRC_EOF) return false;
+  if (c == '"' || c == '\'') return scan_string(st, lexer.src, c);
+  token_class tk;
+  if (c == '.') {
+    if (!scan_read_word(st, lexer.src, c)) return false;
+    tk = lexer.dot_word(scan_word_text(st->word));
+  } else if (scan_char_class[c] & CH_WORD_START) {
+    if (!scan_read_word(st, lexer.src, c)) return false;
+    tk = lexer.word(scan_word_text(st->word));
+  } else {
+    return true;  // an ignored character
+  }
+  if (scan_apply(st, tk)) return true;
+  st->failed = true;
+  return false;
+}
