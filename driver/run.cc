@@ -28,8 +28,13 @@ bool run_flush(out_buffer *out) {
 }
 
 namespace {
-// The writers' memory message.
+// The memory message of the writers, and of a scan that ran out of memory
+// noting a further caller of a callee.
 constexpr char NOMEM_TEXT[] = "Memory allocation error\n";
+// The message of a scan that ran out of memory noting a callee's very first
+// caller. The misspelling is deliberate: the tool has always written it so,
+// and scripts that watch for it must keep finding it.
+constexpr char NOMEM_FIRST_CALLER_TEXT[] = "Memory alloation error\n";
 
 enum class run_dialect { nasm, gnu };
 
@@ -57,6 +62,25 @@ std::optional<int32_t> run_parse_depth(const char *arg) {
 // filters (grep, for one) show it.
 const char run_stdin_name[] = "(standard input)";
 
+// Writes what a scan of the operand `name` met; false when it failed.
+bool run_report_scan(const scan_result &r, const char *name) {
+  switch (r.status) {
+    case scan_status::done:
+      return true;
+    case scan_status::nomem:
+      std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", name,
+                   static_cast<long long>(r.line));
+      return false;
+    case scan_status::nomem_first_caller:
+      std::fputs(NOMEM_FIRST_CALLER_TEXT, stderr);
+      return false;
+    case scan_status::nomem_later_caller:
+      break;
+  }
+  std::fputs(NOMEM_TEXT, stderr);
+  return false;
+}
+
 // Reads one operand into the graph. Returns false after a message.
 bool run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
   // "-" is standard input, as for every filter; a file of that name is ./-.
@@ -69,8 +93,9 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
     return false;
   }
   src_open(src, fd);
-  bool ok =
+  scan_result r =
       opts.dialect == run_dialect::gnu ? scan_gnu(graph, src, name) : scan_nasm(graph, src, name);
+  bool ok = run_report_scan(r, name);
   if (ok && src->err != 0) {
     // A file that cannot be read to its end is no more usable than one
     // that cannot be opened: a partial graph would be a silent lie.

@@ -47,22 +47,18 @@ bool walk_begin(walk_run *run, const call_graph *graph, const write_options &opt
   // depth limit.
   int64_t frames = graph->cg_nsyms;
   if (opts.max_depth < frames) frames = opts.max_depth < 0 ? 0 : opts.max_depth;
-  size_t words = static_cast<size_t>(graph->cg_nsyms + 63) / 64;
-  run->marks = nullptr;
-  run->stack =
-      static_cast<walk_frame *>(mem_alloc((static_cast<size_t>(frames) + 1) * sizeof(walk_frame)));
-  if (run->stack != nullptr) run->marks = static_cast<uint64_t *>(mem_alloc(words * 8));
-  if (run->marks == nullptr) {
-    walk_end(run);
-    return false;
-  }
-  std::memset(run->marks, 0, words * 8);
+  size_t stack_size = (static_cast<size_t>(frames) + 1) * sizeof(walk_frame);
+  size_t marks_size = static_cast<size_t>(graph->cg_nsyms + 63) / 64 * sizeof(uint64_t);
+  // One block: the marks follow the stack.
+  run->stack = static_cast<walk_frame *>(mem_alloc(stack_size + marks_size));
+  if (run->stack == nullptr) return false;
+  run->marks = reinterpret_cast<uint64_t *>(run->stack + frames + 1);
+  std::memset(run->marks, 0, marks_size);
   return true;
 }
 
 void walk_end(walk_run *run) {
   mem_free(run->stack);
-  mem_free(run->marks);
   run->stack = nullptr;
   run->marks = nullptr;
 }

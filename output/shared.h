@@ -38,7 +38,7 @@ struct walk_frame {
 // symbol stays marked for the rest of the run, across walks.
 struct walk_run {
   walk_frame *stack;
-  uint64_t *marks;  // bit s_order of a marked symbol is set
+  uint64_t *marks;  // bit s_order of a marked symbol is set; in the stack's block
 };
 
 // Allocates a run's stack and marks, all clear; false when memory is exhausted.

@@ -3,19 +3,12 @@
 // rule below is a guess from that one token of memory, a section flag and
 // the two names it carries (the one a global directive announced, and the
 // function whose body is being read).
-#include <cstdio>
 #include <cstring>
 
 #include "graph/memory.h"
 #include "scan/lexer.h"
 
 namespace {
-// record_call's memory messages. The misspelling of the one for a callee's
-// very first caller is deliberate: the tool has always written it so, and
-// scripts that watch for it must keep finding it.
-constexpr char NOMEM_FIRST_CALLER_TEXT[] = "Memory alloation error\n";
-constexpr char NOMEM_TEXT[] = "Memory allocation error\n";
-
 // Records an edge from the current function to `target`.
 bool rule_edge(scan_state *st, symbol *target) {
   edge *e = edge_create(target);
@@ -27,12 +20,12 @@ bool rule_edge(scan_state *st, symbol *target) {
     case record_result::done:
       return true;
     case record_result::nomem_first_caller:
-      std::fputs(NOMEM_FIRST_CALLER_TEXT, stderr);
+      st->status = scan_status::nomem_first_caller;
       return false;
     case record_result::nomem:
       break;
   }
-  std::fputs(NOMEM_TEXT, stderr);
+  st->status = scan_status::nomem_later_caller;
   return false;
 }
 

@@ -102,7 +102,13 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
   ASSERT_NE(mkdtemp(dir_templ), nullptr);
   std::string dir = dir_templ;
   const std::pair<const char *, std::string> files[] = {
-      {"a.asm", kNasmA}, {"b.asm", kNasmB}, {"a.s", kGnuA}, {"b.s", kGnuB}};
+      {"a.asm", kNasmA},
+      {"b.asm", kNasmB},
+      {"a.s", kGnuA},
+      {"b.s", kGnuB},
+      // No callee with a second caller: only the writer may fail with the
+      // message of a further caller.
+      {"c.asm", "global main\nmain:\n    call f\nglobal f\nf:\n    call g\n    call main\n"}};
   const std::regex long_name("LONG");
   for (const auto &[name, text] : files) {
     FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
@@ -111,6 +117,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     std::fclose(f);
   }
   std::string a = dir + "/a.asm", b = dir + "/b.asm", ga = dir + "/a.s", gb = dir + "/b.s";
+  std::string c = dir + "/c.asm";
   const std::vector<std::vector<std::string>> runs = {
       {"telvanor", a, b},
       {"telvanor", "-i", "x", "-i", "_", a, b, a},
@@ -122,6 +129,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"telvanor", "-a", "-r", "-i", "_", ga, gb},
       {"telvanor", "-a", "-g", "-R", "init", gb, ga},
       {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
+      {"telvanor", "-g", c},
   };
   long total = 0;
   std::set<std::string> kinds;
@@ -144,6 +152,9 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       ASSERT_EQ(r.out, "");
       ASSERT_NE(kind, "") << r.err;
       ASSERT_EQ(mem_attempts(), n);  // a failure ends the run at once
+      if (args.back() == c && n < attempts) {
+        ASSERT_NE(kind, "later caller or writer");
+      }
       kinds.insert(kind);
       last_failure = r.err;
     }

@@ -17,7 +17,7 @@ std::string graph_text(const call_graph &graph);
 // Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
 // one run does; stops at the first failed scan and returns its result.
 int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               bool (*scan)(call_graph *, scan_source *, const char *) = scan_nasm);
+               scan_result (*scan)(call_graph *, scan_source *, const char *) = scan_nasm);
 
 // Writes `text` to a new temporary file and returns its path.
 std::string temp_source(const std::string &text);
