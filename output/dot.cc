@@ -1,120 +1,137 @@
 // The Graphviz digraph: edge lines in walk order, then one node line for
 // every symbol the walk reached.
+#include <string_view>
+
 #include "graph/memory.h"
-#include "output/writers.h"
+#include "output/shared.h"
 
 namespace {
+// The name of every digraph. It reads like a placeholder, and it is one that
+// the tool has always written: scripts match the header, so it stays.
+constexpr std::string_view DOT_GRAPH_NAME = "TODO";
+
 // True for names that Graphviz reads as keywords, whatever their case; such a
 // name must be quoted to be a node id at all. The case is folded in ASCII
 // only, like the DOT keywords themselves: strcasecmp would follow the
 // locale, and in a Turkish one "DIGRAPH" would go out unquoted.
 bool dot_is_keyword(const symbol *sym) {
-  static const char *const keywords[] = {"node", "edge", "graph", "digraph", "subgraph", "strict"};
-  for (const char *k : keywords) {
-    const char *n = sym->s_name;
-    while (*k != '\0' && (*n == *k || *n == *k - 'a' + 'A')) {
-      ++n;
-      ++k;
-    }
-    if (*k == '\0' && *n == '\0') return true;
+  static constexpr std::string_view keywords[] = {"node",    "edge",     "graph",
+                                                  "digraph", "subgraph", "strict"};
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+  for (std::string_view k : keywords) {
+    if (name.size() != k.size()) continue;
+    size_t i = 0;
+    while (i < k.size() && (name[i] == k[i] || name[i] == k[i] - 'a' + 'A'))
+      ++i;
+    if (i == k.size()) return true;
   }
   return false;
 }
 
-// Writes the node id of `sym`.
-void dot_id(out_buffer *out, const symbol *sym) {
-  size_t len = static_cast<size_t>(sym->s_namelen);
-  if (!sym->s_func) {
-    out_write(out, sym->s_name, len);
-    out_write(out, "_var", 4);
-  } else if (dot_is_keyword(sym)) {
-    out_write(out, "\"", 1);
-    out_write(out, sym->s_name, len);
-    out_write(out, "\"", 1);
-  } else {
-    out_write(out, sym->s_name, len);
-  }
+void dot_view(out_buffer *out, std::string_view s) {
+  out_write(out, s.data(), s.size());
 }
 
-void dot_edge(out_buffer *out, const symbol *from, const symbol *to, int64_t label) {
-  out_write(out, "  ", 2);
-  dot_id(out, from);
-  out_write(out, " -> ", 4);
-  dot_id(out, to);
-  out_write(out, " [label=\"", 9);
-  out_num(out, label, 0);
-  out_write(out, "\"];\n", 4);
+// Writes the node id of `sym`.
+void dot_id(out_buffer *out, const symbol *sym) {
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+  if (!sym->s_func) {
+    dot_view(out, name);
+    dot_view(out, "_var");
+  } else if (dot_is_keyword(sym)) {
+    dot_view(out, "\"");
+    dot_view(out, name);
+    dot_view(out, "\"");
+  } else {
+    dot_view(out, name);
+  }
 }
 
 // Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
-void dot_edges(const call_graph *graph, out_buffer *out, const symbol *sym, const edge *list) {
+void dot_edges(const write_options &opts, out_buffer *out, const symbol *sym, const edge *list) {
   int64_t label = 0;
   for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (!sym_hidden(graph, e->e_sym)) dot_edge(out, sym, e->e_sym, ++label);
+    if (sym_hidden(opts, e->e_sym)) continue;
+    dot_view(out, "  ");
+    dot_id(out, sym);
+    dot_view(out, " -> ");
+    dot_id(out, e->e_sym);
+    dot_view(out, " [label=\"");
+    out_num(out, ++label, 0);
+    dot_view(out, "\"];\n");
   }
 }
 
-struct dot_ctx {
-  const call_graph *graph;
-  out_buffer *out;
-};
-
-// Marks `sym` and writes its edges at its first visit; returns true when its
-// callees are to be walked next.
-bool dot_visit(void *arg, symbol *sym, int64_t depth, int64_t, int64_t *) {
-  const dot_ctx *ctx = static_cast<const dot_ctx *>(arg);
-  if (sym_hidden(ctx->graph, sym) || sym->s_seen) return false;
-  sym->s_seen = 1;
-  if (depth >= ctx->graph->cg_maxdepth || sym->s_callees == nullptr) return false;
-  dot_edges(ctx->graph, ctx->out, sym, sym->s_callees);
-  return true;
+// One node line for every visible symbol that `run` marked; with no run,
+// for every visible symbol.
+void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *out,
+               const walk_run *run) {
+  for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, sym))) continue;
+    dot_view(out, "  ");
+    dot_id(out, sym);
+    dot_view(out, " [label=\"");
+    out_write(out, sym->s_name, static_cast<size_t>(sym->s_namelen));
+    dot_view(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
+  }
 }
 
-void dot_nodes(const call_graph *graph, out_buffer *out) {
-  for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-    if (sym_hidden(graph, sym) || !sym->s_seen) continue;
-    out_write(out, "  ", 2);
-    dot_id(out, sym);
-    out_write(out, " [label=\"", 9);
-    out_write(out, sym->s_name, static_cast<size_t>(sym->s_namelen));
-    out_str(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
+// Every visible symbol in name order, with edges to its callers one level deep.
+void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer *out,
+                 const sorted_entry *table) {
+  if (opts.max_depth <= 0) return;
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    const symbol *sym = table[i].sym;
+    if (!sym_hidden(opts, sym)) dot_edges(opts, out, sym, sym->s_callers);
+  }
+}
+
+// Every visible symbol reached from the root, or from every symbol not yet
+// reached when no symbol bears the root name, with edges to its callees.
+void dot_forward(const call_graph *graph, const write_options &opts, out_buffer *out,
+                 walk_run *run) {
+  // A symbol's edges are written once, at its first visit; a symbol first
+  // met at the depth limit is marked there without its edges, so they are
+  // not written where it recurs higher up either.
+  auto visit = [&](const symbol *sym, int64_t depth, int64_t) -> std::optional<int64_t> {
+    if (sym_hidden(opts, sym) || walk_marked(*run, sym)) return std::nullopt;
+    walk_mark(run, sym);
+    if (depth >= opts.max_depth || sym->s_callees == nullptr) return std::nullopt;
+    dot_edges(opts, out, sym, sym->s_callees);
+    return 0;
+  };
+  if (const symbol *root = sym_lookup(graph, opts.root_name)) {
+    walk_forward(run, root, 0, visit);
+  } else {
+    for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+      if (!walk_marked(*run, sym)) walk_forward(run, sym, 0, visit);
+    }
   }
 }
 }  // namespace
 
-int print_dot(call_graph *graph, out_buffer *out) {
+bool print_dot(const call_graph *graph, const write_options &opts, out_buffer *out) {
   sorted_entry *table = nullptr;
-  walk_frame *stack = nullptr;
-  // Everything is allocated before the header, so a failure leaves no
-  // half-written digraph behind.
-  if (graph->cg_reverse) {
+  walk_run run{};
+  if (opts.reverse) {
     table = sym_sorted_table(graph);
-    if (table == nullptr) return 0;
-  } else {
-    stack = static_cast<walk_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(walk_frame)));
-    if (stack == nullptr) return print_nomem();
+    if (table == nullptr) return false;
+  } else if (!walk_begin(&run, graph, opts)) {
+    return false;
   }
-  out_str(out, "digraph \"TODO\" {\n");
-  if (graph->cg_reverse) {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      symbol *sym = table[i].sym;
-      if (sym_hidden(graph, sym)) continue;
-      sym->s_seen = 1;
-      if (graph->cg_maxdepth > 0) dot_edges(graph, out, sym, sym->s_callers);
-    }
+  dot_view(out, "digraph \"");
+  dot_view(out, DOT_GRAPH_NAME);
+  dot_view(out, "\" {\n");
+  if (opts.reverse) {
+    dot_reverse(graph, opts, out, table);
   } else {
-    dot_ctx ctx{graph, out};
-    if (graph->cg_root != nullptr) {
-      walk_forward(stack, graph->cg_root, 0, dot_visit, &ctx);
-    } else {
-      for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-        if (!sym->s_seen) walk_forward(stack, sym, 0, dot_visit, &ctx);
-      }
-    }
+    dot_forward(graph, opts, out, &run);
   }
+  // In reverse every visible symbol is the source of its own edges, so every
+  // one gets a node line.
+  dot_nodes(graph, opts, out, opts.reverse ? nullptr : &run);
   mem_free(table);
-  mem_free(stack);
-  dot_nodes(graph, out);
-  out_write(out, "}\n", 2);
-  return 1;
+  walk_end(&run);
+  dot_view(out, "}\n");
+  return true;
 }

@@ -13,10 +13,20 @@ namespace {
 bool rule_edge(scan_state *st, symbol *target) {
   edge *e = edge_create(target);
   if (e == nullptr) return scan_nomem(st);
-  // record_call would look the caller up by name for every edge; the first
-  // record of a name never changes, so one lookup per function is enough.
-  if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
-  return record_call_from(st->graph, st->caller, e);
+  // The first record of a name never changes, so one lookup per function is
+  // enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
+  switch (record_call(st->graph, st->caller, e)) {
+    case record_result::done:
+      return true;
+    case record_result::nomem_first_caller:
+      st->status = scan_status::nomem_first_caller;
+      return false;
+    case record_result::nomem:
+      break;
+  }
+  st->status = scan_status::nomem_later_caller;
+  return false;
 }
 
 // An identifier means something only through the token before it.
@@ -41,7 +51,7 @@ bool rule_ident(scan_state *st) {
   // is, even a data label.
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return true;
-    symbol *target = sym_lookup(graph->cg_symbols, word, st->file);
+    symbol *target = sym_lookup(graph, word);
     if (target == nullptr) {
       target = sym_add(graph, 1, word, st->file, -1);
       if (target == nullptr) return scan_nomem(st);
@@ -54,7 +64,7 @@ bool rule_ident(scan_state *st) {
   // reference to it; an unknown name declares nothing, and a function's name
   // here (an address taken, a jump) is no call.
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup_data(graph, word, st->word.w_len, st->file);
+    symbol *target = sym_lookup_data(graph, word, st->word.w_len);
     if (target != nullptr) return rule_edge(st, target);
   }
   return true;
