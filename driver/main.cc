@@ -7,8 +7,6 @@
 #include "scan/scanner.h"
 
 namespace {
-out_buffer main_out;
-
 // One line for every option; the usage line comes first.
 const char main_help[] =
     "Print the call graph of assembly source files.\n"
@@ -27,29 +25,26 @@ const char main_help[] =
     "  --help    print this help and exit\n"
     "  --version print the version and exit\n";
 
-// Writes `a` and then `b` to standard output; returns the exit status, 1
-// (after a message) when standard output did not take them.
-int main_print(const char *a, const char *b) {
-  out_str(&main_out, a);
-  out_str(&main_out, b);
-  if (!out_flush(&main_out)) {
-    std::fprintf(stderr, "write error: %s\n", std::strerror(main_out.err));
-    return 1;
-  }
-  return 0;
+// Writes `a` and then `b` to `out`; returns the exit status, 1 (after a
+// message) when standard output did not take them.
+int main_print(out_buffer *out, const char *a, const char *b) {
+  out_str(out, a);
+  out_str(out, b);
+  return run_flush(out) ? 0 : 1;
 }
 }  // namespace
 
 int main(int argc, char **argv) {
   std::setlocale(LC_ALL, "");
   scan_init_chars();
-  out_open(&main_out, 1);
+  out_buffer out;
+  out_open(&out, 1);
   // The long options stand alone: with anything beside them the command line
   // is read exactly as the option string says, so no earlier use changes.
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
-    return main_print(telvanor_usage, main_help);
+    return main_print(&out, telvanor_usage, main_help);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    return main_print("telvanor " TELVANOR_VERSION, "\n");
+    return main_print(&out, "telvanor " TELVANOR_VERSION, "\n");
   }
-  return telvanor_run(argc, argv, &main_out);
+  return telvanor_run(argc, argv, &out);
 }

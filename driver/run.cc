@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
-#include "graph/memory.h"
 #include "graph/symbol_graph.h"
 #include "output/writers.h"
 #include "scan/scanner.h"
@@ -21,43 +21,77 @@ int show_usage() {
   return 1;
 }
 
+bool run_flush(out_buffer *out) {
+  if (out_flush(out)) return true;
+  std::fprintf(stderr, "write error: %s\n", std::strerror(out->err));
+  return false;
+}
+
 namespace {
-enum run_dialect { DIALECT_NASM, DIALECT_GNU };
+// The memory message of the writers, and of a scan that ran out of memory
+// noting a further caller of a callee.
+constexpr char NOMEM_TEXT[] = "Memory allocation error\n";
+// The message of a scan that ran out of memory noting a callee's very first
+// caller. The misspelling is deliberate: the tool has always written it so,
+// and scripts that watch for it must keep finding it.
+constexpr char NOMEM_FIRST_CALLER_TEXT[] = "Memory alloation error\n";
+
+enum class run_dialect { nasm, gnu };
 
 struct run_options {
-  run_dialect dialect = DIALECT_NASM;
+  run_dialect dialect = run_dialect::nasm;
   bool precise = false;  // -p: read as the assembler does
   bool dot = false;
+  write_options write;
 };
 
-int run_scanner(call_graph *graph, const run_options &opts, scan_source *src, const char *name) {
-  if (opts.dialect == DIALECT_GNU) {
+scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
+                        const char *name) {
+  if (opts.dialect == run_dialect::gnu) {
     return opts.precise ? scan_gnu_precise(graph, src, name) : scan_gnu(graph, src, name);
   }
   return opts.precise ? scan_nasm_precise(graph, src, name) : scan_nasm(graph, src, name);
 }
 
-// Parses a -d argument into *depth; 0 when it is a usage error.
-int run_parse_depth(const char *arg, int32_t *depth) {
+// The depth a -d argument asks for; nothing when it is a usage error.
+std::optional<int32_t> run_parse_depth(const char *arg) {
   char *end = nullptr;
   errno = 0;
   long value = std::strtol(arg, &end, 10);
-  if (end == arg) return 0;  // no digits at all
-  if (value > 2147483647L) return 0;
-  if (value == 0 && (errno == EINVAL || errno == ERANGE)) return 0;
+  if (end == arg) return std::nullopt;  // no digits at all
+  if (value > INT32_MAX) return std::nullopt;
+  if (value == 0 && (errno == EINVAL || errno == ERANGE)) return std::nullopt;
   // Any negative depth means "no descendants"; one too large for 32 bits
   // must not wrap into a positive depth.
   if (value < INT32_MIN) value = 0;
-  *depth = static_cast<int32_t>(value);
-  return 1;
+  return static_cast<int32_t>(value);
 }
 
 // The name that messages and the listing give to standard input, as other
 // filters (grep, for one) show it.
 const char run_stdin_name[] = "(standard input)";
 
-// Reads one operand into the graph. Returns 1, or 0 after a message.
-int run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
+// Writes what a scan of the operand `name` met; false when it failed.
+bool run_report_scan(const scan_result &r, const char *name) {
+  switch (r.status) {
+    case scan_status::done:
+      return true;
+    case scan_status::nomem:
+      std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", name,
+                   static_cast<long long>(r.line));
+      return false;
+    case scan_status::nomem_first_caller:
+      std::fputs(NOMEM_FIRST_CALLER_TEXT, stderr);
+      return false;
+    case scan_status::nomem_later_caller:
+      break;
+  }
+  std::fputs(NOMEM_TEXT, stderr);
+  return false;
+}
+
+// Reads one operand into the graph. Returns false after a message.
+bool run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
   // "-" is standard input, as for every filter; a file of that name is ./-.
   // It stays open, so that a second "-" reads on where the first stopped.
   bool is_stdin = std::strcmp(name, "-") == 0;
@@ -65,101 +99,93 @@ int run_scan_file(call_graph *graph, const run_options &opts, const char *name, 
   if (is_stdin) name = run_stdin_name;
   if (fd < 0) {
     std::perror(name);
-    return 0;
+    return false;
   }
   src_open(src, fd);
-  int ok = run_scanner(graph, opts, src, name);
+  scan_result r = run_scanner(graph, opts, src, name);
+  bool ok = run_report_scan(r, name);
   if (ok && src->err != 0) {
     // A file that cannot be read to its end is no more usable than one
     // that cannot be opened: a partial graph would be a silent lie.
     errno = src->err;
     std::perror(name);
-    ok = 0;
+    ok = false;
   }
   if (!is_stdin) close(fd);
   return ok;
 }
 
 // Writes the graph and checks that standard output really took it.
-int run_write(call_graph *graph, const run_options &opts, out_buffer *out) {
-  int ok = opts.dot ? print_dot(graph, out) : print_tree(graph, out);
-  if (!out_flush(out)) {
-    std::fprintf(stderr, "write error: %s\n", std::strerror(out->err));
-    return 0;
+bool run_write(const call_graph *graph, const run_options &opts, out_buffer *out) {
+  bool ok = opts.dot ? print_dot(graph, opts.write, out) : print_tree(graph, opts.write, out);
+  if (!ok) std::fputs(NOMEM_TEXT, stderr);
+  return run_flush(out) && ok;
+}
+
+// Reads the options into `opts`; returns the exit status, 0 when the run
+// goes on.
+int run_parse_options(int argc, char **argv, run_options *opts, call_graph *graph) {
+  optind = 0;  // a full restart of getopt, so that a process may run twice
+  int opt;
+  // "+": options end at the first operand, never reordered past it.
+  while ((opt = getopt(argc, argv, "+acd:i:gnprR:")) != -1) {
+    switch (opt) {
+      case 'a':
+        opts->dialect = run_dialect::gnu;
+        break;
+      case 'n':
+        opts->dialect = run_dialect::nasm;
+        break;
+      case 'c':
+        graph->cg_allcalls = true;
+        break;
+      case 'p':
+        opts->precise = true;
+        opts->write.quote_ids = true;
+        break;
+      case 'g':
+        opts->dot = true;
+        break;
+      case 'r':
+        opts->write.reverse = true;
+        break;
+      case 'd':
+        if (std::optional<int32_t> depth = run_parse_depth(optarg)) {
+          opts->write.max_depth = *depth;
+        } else {
+          return show_usage();
+        }
+        break;
+      case 'i':
+        if (std::strcmp(optarg, "x") == 0) {
+          opts->write.show_data = true;
+        } else if (std::strcmp(optarg, "_") == 0) {
+          opts->write.show_under = true;
+        } else {
+          return show_usage();
+        }
+        break;
+      case 'R':
+        opts->write.root_name = optarg;  // argv outlives the run
+        break;
+      default:
+        // getopt has already said what was wrong; carry on.
+        break;
+    }
   }
-  return ok;
+  return argc - optind <= 0 ? show_usage() : 0;
 }
 }  // namespace
 
 int telvanor_run(int argc, char **argv, out_buffer *out) {
   run_options opts;
   call_graph graph;
-  graph_init(&graph);
-  char *rootname = nullptr;
-  int status = 0;
-
-  optind = 0;  // a full restart of getopt, so that a process may run twice
-  int opt;
-  // "+": options end at the first operand, never reordered past it.
-  while (status == 0 && (opt = getopt(argc, argv, "+acd:i:gnprR:")) != -1) {
-    switch (opt) {
-      case 'a':
-        opts.dialect = DIALECT_GNU;
-        break;
-      case 'n':
-        opts.dialect = DIALECT_NASM;
-        break;
-      case 'c':
-        graph.cg_allcalls = 1;
-        break;
-      case 'p':
-        opts.precise = true;
-        graph.cg_quote_ids = 1;
-        break;
-      case 'g':
-        opts.dot = true;
-        break;
-      case 'r':
-        graph.cg_reverse = 1;
-        break;
-      case 'd':
-        if (!run_parse_depth(optarg, &graph.cg_maxdepth)) status = show_usage();
-        break;
-      case 'i':
-        if (std::strcmp(optarg, "x") == 0) {
-          graph.cg_showdata = 1;
-        } else if (std::strcmp(optarg, "_") == 0) {
-          graph.cg_showunder = 1;
-        } else {
-          status = show_usage();
-        }
-        break;
-      case 'R': {
-        char *copy = mem_strdup(optarg);
-        if (copy == nullptr) {
-          status = 1;  // nothing sensible to add to an exhausted memory
-          break;
-        }
-        mem_free(rootname);
-        rootname = copy;
-        graph.cg_rootname = rootname;
-        break;
-      }
-      default:
-        // getopt has already said what was wrong; carry on.
-        break;
-    }
-  }
-  if (status == 0 && argc - optind <= 0) status = show_usage();
-
+  int status = run_parse_options(argc, argv, &opts, &graph);
   scan_source src;
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
   }
   if (status == 0 && !run_write(&graph, opts, out)) status = 1;
-
-  names_free(graph.cg_ignore);
-  sym_free_all(graph.cg_symbols);
-  mem_free(rootname);
+  graph_free(&graph);
   return status;
 }

@@ -9,6 +9,10 @@ extern const char telvanor_usage[];
 // Writes the usage line to standard error; returns the exit status 1.
 int show_usage();
 
+// Writes what `out` holds; false, after a message, when standard output did
+// not take all of it.
+bool run_flush(out_buffer *out);
+
 // Runs telvanor with `argv` (argv[0] is the program name), writing the graph
 // to `out` and messages to standard error. Returns the exit status, 0 or 1.
 // The locale and the character classes must already be set up.

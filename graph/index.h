@@ -1,5 +1,5 @@
-// Indexes beside a graph's lists, so that finding a symbol by name and the
-// duplicate tests of record_call take constant time instead of a walk.
+// The tables a graph keeps beside its lists, so that finding a symbol by name
+// and the duplicate tests of record_call take constant time instead of a walk.
 //
 // They never change what the lists hold or their order: the name table maps
 // a name to the first record that bears it (the one every lookup must find),
@@ -8,8 +8,7 @@
 // Short lists are still walked: that is cheaper than hashing, and it costs no
 // memory for the many functions that call only a few others.
 //
-// Every table is allocated through mem_alloc and belongs to the graph's
-// symbol list: sym_free_all releases it with the list.
+// The graph owns its index; graph_free releases it with the lists.
 #pragma once
 
 #include <cstddef>
@@ -17,23 +16,15 @@
 
 struct symbol;
 
-// One slot of the pair table: a caller and a symbol it has recorded.
-struct pair_slot {
-  const symbol *p_caller;  // null in an empty slot
-  uintptr_t p_key;         // the recorded symbol, with PAIR_* flags in the low bits
+// An open-addressing table with linear probing and a power-of-two capacity.
+// A slot type says when a slot is empty (slot_empty) and where its entry
+// belongs (slot_hash).
+template <class Slot>
+struct probe_table {
+  Slot *t_slots = nullptr;
+  size_t t_cap = 0;
+  size_t t_count = 0;
 };
-
-enum {
-  PAIR_SAME = 1,  // this very record is among the caller's callees
-  PAIR_NAME = 2,  // a record of this name is (the key is the first record of the name)
-  PAIR_FLAGS = 3,
-};
-
-// A caller's callee list is indexed in the pair table once it holds more
-// than this many cells.
-enum { INDEX_SHORT_LIST = 8 };
-
-enum { INDEX_RECENT = 4096 };
 
 // One slot of the name table: a record, and the hash of its name, so that
 // a probe reads one place and the record only when the hash matches.
@@ -42,6 +33,23 @@ struct name_slot {
   symbol *n_sym;
 };
 
+// One slot of the pair table: a caller and a symbol it has recorded.
+struct pair_slot {
+  const symbol *p_caller;  // null in an empty slot
+  uintptr_t p_key;         // the recorded symbol, with PAIR_* flags in the low bits
+};
+
+constexpr unsigned PAIR_SAME = 1;  // this very record is among the caller's callees
+constexpr unsigned PAIR_NAME = 2;  // a record of this name is (the key is the first of the name)
+constexpr unsigned PAIR_FLAGS = PAIR_SAME | PAIR_NAME;
+
+// A caller's callee list is entered in the pair table once it holds more
+// than this many cells.
+constexpr uint32_t INDEX_SHORT_LIST = 8;
+
+constexpr size_t INDEX_RECENT = 4096;
+constexpr uint32_t INDEX_DATA_BITS = 1 << 19;
+
 // One file name that the records of a graph share.
 struct file_name {
   file_name *f_next;
@@ -49,16 +57,8 @@ struct file_name {
 };
 
 struct graph_index {
-  graph_index *gi_next;    // the chain of live indexes
-  const symbol *gi_first;  // first record of the indexed list
-  // Name table: open addressing, linear probing, power-of-two capacity.
-  name_slot *gi_names;
-  size_t gi_cap;
-  size_t gi_count;
-  // Pair table, same scheme.
-  pair_slot *gi_pairs;
-  size_t gi_pcap;
-  size_t gi_pcount;
+  probe_table<name_slot> gi_names;
+  probe_table<pair_slot> gi_pairs;
   file_name *gi_files;  // every file name the records point at, newest first
   // One bit per hash value modulo the size: set for every name whose first
   // record is, or once was, a data symbol. A clear bit proves a name is none.
@@ -69,24 +69,18 @@ struct graph_index {
   mutable name_slot gi_recent[INDEX_RECENT];
 };
 
-enum { INDEX_DATA_BITS = 1 << 19 };
-
 // Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
 
-// Returns a new, empty index for the list that starts with `first`, linked
-// into the chain of live indexes; null when memory is exhausted.
-graph_index *index_create(const symbol *first);
+// Returns a new, empty index; null when memory is exhausted.
+graph_index *index_create();
 
-// Returns the index of the list that starts with `first`, or null.
-graph_index *index_of(const symbol *first);
-
-// Releases an index and unlinks it from the chain.
+// Releases an index and the file names it holds.
 void index_free(graph_index *ix);
 
-// The graph's copy of the file name `file`, made when it is new; null when
-// memory is exhausted.
-const char *index_file(graph_index *ix, const char *file);
+// The graph's one copy of the file name `file`, made when it is new; null
+// when memory is exhausted.
+const char *index_intern_file(graph_index *ix, const char *file);
 
 // Notes that the first record of the name with this hash is a data symbol.
 inline void index_note_data(graph_index *ix, uint32_t hash) {
@@ -103,8 +97,8 @@ inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
 // The first record named `name` (of `len` bytes, hash `hash`), or null.
 symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash);
 
-// Makes room for one more name; 0 when memory is exhausted (nothing changed).
-int index_reserve_name(graph_index *ix);
+// Makes room for one more name; false when memory is exhausted (nothing changed).
+bool index_reserve_name(graph_index *ix);
 
 // Enters `sym` as the first record of its name; the caller has made room and
 // knows that no record of that name is entered yet.
@@ -113,8 +107,8 @@ void index_add_name(graph_index *ix, symbol *sym, uint32_t hash);
 // The flags recorded for (caller, key), 0 when none.
 unsigned index_pair_flags(const graph_index *ix, const symbol *caller, const symbol *key);
 
-// Makes room for `n` more pairs; 0 when memory is exhausted (nothing changed).
-int index_reserve_pairs(graph_index *ix, size_t n);
+// Makes room for `n` more pairs; false when memory is exhausted (nothing changed).
+bool index_reserve_pairs(graph_index *ix, size_t n);
 
 // Adds `flags` to the pair (caller, key); the caller has made room.
 void index_add_pair(graph_index *ix, const symbol *caller, const symbol *key, unsigned flags);

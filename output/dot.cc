@@ -1,31 +1,40 @@
 // The Graphviz digraph: edge lines in walk order, then one node line for
 // every symbol the walk reached.
-#include <cstring>
+#include <string_view>
 
 #include "graph/memory.h"
-#include "output/writers.h"
+#include "output/shared.h"
 
 namespace {
+// The name of every digraph. It reads like a placeholder, and it is one that
+// the tool has always written: scripts match the header, so it stays.
+constexpr std::string_view DOT_GRAPH_NAME = "TODO";
+
 // True for names that Graphviz reads as keywords, whatever their case; such a
 // name must be quoted to be a node id at all. The case is folded in ASCII
 // only, like the DOT keywords themselves: strcasecmp would follow the
 // locale, and in a Turkish one "DIGRAPH" would go out unquoted.
 bool dot_is_keyword(const symbol *sym) {
-  static const char *const keywords[] = {"node", "edge", "graph", "digraph", "subgraph", "strict"};
-  for (const char *k : keywords) {
-    const char *n = sym->s_name;
-    while (*k != '\0' && (*n == *k || *n == *k - 'a' + 'A')) {
-      ++n;
-      ++k;
-    }
-    if (*k == '\0' && *n == '\0') return true;
+  static constexpr std::string_view keywords[] = {"node",    "edge",     "graph",
+                                                  "digraph", "subgraph", "strict"};
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+  for (std::string_view k : keywords) {
+    if (name.size() != k.size()) continue;
+    size_t i = 0;
+    while (i < k.size() && (name[i] == k[i] || name[i] == k[i] - 'a' + 'A'))
+      ++i;
+    if (i == k.size()) return true;
   }
   return false;
 }
 
+void dot_view(out_buffer *out, std::string_view s) {
+  out_write(out, s.data(), s.size());
+}
+
 // True when Graphviz takes `name` as an id without quotes: ASCII letters,
 // digits and underscores, not beginning with a digit.
-bool dot_plain(const char *name, size_t len) {
+bool dot_plain(std::string_view name) {
   static const struct plain_chars {
     bool is[256] = {};
     plain_chars() {
@@ -34,18 +43,18 @@ bool dot_plain(const char *name, size_t len) {
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     }
   } plain;
-  if (len == 0 || (name[0] >= '0' && name[0] <= '9')) return false;
-  for (size_t i = 0; i < len; ++i) {
-    if (!plain.is[static_cast<unsigned char>(name[i])]) return false;
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (char c : name) {
+    if (!plain.is[static_cast<unsigned char>(c)]) return false;
   }
   return true;
 }
 
 // Writes `name` for the inside of a quoted string.
-void dot_escaped(out_buffer *out, const char *name, size_t len) {
-  for (size_t i = 0; i < len; ++i) {
-    if (name[i] == '"' || name[i] == '\\') out_write(out, "\\", 1);
-    out_write(out, name + i, 1);
+void dot_escaped(out_buffer *out, std::string_view name) {
+  for (char c : name) {
+    if (c == '"' || c == '\\') dot_view(out, "\\");
+    out_write(out, &c, 1);
   }
 }
 
@@ -54,131 +63,132 @@ void dot_escaped(out_buffer *out, const char *name, size_t len) {
 // of one, a function whose name already ends in "_var" (and underscores)
 // takes one more underscore.
 void dot_precise_id(out_buffer *out, const symbol *sym) {
-  const char *name = sym->s_name;
-  size_t len = static_cast<size_t>(sym->s_namelen);
-  size_t base = len;
-  while (base > 0 && name[base - 1] == '_')
-    --base;
-  const char *suffix = "";
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+  std::string_view base = name.substr(0, name.find_last_not_of('_') + 1);
+  std::string_view suffix;
   if (!sym->s_func) {
     suffix = "_var";
-  } else if (base >= 4 && std::memcmp(name + base - 4, "_var", 4) == 0) {
+  } else if (base.ends_with("_var")) {
     suffix = "_";
   }
-  if (dot_plain(name, len) && (*suffix != '\0' || !dot_is_keyword(sym))) {
-    out_write(out, name, len);
-    out_str(out, suffix);
+  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(sym))) {
+    dot_view(out, name);
+    dot_view(out, suffix);
     return;
   }
-  out_write(out, "\"", 1);
-  dot_escaped(out, name, len);
-  out_str(out, suffix);
-  out_write(out, "\"", 1);
+  dot_view(out, "\"");
+  dot_escaped(out, name);
+  dot_view(out, suffix);
+  dot_view(out, "\"");
 }
 
 // Writes the node id of `sym`.
-void dot_id(out_buffer *out, const call_graph *graph, const symbol *sym) {
-  if (graph->cg_quote_ids) return dot_precise_id(out, sym);
-  size_t len = static_cast<size_t>(sym->s_namelen);
+void dot_id(out_buffer *out, const write_options &opts, const symbol *sym) {
+  if (opts.quote_ids) return dot_precise_id(out, sym);
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
   if (!sym->s_func) {
-    out_write(out, sym->s_name, len);
-    out_write(out, "_var", 4);
+    dot_view(out, name);
+    dot_view(out, "_var");
   } else if (dot_is_keyword(sym)) {
-    out_write(out, "\"", 1);
-    out_write(out, sym->s_name, len);
-    out_write(out, "\"", 1);
+    dot_view(out, "\"");
+    dot_view(out, name);
+    dot_view(out, "\"");
   } else {
-    out_write(out, sym->s_name, len);
+    dot_view(out, name);
   }
-}
-
-void dot_edge(const call_graph *graph, out_buffer *out, const symbol *from, const symbol *to,
-              int64_t label) {
-  out_write(out, "  ", 2);
-  dot_id(out, graph, from);
-  out_write(out, " -> ", 4);
-  dot_id(out, graph, to);
-  out_write(out, " [label=\"", 9);
-  out_num(out, label, 0);
-  out_write(out, "\"];\n", 4);
 }
 
 // Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
-void dot_edges(const call_graph *graph, out_buffer *out, const symbol *sym, const edge *list) {
+void dot_edges(const write_options &opts, out_buffer *out, const symbol *sym, const edge *list) {
   int64_t label = 0;
   for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (!sym_hidden(graph, e->e_sym)) dot_edge(graph, out, sym, e->e_sym, ++label);
+    if (sym_hidden(opts, e->e_sym)) continue;
+    dot_view(out, "  ");
+    dot_id(out, opts, sym);
+    dot_view(out, " -> ");
+    dot_id(out, opts, e->e_sym);
+    dot_view(out, " [label=\"");
+    out_num(out, ++label, 0);
+    dot_view(out, "\"];\n");
   }
 }
 
-struct dot_ctx {
-  const call_graph *graph;
-  out_buffer *out;
-};
-
-// Marks `sym` and writes its edges at its first visit; returns true when its
-// callees are to be walked next.
-bool dot_visit(void *arg, symbol *sym, int64_t depth, int64_t, int64_t *) {
-  const dot_ctx *ctx = static_cast<const dot_ctx *>(arg);
-  if (sym_hidden(ctx->graph, sym) || sym->s_seen) return false;
-  sym->s_seen = 1;
-  if (depth >= ctx->graph->cg_maxdepth || sym->s_callees == nullptr) return false;
-  dot_edges(ctx->graph, ctx->out, sym, sym->s_callees);
-  return true;
-}
-
-// The label of a node: the name, escaped under -p like the id.
-void dot_label(out_buffer *out, const call_graph *graph, const symbol *sym) {
-  size_t len = static_cast<size_t>(sym->s_namelen);
-  if (!graph->cg_quote_ids) return out_write(out, sym->s_name, len);
-  dot_escaped(out, sym->s_name, len);
-}
-
-void dot_nodes(const call_graph *graph, out_buffer *out) {
+// One node line for every visible symbol that `run` marked; with no run,
+// for every visible symbol.
+void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *out,
+               const walk_run *run) {
   for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-    if (sym_hidden(graph, sym) || !sym->s_seen) continue;
-    out_write(out, "  ", 2);
-    dot_id(out, graph, sym);
-    out_write(out, " [label=\"", 9);
-    dot_label(out, graph, sym);
-    out_str(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
+    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, sym))) continue;
+    dot_view(out, "  ");
+    dot_id(out, opts, sym);
+    dot_view(out, " [label=\"");
+    std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+    // Under -p a name may hold quotes and backslashes; the label escapes them.
+    if (opts.quote_ids) {
+      dot_escaped(out, name);
+    } else {
+      dot_view(out, name);
+    }
+    dot_view(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
+  }
+}
+
+// Every visible symbol in name order, with edges to its callers one level deep.
+void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer *out,
+                 const sorted_entry *table) {
+  if (opts.max_depth <= 0) return;
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    const symbol *sym = table[i].sym;
+    if (!sym_hidden(opts, sym)) dot_edges(opts, out, sym, sym->s_callers);
+  }
+}
+
+// Every visible symbol reached from the root, or from every symbol not yet
+// reached when no symbol bears the root name, with edges to its callees.
+void dot_forward(const call_graph *graph, const write_options &opts, out_buffer *out,
+                 walk_run *run) {
+  // A symbol's edges are written once, at its first visit; a symbol first
+  // met at the depth limit is marked there without its edges, so they are
+  // not written where it recurs higher up either.
+  auto visit = [&](const symbol *sym, int64_t depth, int64_t) -> std::optional<int64_t> {
+    if (sym_hidden(opts, sym) || walk_marked(*run, sym)) return std::nullopt;
+    walk_mark(run, sym);
+    if (depth >= opts.max_depth || sym->s_callees == nullptr) return std::nullopt;
+    dot_edges(opts, out, sym, sym->s_callees);
+    return 0;
+  };
+  if (const symbol *root = sym_lookup(graph, opts.root_name)) {
+    walk_forward(run, root, 0, visit);
+  } else {
+    for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+      if (!walk_marked(*run, sym)) walk_forward(run, sym, 0, visit);
+    }
   }
 }
 }  // namespace
 
-int print_dot(call_graph *graph, out_buffer *out) {
+bool print_dot(const call_graph *graph, const write_options &opts, out_buffer *out) {
   sorted_entry *table = nullptr;
-  walk_frame *stack = nullptr;
-  // Everything is allocated before the header, so a failure leaves no
-  // half-written digraph behind.
-  if (graph->cg_reverse) {
+  walk_run run{};
+  if (opts.reverse) {
     table = sym_sorted_table(graph);
-    if (table == nullptr) return 0;
-  } else {
-    stack = static_cast<walk_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(walk_frame)));
-    if (stack == nullptr) return print_nomem();
+    if (table == nullptr) return false;
+  } else if (!walk_begin(&run, graph, opts)) {
+    return false;
   }
-  out_str(out, "digraph \"TODO\" {\n");
-  if (graph->cg_reverse) {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      symbol *sym = table[i].sym;
-      if (sym_hidden(graph, sym)) continue;
-      sym->s_seen = 1;
-      if (graph->cg_maxdepth > 0) dot_edges(graph, out, sym, sym->s_callers);
-    }
+  dot_view(out, "digraph \"");
+  dot_view(out, DOT_GRAPH_NAME);
+  dot_view(out, "\" {\n");
+  if (opts.reverse) {
+    dot_reverse(graph, opts, out, table);
   } else {
-    dot_ctx ctx{graph, out};
-    if (graph->cg_root != nullptr) {
-      walk_forward(stack, graph->cg_root, 0, dot_visit, &ctx);
-    } else {
-      for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-        if (!sym->s_seen) walk_forward(stack, sym, 0, dot_visit, &ctx);
-      }
-    }
+    dot_forward(graph, opts, out, &run);
   }
+  // In reverse every visible symbol is the source of its own edges, so every
+  // one gets a node line.
+  dot_nodes(graph, opts, out, opts.reverse ? nullptr : &run);
   mem_free(table);
-  mem_free(stack);
-  dot_nodes(graph, out);
-  out_write(out, "}\n", 2);
-  return 1;
+  walk_end(&run);
+  dot_view(out, "}\n");
+  return true;
 }

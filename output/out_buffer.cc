@@ -17,11 +17,11 @@ void out_open_string(out_buffer *out, std::string *sink) {
   out->sink = sink;
 }
 
-int out_flush(out_buffer *out) {
+bool out_flush(out_buffer *out) {
   if (out->sink != nullptr) {
     out->sink->append(out->buf, out->len);
     out->len = 0;
-    return 1;
+    return true;
   }
   size_t done = 0;
   // After a failure the rest is dropped: the run is failing anyway, and

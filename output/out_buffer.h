@@ -20,8 +20,8 @@ void out_open(out_buffer *out, int fd);
 // Sets up a buffer that appends everything to `sink` (for tests).
 void out_open_string(out_buffer *out, std::string *sink);
 
-// Writes the buffered bytes. Returns 1, or 0 when any write so far failed.
-int out_flush(out_buffer *out);
+// Writes the buffered bytes. Returns false when any write so far failed.
+bool out_flush(out_buffer *out);
 
 // Appends n bytes.
 void out_write(out_buffer *out, const char *s, size_t n);

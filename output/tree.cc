@@ -1,21 +1,20 @@
 // The numbered, indented tree listing. Names are right-aligned in fields that
 // widen with depth, so the indentation comes from the field widths alone.
 #include "graph/memory.h"
-#include "output/writers.h"
+#include "output/shared.h"
 
 namespace {
-struct tree_ctx {
-  call_graph *graph;
+// One listing being written: where it goes and its line numbers.
+struct tree_listing {
   out_buffer *out;
-  walk_frame *stack;
   int64_t numwidth;
   int64_t number;  // running line number
 };
 
-// Writes one line for `sym`.
-void tree_line(out_buffer *out, const symbol *sym, int64_t numwidth, int64_t namewidth,
-               int64_t number) {
-  out_num(out, number, numwidth);
+// Writes one line for `sym`, its name right-aligned in `namewidth` columns.
+void tree_line(tree_listing *t, const symbol *sym, int64_t namewidth) {
+  out_buffer *out = t->out;
+  out_num(out, t->number++, t->numwidth);
   out_write(out, " ", 1);
   out_right(out, sym->s_name, static_cast<size_t>(sym->s_namelen), namewidth);
   if (sym->s_line == -1) {
@@ -29,22 +28,14 @@ void tree_line(out_buffer *out, const symbol *sym, int64_t numwidth, int64_t nam
   out_write(out, ">\n", 2);
 }
 
-// Lists `sym` at `depth`; returns true, with the name width of its children,
-// when its callees are to be walked next.
-bool tree_visit(void *arg, symbol *sym, int64_t depth, int64_t width, int64_t *child_width) {
-  tree_ctx *ctx = static_cast<tree_ctx *>(arg);
-  if (sym_hidden(ctx->graph, sym)) return false;
-  tree_line(ctx->out, sym, ctx->numwidth, width, ctx->number++);
-  if (sym->s_seen) return false;
-  sym->s_seen = 1;
-  if (depth >= ctx->graph->cg_maxdepth || sym->s_callees == nullptr) return false;
-  // Hidden callees widen the field too.
+// The longest name that `list` points at; hidden names count too, so that
+// a hidden entry still widens the field of its visible siblings.
+int64_t longest_name(const edge *list) {
   int64_t longest = 0;
-  for (const edge *e = sym->s_callees; e != nullptr; e = e->e_next) {
+  for (const edge *e = list; e != nullptr; e = e->e_next) {
     if (e->e_sym->s_namelen > longest) longest = e->e_sym->s_namelen;
   }
-  *child_width = width + longest + 3;
-  return true;
+  return longest;
 }
 
 int64_t decimal_digits(int64_t n) {
@@ -54,28 +45,27 @@ int64_t decimal_digits(int64_t n) {
   return digits;
 }
 
-void tree_reverse(tree_ctx *ctx, const sorted_entry *table, int64_t base_width) {
-  call_graph *graph = ctx->graph;
+// Every symbol in name order, each with its callers one level deep.
+void tree_reverse(tree_listing *t, const call_graph *graph, const write_options &opts,
+                  const sorted_entry *table, int64_t base_width) {
   for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    symbol *sym = table[i].sym;
-    if (sym_hidden(graph, sym)) continue;
-    tree_line(ctx->out, sym, ctx->numwidth, base_width, ctx->number++);
-    if (graph->cg_maxdepth <= 0 || sym->s_callers == nullptr) continue;
-    int64_t longest = 0;
-    for (const edge *e = sym->s_callers; e != nullptr; e = e->e_next) {
-      if (e->e_sym->s_namelen > longest) longest = e->e_sym->s_namelen;
-    }
+    const symbol *sym = table[i].sym;
+    if (sym_hidden(opts, sym)) continue;
+    tree_line(t, sym, base_width);
+    if (opts.max_depth <= 0) continue;
+    int64_t width = base_width + 1 + longest_name(sym->s_callers);
     // A hidden caller is passed over; the visible callers after it are
     // still listed.
     for (const edge *e = sym->s_callers; e != nullptr; e = e->e_next) {
-      if (sym_hidden(graph, e->e_sym)) continue;
-      tree_line(ctx->out, e->e_sym, ctx->numwidth, base_width + 1 + longest, ctx->number++);
+      if (!sym_hidden(opts, e->e_sym)) tree_line(t, e->e_sym, width);
     }
   }
 }
 }  // namespace
 
-int print_tree(call_graph *graph, out_buffer *out) {
+bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *out) {
+  // The numbers are as wide as the largest a listing can reach: one line
+  // per symbol and per callee entry.
   int64_t n = graph->cg_nsyms;
   int64_t base_width = 0;
   for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
@@ -83,23 +73,34 @@ int print_tree(call_graph *graph, out_buffer *out) {
       ++n;
     if (sym->s_callers == nullptr && sym->s_namelen > base_width) base_width = sym->s_namelen;
   }
-  tree_ctx ctx{graph, out, nullptr, decimal_digits(n), 1};
-  if (graph->cg_reverse) {
+  tree_listing t{out, decimal_digits(n), 1};
+  if (opts.reverse) {
     sorted_entry *table = sym_sorted_table(graph);
-    if (table == nullptr) return 0;
-    tree_reverse(&ctx, table, base_width);
+    if (table == nullptr) return false;
+    tree_reverse(&t, graph, opts, table, base_width);
     mem_free(table);
-    return 1;
+    return true;
   }
-  ctx.stack = static_cast<walk_frame *>(mem_alloc(walk_stack_size(graph) * sizeof(walk_frame)));
-  if (ctx.stack == nullptr) return print_nomem();
-  if (graph->cg_root != nullptr) {
-    walk_forward(ctx.stack, graph->cg_root, graph->cg_root->s_namelen, tree_visit, &ctx);
+  walk_run run;
+  if (!walk_begin(&run, graph, opts)) return false;
+  // A symbol is listed wherever it recurs, but expanded only where it is
+  // first met; the depth test comes after the mark, so a symbol first met at
+  // the limit is not expanded where it recurs higher up either.
+  auto visit = [&](const symbol *sym, int64_t depth, int64_t width) -> std::optional<int64_t> {
+    if (sym_hidden(opts, sym)) return std::nullopt;
+    tree_line(&t, sym, width);
+    if (walk_marked(run, sym)) return std::nullopt;
+    walk_mark(&run, sym);
+    if (depth >= opts.max_depth || sym->s_callees == nullptr) return std::nullopt;
+    return width + longest_name(sym->s_callees) + 3;
+  };
+  if (const symbol *root = sym_lookup(graph, opts.root_name)) {
+    walk_forward(&run, root, root->s_namelen, visit);
   } else {
-    for (symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-      if (!sym->s_seen) walk_forward(ctx.stack, sym, base_width, tree_visit, &ctx);
+    for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
+      if (!walk_marked(run, sym)) walk_forward(&run, sym, base_width, visit);
     }
   }
-  mem_free(ctx.stack);
-  return 1;
+  walk_end(&run);
+  return true;
 }

@@ -57,7 +57,7 @@ bool gnu_slash(scan_state *st, scan_source *src) {
 }
 }  // namespace
 
-bool scan_gnu(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_gnu(call_graph *graph, scan_source *src, const char *file) {
   scan_state st{.graph = graph, .file = file};
   gnu_lexer lexer{src};
   for (;;) {

@@ -3,7 +3,6 @@
 #include "scan/lexer.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "graph/memory.h"
@@ -66,24 +65,19 @@ word_result read_word_rest(scan_source *src, int first, std::string_view run, sc
   return WORD_OK;
 }
 
-bool scan_end(scan_state *st) {
+scan_result scan_end(scan_state *st) {
   mem_free(st->pending);
   mem_free(st->current);
   mem_free(st->word.w_text);
   st->pending = nullptr;
   st->current = nullptr;
   st->word = scan_word{nullptr, 0, 0};
-  return !st->failed;
+  return scan_result{st->status, st->lineno};
 }
 
-bool scan_nomem_at(const char *file, int64_t line) {
-  std::fprintf(stderr, "%s: Memory allocation error for line %lld\n", file,
-               static_cast<long long>(line));
+bool scan_nomem(scan_state *st) {
+  st->status = scan_status::nomem;
   return false;
-}
-
-bool scan_nomem(const scan_state *st) {
-  return scan_nomem_at(st->file, st->lineno);
 }
 
 bool scan_string(scan_state *st, scan_source *src, int quote) {

@@ -14,6 +14,7 @@
 #endif
 
 #include "graph/symbol_graph.h"
+#include "scan/scanner.h"
 #include "scan/source.h"
 
 // Token classes. The values are fixed so that they read the same in a debugger
@@ -149,44 +150,36 @@ struct scan_state {
   symbol *caller = nullptr;  // the record calls from `current` go to, once looked up
   scan_word word = {nullptr, 0, 0};
   int64_t lineno = 1;
-  bool failed = false;  // memory ran out; the message has been written
+  scan_status status = scan_status::done;  // what ended the scan early, if anything
 };
 
 // Releases what the state owns at the end of a file, however the scan ended;
-// returns the scan's result: true unless memory ran out.
-bool scan_end(scan_state *st);
+// returns the scan's result.
+scan_result scan_end(scan_state *st);
 
-// Writes the scanner's memory message for the current file and line; returns
-// false.
-bool scan_nomem(const scan_state *st);
-
-// Writes the scanner's memory message for `file` and `line`; returns false.
-bool scan_nomem_at(const char *file, int64_t line);
+// Notes that memory ran out on the current line; returns false.
+bool scan_nomem(scan_state *st);
 
 // The record a call of `name` goes to: the first one of that name, or else a
 // new forward declaration of a function; null when memory ran out.
 symbol *scan_call_target(call_graph *graph, const char *name, const char *file);
 
 // Records that `caller` (null: nobody, and nothing is recorded) calls or
-// references `target`. False after a memory message, the scanner's for
-// `file` and `line` or the graph's own.
-bool scan_charge(call_graph *graph, symbol *caller, symbol *target, const char *file, int64_t line);
+// references `target`; says how that went.
+scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target);
 
 // Reads the word that begins with `first` into st->word. False when there is
-// none: the file ended inside it, or memory ran out (st->failed is then set).
+// none: the file ended inside it, or memory ran out (st->status then says so).
 inline bool scan_read_word(scan_state *st, scan_source *src, int first) {
   word_result result = read_word(src, first, &st->word);
   if (result == WORD_OK) return true;
-  if (result == WORD_NOMEM) {
-    scan_nomem(st);
-    st->failed = true;
-  }
+  if (result == WORD_NOMEM) scan_nomem(st);
   return false;
 }
 
 // Applies the graph-building rules to a token whose text is st->word, then
-// makes it the previous token. False after a memory failure (the message has
-// been written).
+// makes it the previous token. False after a memory failure (st->status then
+// says which).
 bool scan_apply(scan_state *st, token_class tk);
 
 // Consumes a quoted string whose opening quote has been read. False when the
@@ -235,7 +228,7 @@ inline std::optional<token_class> scan_find_keyword(std::string_view word,
 // passed over white space and its comments: a quoted string, a dot word or
 // word (classified by `lexer.dot_word(text)` or `lexer.word(text)`, which may
 // consume the colon of a label from `lexer.src`), or an ignored character.
-// False when the scan is over: end of file, or a memory failure (st->failed
+// False when the scan is over: end of file, or a memory failure (st->status
 // set).
 template <class Lexer>
 inline bool scan_token(scan_state *st, int c, const Lexer &lexer) {
@@ -251,7 +244,5 @@ inline bool scan_token(scan_state *st, int c, const Lexer &lexer) {
   } else {
     return true;  // an ignored character
   }
-  if (scan_apply(st, tk)) return true;
-  st->failed = true;
-  return false;
+  return scan_apply(st, tk);
 }

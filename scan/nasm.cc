@@ -72,7 +72,7 @@ bool nasm_comment(scan_state *st, scan_source *src) {
 }
 }  // namespace
 
-bool scan_nasm(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_nasm(call_graph *graph, scan_source *src, const char *file) {
   scan_state st{.graph = graph, .file = file};
   nasm_lexer lexer{src};
   for (;;) {

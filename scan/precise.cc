@@ -163,12 +163,12 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
 // names, as users know it; null when there is none, or when memory ran out
 // (then *nomem is set).
 symbol *graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
-  const graph_index *ix = pf->graph->cg_symbols ? index_of(pf->graph->cg_symbols) : nullptr;
+  const graph_index *ix = pf->graph->cg_index;
   if (ix == nullptr) return nullptr;  // an empty graph knows no data
   if (plain_name(text, len)) {
     // Most names never were data: the graph's own filter says so at once.
     if (!index_may_be_data(ix, hash)) return nullptr;
-    return sym_lookup_data(pf->graph, text, len, pf->file);
+    return sym_lookup_data(pf->graph, text, len);
   }
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
@@ -176,13 +176,13 @@ symbol *graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash
     *nomem = true;
     return nullptr;
   }
-  return sym_lookup_data(pf->graph, pf->names[canon].text, pf->names[canon].len, pf->file);
+  return sym_lookup_data(pf->graph, pf->names[canon].text, pf->names[canon].len);
 }
 
 // The graph's first record of a name as users know it, looked up once.
 symbol *first_record(precise_file *pf, uint32_t canon) {
   precise_name &n = pf->names[canon];
-  if (n.sym == nullptr) n.sym = sym_lookup(pf->graph->cg_symbols, n.text, pf->file);
+  if (n.sym == nullptr) n.sym = sym_lookup(pf->graph, n.text);
   return n.sym;
 }
 
@@ -193,7 +193,7 @@ uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
   if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFINED)) {
-    if (sym_add(pf->graph, 1, n.text, pf->file, n.line >= 0 ? n.line : line) == nullptr) {
+    if (sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line) == nullptr) {
       return precise_nomem(pf, line), PRECISE_NONE;
     }
     n.flags |= PN_DEFINED;
@@ -226,7 +226,7 @@ int decide_functions(precise_file *pf, bool need_announce) {
 
 int charge(precise_file *pf, uint32_t owner, symbol *target, int64_t line) {
   symbol *caller = first_record(pf, owner);
-  return scan_charge(pf->graph, caller, target, pf->file, line);
+  return precise_status(pf, scan_charge(pf->graph, caller, target), line);
 }
 
 // Replays one event with the function that owns it.
@@ -246,7 +246,7 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
       if (*kind == SEC_DATA) {
         uint32_t canon = canon_of(pf, ev.id);
         if (canon == PRECISE_NONE ||
-            sym_add(pf->graph, 0, pf->names[canon].text, pf->file, ev.line) == nullptr) {
+            sym_add(pf->graph, false, pf->names[canon].text, pf->file, ev.line) == nullptr) {
           return precise_nomem(pf, ev.line);
         }
         pf->names[canon].sym = nullptr;
@@ -413,12 +413,12 @@ const char *precise_canon_text(precise_file *pf, const char *text, size_t len) {
 
 symbol *precise_define_now(precise_file *pf, const char *name, int64_t line) {
   call_graph *graph = pf->graph;
-  symbol *first = sym_lookup(graph->cg_symbols, name, pf->file);
+  symbol *first = sym_lookup(graph, name);
   // Once per file: a clone (f.cold) after its function, or before it.
   if (first != nullptr && first->s_line != -1 && std::strcmp(first->s_file, pf->file) == 0) {
     return first;
   }
-  symbol *made = sym_add(graph, 1, name, pf->file, line);
+  symbol *made = sym_add(graph, true, name, pf->file, line);
   if (made == nullptr) return nullptr;
   return first != nullptr ? first : made;
 }
@@ -427,17 +427,29 @@ int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t 
   bool nomem = false;
   symbol *data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
   if (nomem) return precise_nomem(pf, line);
-  return data == nullptr ? 1 : scan_charge(pf->graph, owner, data, pf->file, line);
+  return data == nullptr ? 1 : precise_status(pf, scan_charge(pf->graph, owner, data), line);
 }
 
 int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line) {
   symbol *target = scan_call_target(pf->graph, name, pf->file);
   if (target == nullptr) return precise_nomem(pf, line);
-  return scan_charge(pf->graph, owner, target, pf->file, line);
+  return precise_status(pf, scan_charge(pf->graph, owner, target), line);
 }
 
-int precise_nomem(const precise_file *pf, int64_t line) {
-  return scan_nomem_at(pf->file, line);
+int precise_nomem(precise_file *pf, int64_t line) {
+  return precise_status(pf, scan_status::nomem, line);
+}
+
+int precise_status(precise_file *pf, scan_status status, int64_t line) {
+  if (status == scan_status::done) return 1;
+  pf->status = status;
+  pf->fail_line = line;
+  return 0;
+}
+
+scan_result precise_result(const precise_lexer *lx, bool ok) {
+  if (ok) return scan_result{scan_status::done, lx->line};
+  return scan_result{lx->pf.status, lx->pf.fail_line};
 }
 
 int precise_finish(precise_file *pf, bool need_announce) {
@@ -599,8 +611,7 @@ int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, 
   lx->word = scan_word{nullptr, 0, 0};
   lx->line = 1;
   lx->eof = false;
-  if (precise_begin(&lx->pf, graph, file)) return 1;
-  return scan_nomem_at(file, 1);
+  return precise_begin(&lx->pf, graph, file);
 }
 
 void precise_lexer_end(precise_lexer *lx) {

@@ -85,8 +85,10 @@ struct precise_file {
   char *arena;  // a chain of blocks; the first bytes of each point at the last
   size_t arena_used;
   size_t arena_cap;
-  uint32_t section;  // the current section
-  uint8_t sec_kind;  // and its kind
+  uint32_t section;    // the current section
+  uint8_t sec_kind;    // and its kind
+  scan_status status;  // what ended the reading early, if anything
+  int64_t fail_line;   // and on which line
   // A bit for each hash of a data label's name, so that most names in
   // operands are known to be none without a look at the table.
   uint64_t data_bits[PRECISE_DATA_WORDS];
@@ -155,8 +157,11 @@ int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t 
 // after a message.
 int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line);
 
-// Writes the scanner's memory message for `line`; returns 0.
-int precise_nomem(const precise_file *pf, int64_t line);
+// Notes that memory ran out on `line`; returns 0.
+int precise_nomem(precise_file *pf, int64_t line);
+
+// Notes how a graph operation on `line` went; returns 1 when it went well.
+int precise_status(precise_file *pf, scan_status status, int64_t line);
 
 // What the two lexers share to cut characters.
 struct precise_lexer {
@@ -246,7 +251,10 @@ inline int precise_skip_space(precise_lexer *lx) {
 // or SRC_EOF at the end of the file.
 int precise_skip_line(precise_lexer *lx);
 
-// Starts and ends the lexer of one file; precise_lexer_begin writes the
-// memory message itself and returns 0 when it fails.
+// The result of a reading that has ended, before precise_lexer_end.
+scan_result precise_result(const precise_lexer *lx, bool ok);
+
+// Starts and ends the lexer of one file; precise_lexer_begin returns 0 when
+// memory ran out.
 int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);

@@ -357,13 +357,13 @@ int gp_statement(gnu_reader *g, int c) {
 }
 }  // namespace
 
-bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
   gnu_reader g;
   g.previous = PRECISE_NONE;
   g.depth = 0;
   g.macro_depth = 0;
   g.intel = false;
-  if (!precise_lexer_begin(&g.lx, graph, src, file)) return false;
+  if (!precise_lexer_begin(&g.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;
   int ok = 1;
   for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {
@@ -380,6 +380,7 @@ bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
     }
   }
   if (ok) ok = precise_finish(&g.lx.pf, true);
+  scan_result result = precise_result(&g.lx, ok);
   precise_lexer_end(&g.lx);
-  return ok;
+  return result;
 }

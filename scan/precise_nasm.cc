@@ -198,7 +198,7 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   const char *name = precise_canon_text(pf, word.w_text, word.w_len);
   if (name == nullptr) return np_fail(r);
   if (pf->sec_kind == SEC_DATA) {
-    return sym_add(pf->graph, 0, name, pf->file, line) != nullptr || np_fail(r);
+    return sym_add(pf->graph, false, name, pf->file, line) != nullptr || np_fail(r);
   }
   r->owner = precise_define_now(pf, name, line);
   return r->owner != nullptr || np_fail(r);
@@ -230,7 +230,7 @@ int np_operands(nasm_reader *r, int c) {
 int np_jump(nasm_reader *r, const char *name, int64_t line) {
   precise_file *pf = &r->lx.pf;
   if (std::strcmp(name, r->owner->s_name) == 0) return 1;
-  symbol *known = sym_lookup(pf->graph->cg_symbols, name, pf->file);
+  symbol *known = sym_lookup(pf->graph, name);
   if (known != nullptr) return known->s_func ? precise_call(pf, r->owner, name, line) : 1;
   uint32_t id = precise_intern(pf, name, std::strlen(name));
   if (id == PRECISE_NONE) return np_fail(r);
@@ -253,7 +253,7 @@ int np_finish(nasm_reader *r) {
     const np_pending &j = r->jumps[i];
     const precise_name &n = pf->names[j.target];
     if (n.flags & PN_LABEL) continue;
-    symbol *known = sym_lookup(pf->graph->cg_symbols, n.text, pf->file);
+    symbol *known = sym_lookup(pf->graph, n.text);
     if (known != nullptr && !known->s_func) continue;
     if (!precise_call(pf, j.owner, n.text, j.line)) return 0;
   }
@@ -425,9 +425,9 @@ int np_percent(nasm_reader *r) {
 }
 }  // namespace
 
-bool scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
   nasm_reader r{};
-  if (!precise_lexer_begin(&r.lx, graph, src, file)) return false;
+  if (!precise_lexer_begin(&r.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;
   for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
@@ -458,9 +458,10 @@ bool scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
     }
   }
   if (ok) ok = np_finish(&r);
+  scan_result result = precise_result(&r.lx, ok);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);
   mem_free(r.owners);
   mem_free(r.jumps);
-  return ok;
+  return result;
 }

@@ -9,24 +9,32 @@
 #include "scan/lexer.h"
 
 symbol *scan_call_target(call_graph *graph, const char *name, const char *file) {
-  symbol *target = sym_lookup(graph->cg_symbols, name, file);
-  return target != nullptr ? target : sym_add(graph, 1, name, file, -1);
+  symbol *target = sym_lookup(graph, name);
+  return target != nullptr ? target : sym_add(graph, true, name, file, -1);
 }
 
-bool scan_charge(call_graph *graph, symbol *caller, symbol *target, const char *file,
-                 int64_t line) {
+scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target) {
   edge *e = edge_create(target);
-  if (e == nullptr) return scan_nomem_at(file, line);
-  return record_call_from(graph, caller, e);
+  if (e == nullptr) return scan_status::nomem;
+  switch (record_call(graph, caller, e)) {
+    case record_result::done:
+      return scan_status::done;
+    case record_result::nomem_first_caller:
+      return scan_status::nomem_first_caller;
+    case record_result::nomem:
+      break;
+  }
+  return scan_status::nomem_later_caller;
 }
 
 namespace {
 // Records an edge from the current function to `target`.
 bool rule_edge(scan_state *st, symbol *target) {
-  // record_call would look the caller up by name for every edge; the first
-  // record of a name never changes, so one lookup per function is enough.
-  if (st->caller == nullptr) st->caller = sym_lookup(st->graph->cg_symbols, st->current, st->file);
-  return scan_charge(st->graph, st->caller, target, st->file, st->lineno);
+  // The first record of a name never changes, so one lookup per function is
+  // enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
+  st->status = scan_charge(st->graph, st->caller, target);
+  return st->status == scan_status::done;
 }
 
 // An identifier means something only through the token before it.
@@ -61,7 +69,7 @@ bool rule_ident(scan_state *st) {
   // reference to it; an unknown name declares nothing, and a function's name
   // here (an address taken, a jump) is no call.
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup_data(graph, word, st->word.w_len, st->file);
+    symbol *target = sym_lookup_data(graph, word, st->word.w_len);
     if (target != nullptr) return rule_edge(st, target);
   }
   return true;

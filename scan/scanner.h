@@ -2,6 +2,8 @@
 // calls and data references to the run's call graph.
 #pragma once
 
+#include <cstdint>
+
 #include "graph/symbol_graph.h"
 #include "scan/source.h"
 
@@ -9,16 +11,26 @@
 // call once after setlocale and before the first scan.
 void scan_init_chars();
 
-// Scans one file in NASM syntax into the graph. True at the end of the file;
-// false after a memory failure (its message has been written).
-bool scan_nasm(call_graph *graph, scan_source *src, const char *file);
+// How a scan ended. A scan writes no message: its caller says what failed.
+enum class scan_status {
+  done,                // the end of the file
+  nomem,               // memory ran out on `line`
+  nomem_first_caller,  // memory ran out noting a callee's very first caller
+  nomem_later_caller,  // memory ran out noting a further caller of a callee
+};
 
-// Scans one file in GNU assembler syntax into the graph. True at the end of
-// the file; false after a memory failure (its message has been written).
-bool scan_gnu(call_graph *graph, scan_source *src, const char *file);
+struct scan_result {
+  scan_status status;
+  int64_t line;  // the line the scan ended on
+};
+
+// Scans one file in NASM syntax into the graph.
+scan_result scan_nasm(call_graph *graph, scan_source *src, const char *file);
+
+// Scans one file in GNU assembler syntax into the graph.
+scan_result scan_gnu(call_graph *graph, scan_source *src, const char *file);
 
 // The precise readings of option -p, one for each syntax: names, comments,
-// sections, functions and calls as the assemblers see them. True at the end
-// of the file; false after a memory failure (its message has been written).
-bool scan_nasm_precise(call_graph *graph, scan_source *src, const char *file);
-bool scan_gnu_precise(call_graph *graph, scan_source *src, const char *file);
+// sections, functions and calls as the assemblers see them.
+scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *file);
+scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file);

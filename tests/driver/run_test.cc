@@ -1,5 +1,4 @@
-// Whole command lines run in process: option parsing, and memory exhaustion at
-// any allocation of a run.
+// Whole command lines run in process: how the options shape the run.
 #include "driver/run.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "graph/memory.h"
-#include "scan/scanner.h"
 #include "tests/support/graph_text.h"
 #include "tests/support/run_tool.h"
 
@@ -110,39 +107,4 @@ TEST_P(Options, ShapeTheRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Options, testing::ValuesIn(option_cases));
-
-// Make each allocation of a run fail in turn: every one ends the run with
-// status 1, a message (none for the -R copy) and nothing on standard output.
-TEST(MemorySeam, EveryFailedAllocationEndsTheRun) {
-  // Two callers of f, so that both of record_call's messages can occur.
-  const char source[] =
-      "section .data\nd dd 0\nsection .text\nglobal main\nmain:\n    call f\n    mov eax, [d]\n"
-      "global g\ng:\n    call f\n";
-  const std::vector<std::string> runs[] = {{"-R", "main", "F"}, {"-r", "F"}};
-  std::vector<std::string> messages;
-  for (const std::vector<std::string> &args : runs) {
-    mem_fail_at(0);
-    ASSERT_EQ(run(args, source).status, 0);
-    long total = mem_attempts();
-    for (long n = 1; n <= total; ++n) {
-      mem_fail_at(n);
-      tool_result r = run(args, source);
-      EXPECT_EQ(r.status, 1) << "allocation " << n;
-      EXPECT_EQ(r.out, "") << "allocation " << n;
-      size_t file_end = r.err.find(": ");
-      messages.push_back(file_end == std::string::npos ? r.err : r.err.substr(file_end + 2));
-    }
-    mem_fail_at(0);
-  }
-  // The -R copy fails silently; the last allocation of a run is its writer's.
-  EXPECT_EQ(messages.front(), "");
-  EXPECT_EQ(messages.back(), "Memory allocation error\n");
-  // Line 1: the first word's buffer; 5: defining main; 6: declaring f.
-  for (const char *m :
-       {"Memory allocation error for line 1\n", "Memory allocation error for line 5\n",
-        "Memory allocation error for line 6\n", "Memory alloation error\n",
-        "Memory allocation error\n"}) {
-    EXPECT_NE(std::find(messages.begin(), messages.end(), m), messages.end()) << m;
-  }
-}
 }  // namespace

@@ -7,18 +7,12 @@
 
 #include "tests/support/graph_text.h"
 
-TEST(SymbolGraph, Placeholder) {
-  call_graph g;
-  graph_init(&g);
-  EXPECT_EQ(g.cg_nsyms, 0);
-}
-
 namespace {
 struct graph_case {
   const char *what;
   std::vector<std::string> files;
   const char *graph;
-  int allcalls = 0;
+  bool allcalls = false;
 };
 
 const graph_case graph_cases[] = {
@@ -44,11 +38,11 @@ const graph_case graph_cases[] = {
     {"every call site is kept with -c",
      {"global a\na:\n    call b\n    call b\n    call b\n"},
      "a/a:2()[b,b,b] b/a:-1(){a}",
-     1},
+     true},
     {"callers in order of their first call, each once",
      {"global a\na:\n    call b\nglobal c\nc:\n    call b\nglobal a\na:\n    call b\n"},
      "a/a:2()[b,b] b/a:-1(){a,c} c/a:5()[b] a/a:8()",
-     1},
+     true},
     {"a function calling itself", {"global f\nf:\n    call f\n"}, "f/a:2()[f]{f}"},
 };
 
@@ -61,7 +55,6 @@ class GraphRules : public testing::TestWithParam<graph_case> {};
 TEST_P(GraphRules, BuildTheLists) {
   const graph_case &c = GetParam();
   call_graph graph;
-  graph_init(&graph);
   graph.cg_allcalls = c.allcalls;
   EXPECT_EQ(scan_texts(&graph, c.files), 1);
   EXPECT_EQ(graph_text(graph), c.graph);
@@ -69,25 +62,24 @@ TEST_P(GraphRules, BuildTheLists) {
   for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next)
     ++count;
   EXPECT_EQ(graph.cg_nsyms, count);
-  sym_free_all(graph.cg_symbols);
+  graph_free(&graph);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GraphRules, testing::ValuesIn(graph_cases));
 
 // What the scanners never do: declare a name that exists, or call a second
-// record of a name; and a call charged to a name nobody bears.
+// record of a name; and a call charged to no caller.
 TEST(SymbolGraph, RulesBeyondTheScanners) {
   call_graph graph;
-  graph_init(&graph);
-  sym_add(&graph, 1, "a", "f", 1);
-  symbol *x1 = sym_add(&graph, 0, "x", "f", 2);
-  symbol *x2 = sym_add(&graph, 0, "x", "f", 3);
-  sym_add(&graph, 1, "x", "f", -1);  // a declaration always appends
-  EXPECT_EQ(record_call(&graph, "a", "f", edge_create(x1)), 1);
-  EXPECT_EQ(record_call(&graph, "a", "f", edge_create(x2)), 1);  // same name: a duplicate
-  EXPECT_EQ(record_call(&graph, "nobody", "f", edge_create(x1)), 1);
+  symbol *a = sym_add(&graph, true, "a", "f", 1);
+  symbol *x1 = sym_add(&graph, false, "x", "f", 2);
+  symbol *x2 = sym_add(&graph, false, "x", "f", 3);
+  sym_add(&graph, true, "x", "f", -1);  // a declaration always appends
+  EXPECT_EQ(record_call(&graph, a, edge_create(x1)), record_result::done);
+  EXPECT_EQ(record_call(&graph, a, edge_create(x2)), record_result::done);  // same name
+  EXPECT_EQ(record_call(&graph, nullptr, edge_create(x1)), record_result::done);
   EXPECT_EQ(graph_text(graph), "a/f:1()[x] x/f:2{a} x/f:3 x/f:-1()");
   EXPECT_EQ(graph.cg_nsyms, 4);
-  sym_free_all(graph.cg_symbols);
+  graph_free(&graph);
 }
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <regex>
 #include <set>
@@ -89,14 +89,16 @@ later: ret
 )";
 
 // Names the defined outcome that `err` is, or "" when it is none of them.
+// A scanner's message names an operand and a line: "scanner <operand>:<line>".
 std::string outcome_kind(const std::string &err, const std::vector<std::string> &args) {
   if (err == "Memory alloation error\n") return "first caller";
   if (err == "Memory allocation error\n") return "later caller or writer";
   std::smatch m;
-  static const std::regex scanner("(.*): Memory allocation error for line ([1-9][0-9]*)\n");
+  static const std::regex scanner("(.*)/(.*): Memory allocation error for line ([1-9][0-9]*)\n");
   if (std::regex_match(err, m, scanner)) {
     for (size_t i = 1; i < args.size(); ++i) {
-      if (args[i] == m[1].str()) return "scanner";
+      if (args[i] == m[1].str() + "/" + m[2].str())
+        return "scanner " + m[2].str() + ":" + m[3].str();
     }
   }
   return "";
@@ -108,7 +110,13 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
   ASSERT_NE(mkdtemp(dir_templ), nullptr);
   std::string dir = dir_templ;
   const std::pair<const char *, std::string> files[] = {
-      {"a.asm", kNasmA}, {"b.asm", kNasmB}, {"a.s", kGnuA}, {"b.s", kGnuB}};
+      {"a.asm", kNasmA},
+      {"b.asm", kNasmB},
+      {"a.s", kGnuA},
+      {"b.s", kGnuB},
+      // No callee with a second caller: only the writer may fail with the
+      // message of a further caller.
+      {"c.asm", "global main\nmain:\n    call f\nglobal f\nf:\n    call g\n    call main\n"}};
   const std::regex long_name("LONG");
   for (const auto &[name, text] : files) {
     FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
@@ -117,6 +125,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     std::fclose(f);
   }
   std::string a = dir + "/a.asm", b = dir + "/b.asm", ga = dir + "/a.s", gb = dir + "/b.s";
+  std::string c = dir + "/c.asm";
   const std::vector<std::vector<std::string>> runs = {
       {"telvanor", a, b},
       {"telvanor", "-i", "x", "-i", "_", a, b, a},
@@ -128,6 +137,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"telvanor", "-a", "-r", "-i", "_", ga, gb},
       {"telvanor", "-a", "-g", "-R", "init", gb, ga},
       {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
+      {"telvanor", "-g", c},
       // The readings of -p.
       {"telvanor", "-p", "-i", "x", a, b},
       {"telvanor", "-p", "-g", "-c", "-i", "_", b, a},
@@ -144,20 +154,20 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     ASSERT_EQ(clean.err, "");
     ASSERT_NE(clean.out, "");
     ASSERT_EQ(mem_live(), 0);
-    // The -R copies come first; each fails silently.
-    long root_copies = std::count(args.begin(), args.end(), "-R");
     std::string last_failure;
     for (long n = 1; n <= attempts; ++n) {
       mem_fail_at(n);
       tool_result r = run_in_process({args.begin() + 1, args.end()});
       SCOPED_TRACE(testing::Message() << "run " << &args - runs.data() << ", allocation " << n);
       ASSERT_EQ(mem_live(), 0);  // everything taken is given back
-      std::string kind =
-          r.err.empty() && n <= root_copies ? "root copy" : outcome_kind(r.err, args);
+      std::string kind = outcome_kind(r.err, args);
       ASSERT_EQ(r.status, 1) << r.err;
       ASSERT_EQ(r.out, "");
       ASSERT_NE(kind, "") << r.err;
       ASSERT_EQ(mem_attempts(), n);  // a failure ends the run at once
+      if (args.back() == c && n < attempts) {
+        ASSERT_NE(kind, "later caller or writer");
+      }
       kinds.insert(kind);
       last_failure = r.err;
     }
@@ -166,9 +176,14 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     total += attempts;
   }
   mem_fail_at(0);
-  // Together the runs reach every kind of site that can fail.
-  EXPECT_EQ(kinds.size(), 4u);
+  // Together the runs reach every kind of site that can fail, and a scanner
+  // names the line it was on: the first word's buffer, a data label, a
+  // function's definition, a call's declaration.
+  for (const char *kind : {"first caller", "later caller or writer", "scanner a.asm:1",
+                           "scanner a.asm:2", "scanner a.asm:6", "scanner a.asm:7"}) {
+    EXPECT_TRUE(kinds.contains(kind)) << kind;
+  }
   std::printf("allocation failure points exercised: %ld\n", total);
-  std::system(("rm -rf " + dir).c_str());
+  std::filesystem::remove_all(dir);
 }
 }  // namespace

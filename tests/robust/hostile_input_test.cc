@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -100,20 +101,15 @@ const char kCallF[] = "1 main: (), <in 3>\n2        f: <>\n";
 const char kNasmMain[] = "section .text\nglobal main\nmain:\ncall f\n";
 const char kGnuMain[] = ".text\n.globl main\nmain:\ncall f\n";
 
-std::string fixed(const char *s, size_t) {
-  return s;
-}
-
 const std::vector<hostile_case> &scan_cases() {
-  using namespace std::placeholders;
   using make = std::function<std::string(size_t)>;
   const size_t big = 100 << 20;
   auto word = [](size_t n) { return "1 " + std::string(n, 'w') + ": <in 2>\n"; };
   auto at_line = [](size_t n) {
     return "1 main: (), <in " + std::to_string(n + 3) + ">\n2        f: <>\n";
   };
-  auto call_f = std::bind(fixed, kCallF, _1);
-  auto call_f4 = std::bind(fixed, "1 main: (), <in 4>\n2        f: <>\n", _1);
+  auto call_f = [](size_t) { return std::string(kCallF); };
+  auto call_f4 = [](size_t) { return std::string("1 main: (), <in 4>\n2        f: <>\n"); };
   make nasm_word = [](size_t n) { return "section .data\n" + std::string(n, 'w') + " dd 0\n"; };
   make gnu_word = [](size_t n) { return ".data\n" + std::string(n, 'w') + ": .long 0\n"; };
   make nasm_string = [](size_t n) { return kNasmMain + ("db \"" + junk(n, kStringText)); };
@@ -131,8 +127,8 @@ const std::vector<hostile_case> &scan_cases() {
       {"comment", {"-a"}, big, gnu_comment, call_f4},
       {"newlines", {}, big, nasm_lines, at_line},
       {"newlines", {"-a"}, big, gnu_lines, at_line},
-      {"CRLF", {}, 4 << 20, std::bind(crlf, _1, false), crlf_expect},
-      {"CRLF", {"-a"}, 4 << 20, std::bind(crlf, _1, true), crlf_expect},
+      {"CRLF", {}, 4 << 20, [](size_t n) { return crlf(n, false); }, crlf_expect},
+      {"CRLF", {"-a"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect},
       // The same through the precise readings.
       {"word", {"-p", "-i", "x"}, big, nasm_word, word},
       {"word", {"-a", "-p", "-i", "x"}, big, gnu_word, word},
@@ -140,15 +136,15 @@ const std::vector<hostile_case> &scan_cases() {
       {"comment", {"-a", "-p"}, big, gnu_comment, call_f4},
       {"newlines", {"-p"}, big, nasm_lines, at_line},
       {"newlines", {"-a", "-p"}, big, gnu_lines, at_line},
-      {"CRLF", {"-a", "-p"}, 4 << 20, std::bind(crlf, _1, true), crlf_expect},
+      {"CRLF", {"-a", "-p"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect},
   };
   return cases;
 }
 
 const std::vector<hostile_case> &graph_cases() {
-  using namespace std::placeholders;
   const size_t m = 1000000, k = 200000;
-  auto nasm_chain = std::bind(chain, _1, false, "\n"), gnu_chain = std::bind(chain, _1, true, "\n");
+  auto nasm_chain = [](size_t n) { return chain(n, false, "\n"); };
+  auto gnu_chain = [](size_t n) { return chain(n, true, "\n"); };
   static const std::vector<hostile_case> cases = {
       {"chain", {"-g"}, m, nasm_chain, chain_dot},
       {"chain", {"-r"}, m, nasm_chain, nullptr, [](size_t n) { return 2 * n - 1; }},
@@ -158,13 +154,13 @@ const std::vector<hostile_case> &graph_cases() {
       {"wide graph",
        {"-g"},
        k,
-       std::bind(wide, _1, false),
+       [](size_t n) { return wide(n, false); },
        nullptr,
        [](size_t n) { return 6 * n + 2; }},
       {"wide graph",
        {"-a", "-r"},
        k,
-       std::bind(wide, _1, true),
+       [](size_t n) { return wide(n, true); },
        nullptr,
        [](size_t n) { return 6 * n; }},
   };
@@ -179,7 +175,7 @@ class HostileInput : public testing::Test {
     ASSERT_NE(mkdtemp(templ.data()), nullptr);
     dir_ = templ;
   }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   tool_result run(const std::vector<std::string> &args, const std::string &input) {
     FILE *f = std::fopen((dir_ + "/in").c_str(), "w");

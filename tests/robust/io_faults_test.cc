@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,7 +47,7 @@ class IoFaults : public testing::Test {
     write_text(dir_ + "/empty.asm", "");
     ASSERT_EQ(mkdir((dir_ + "/adir").c_str(), 0700), 0);
   }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string dir_;
 };
 

@@ -192,10 +192,9 @@ class GnuLexing : public testing::TestWithParam<gnu_case> {};
 TEST_P(GnuLexing, BuildsGraph) {
   const gnu_case &c = GetParam();
   call_graph graph;
-  graph_init(&graph);
   EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_gnu_precise : scan_gnu), 1);
   EXPECT_EQ(graph_text(graph), c.graph);
-  sym_free_all(graph.cg_symbols);
+  graph_free(&graph);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));

@@ -150,10 +150,9 @@ class NasmLexing : public testing::TestWithParam<lex_case> {};
 TEST_P(NasmLexing, BuildsTheGraph) {
   const lex_case &c = GetParam();
   call_graph graph;
-  graph_init(&graph);
   EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm), 1);
   EXPECT_EQ(graph_text(graph), c.graph);
-  sym_free_all(graph.cg_symbols);
+  graph_free(&graph);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NasmLexing, testing::ValuesIn(lex_cases));

@@ -21,10 +21,11 @@ void edge_text(std::string *s, const edge *e, char open, char close) {
 
 std::string graph_text(const call_graph &graph) {
   std::string s;
+  const symbol *root = sym_lookup(&graph, "main");
   for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next) {
     if (!s.empty()) s += ' ';
     s += sym->s_name;
-    if (sym == graph.cg_root) s += '*';
+    if (sym == root) s += '*';
     s += std::string("/") + sym->s_file + ':' + std::to_string(sym->s_line);
     if (sym->s_func) s += "()";
     edge_text(&s, sym->s_callees, '[', ']');
@@ -44,7 +45,7 @@ std::string temp_source(const std::string &text) {
 }
 
 int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               bool (*scan)(call_graph *, scan_source *, const char *)) {
+               scan_result (*scan)(call_graph *, scan_source *, const char *)) {
   static scan_source src;
   scan_init_chars();
   for (size_t i = 0; i < files.size(); ++i) {
@@ -53,9 +54,9 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files,
     unlink(path.c_str());
     src_open(&src, fd);
     std::string name(1, static_cast<char>('a' + i));
-    int ok = scan(graph, &src, name.c_str());
+    scan_status status = scan(graph, &src, name.c_str()).status;
     close(fd);
-    if (!ok) return 0;
+    if (status != scan_status::done) return 0;
   }
   return 1;
 }

@@ -9,14 +9,15 @@
 #include "scan/scanner.h"
 
 // The graph in list order, one word per symbol: "name/file:line", a "*" after
-// the name of the root, "()" for a function, then "[callees]" and
+// the name of the record the listing starts from by default (the first
+// "main"), "()" for a function, then "[callees]" and
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
 // Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
 // one run does; stops at the first failed scan and returns its result.
 int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               bool (*scan)(call_graph *, scan_source *, const char *) = scan_nasm);
+               scan_result (*scan)(call_graph *, scan_source *, const char *) = scan_nasm);
 
 // Writes `text` to a new temporary file and returns its path.
 std::string temp_source(const std::string &text);

@@ -1,0 +1,64 @@
+#include "output/shared.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graph/memory.h"
+
+namespace {
+// The first eight bytes of a name (zeros after its end) as a number that
+// compares as strcmp compares them.
+uint64_t sort_prefix(const char *name) {
+  uint64_t key = 0;
+  for (int i = 0; i < 8; ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c == 0) return i == 0 ? 0 : key << (8 * (8 - i));
+    key = key << 8 | c;
+  }
+  return key;
+}
+}  // namespace
+
+sorted_entry *sym_sorted_table(const call_graph *graph) {
+  size_t n = static_cast<size_t>(graph->cg_nsyms);
+  sorted_entry *entries = static_cast<sorted_entry *>(mem_alloc(n * sizeof(sorted_entry)));
+  if (entries == nullptr) return nullptr;
+  size_t i = 0;
+  for (const symbol *sym = graph->cg_symbols; sym != nullptr && i < n; sym = sym->s_next, ++i) {
+    entries[i] = sorted_entry{sym, sort_prefix(sym->s_name)};
+  }
+  // The first eight bytes of each name, kept beside the entry, spare most
+  // comparisons a visit to two records in far-apart places.
+  std::sort(entries, entries + i, [](const sorted_entry &a, const sorted_entry &b) {
+    if (a.key != b.key) return a.key < b.key;
+    // Equal keys: the names are equal and shorter than eight bytes (the key
+    // ends in 0), or agree in their first eight bytes.
+    if ((a.key & 0xff) != 0) {
+      int c = std::strcmp(a.sym->s_name + 8, b.sym->s_name + 8);
+      if (c != 0) return c < 0;
+    }
+    return a.sym->s_order < b.sym->s_order;
+  });
+  return entries;
+}
+
+bool walk_begin(walk_run *run, const call_graph *graph, const write_options &opts) {
+  // Every frame holds a symbol marked on the way down, and frames stop at the
+  // depth limit.
+  int64_t frames = graph->cg_nsyms;
+  if (opts.max_depth < frames) frames = opts.max_depth < 0 ? 0 : opts.max_depth;
+  size_t stack_size = (static_cast<size_t>(frames) + 1) * sizeof(walk_frame);
+  size_t marks_size = static_cast<size_t>(graph->cg_nsyms + 63) / 64 * sizeof(uint64_t);
+  // One block: the marks follow the stack.
+  run->stack = static_cast<walk_frame *>(mem_alloc(stack_size + marks_size));
+  if (run->stack == nullptr) return false;
+  run->marks = reinterpret_cast<uint64_t *>(run->stack + frames + 1);
+  std::memset(run->marks, 0, marks_size);
+  return true;
+}
+
+void walk_end(walk_run *run) {
+  mem_free(run->stack);
+  run->stack = nullptr;
+  run->marks = nullptr;
+}
