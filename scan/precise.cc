@@ -187,7 +187,7 @@ symbol *first_record(precise_file *pf, uint32_t canon) {
 }
 
 // Defines the function that the label `id` names, once per file; returns
-// the id of its name as users know it, or PRECISE_NONE after a message.
+// the id of its name as users know it, or PRECISE_NONE after a failure (noted).
 uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
   uint32_t canon = canon_of(pf, id);
   if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;

@@ -129,7 +129,7 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
 // The end of the file: decides which labels are functions (with
 // `need_announce`, only those announced or called; otherwise every label in
 // code), defines them and the data labels, and records every call, jump and
-// reference owned by a function. Returns 1, or 0 after a memory message.
+// reference owned by a function. Returns 1, or 0 after a failure (noted).
 int precise_finish(precise_file *pf, bool need_announce);
 
 // The length of the name `text` without a relocation suffix (`@PLT`) or a
@@ -150,11 +150,11 @@ const char *precise_canon_text(precise_file *pf, const char *text, size_t len);
 symbol *precise_define_now(precise_file *pf, const char *name, int64_t line);
 
 // Charges to `owner` a reference to the data label that `text` names, when
-// the graph knows one of that name by now. Returns 1, or 0 after a message.
+// the graph knows one of that name by now. Returns 1, or 0 after a failure (noted).
 int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
-// after a message.
+// after a failure (noted).
 int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line);
 
 // Notes that memory ran out on `line`; returns 0.

@@ -41,7 +41,7 @@ struct nasm_reader {
   size_t jumps_cap;
 };
 
-// Writes the memory message for the current line; returns 0.
+// Notes that memory ran out on the current line; returns 0.
 int np_fail(nasm_reader *r) {
   return precise_nomem(&r->lx.pf, r->lx.line);
 }
@@ -160,7 +160,7 @@ int np_name(nasm_reader *r, int *c) {
 }
 
 // Makes a section current, with its kind and with the function that owned
-// its code when the file last left it. Returns 1, or 0 after a message.
+// its code when the file last left it. Returns 1, or 0 after a failure (noted).
 int np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
   precise_file *pf = &r->lx.pf;
   size_t i = 0;
@@ -183,7 +183,7 @@ int np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
 }
 
 // A label that is not local: in code a routine, unless data follows it; in
-// a data section a data label. Returns 1, or 0 after a message.
+// a data section a data label. Returns 1, or 0 after a failure (noted).
 int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only) {
   precise_file *pf = &r->lx.pf;
   if (np_local(word) || pf->sec_kind == SEC_NONE) return 1;
@@ -226,7 +226,7 @@ int np_operands(nasm_reader *r, int c) {
 
 // A jump to `name`, as users know it, from the current routine: a tail call
 // to a function, none to the routine itself or to any other label. Returns
-// 1, or 0 after a message.
+// 1, or 0 after a failure (noted).
 int np_jump(nasm_reader *r, const char *name, int64_t line) {
   precise_file *pf = &r->lx.pf;
   if (std::strcmp(name, r->owner->s_name) == 0) return 1;
@@ -313,7 +313,7 @@ int np_section(nasm_reader *r) {
 }
 
 // A directive that begins a line (bare or in brackets). Returns 1 when the
-// word was one and its line has been consumed, 0 after a message, -1 when
+// word was one and its line has been consumed, 0 after a failure (noted), -1 when
 // the word is no directive.
 int np_directive(nasm_reader *r, uint32_t kinds) {
   precise_lexer *lx = &r->lx;
