@@ -281,12 +281,33 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   return precise_note(&lx->pf, kind, id, line);
 }
 
+// The end of a run of operand text that holds no name: punctuation,
+// registers ("%rax") and numbers. Stops at the 0 after the data.
+const unsigned char *gp_operand_run_end(const unsigned char *p) {
+  for (;;) {
+    if (gp_chars.is[*p] & GP_PUNCT) {
+      ++p;
+    } else if (*p == '%' || (*p >= '0' && *p <= '9')) {
+      do {
+        ++p;
+      } while (scan_char_class[*p] & CH_GNU_NAME);
+    } else {
+      return p;
+    }
+  }
+}
+
 // Operands of any other instruction: names of known data are references.
 int gp_operands(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
-  for (int c = gp_next(g); !gp_end(c); c = gp_next(g)) {
+  for (;;) {
+    do {
+      src_take_run(lx->src, gp_operand_run_end);
+    } while (src_drained(lx->src) && src_fill(lx->src));
+    int c = gp_next(g);
+    if (gp_end(c)) return 1;
     if (c == '%') {
-      gp_pass(g, CH_GNU_NAME);  // a register
+      gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
       int64_t line = lx->line;
@@ -294,14 +315,10 @@ int gp_operands(gnu_reader *g) {
       if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
         return 0;
       }
-    } else if (c >= '0' && c <= '9') {
-      gp_pass(g, CH_GNU_NAME);
     } else if (c == '"' || c == '\'') {
       gp_quoted(g, c);
     }
-    precise_pass(lx, gp_chars.is, GP_PUNCT);
   }
-  return 1;
 }
 
 int gp_instruction(gnu_reader *g) {
