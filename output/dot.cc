@@ -32,8 +32,59 @@ void dot_view(out_buffer *out, std::string_view s) {
   out_write(out, s.data(), s.size());
 }
 
+// True when Graphviz takes `name` as an id without quotes: ASCII letters,
+// digits and underscores, not beginning with a digit.
+bool dot_plain(std::string_view name) {
+  static const struct plain_chars {
+    bool is[256] = {};
+    plain_chars() {
+      for (int c = 0; c < 256; ++c)
+        is[c] =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    }
+  } plain;
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (char c : name) {
+    if (!plain.is[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// Writes `name` for the inside of a quoted string.
+void dot_escaped(out_buffer *out, std::string_view name) {
+  for (char c : name) {
+    if (c == '"' || c == '\\') dot_view(out, "\\");
+    out_write(out, &c, 1);
+  }
+}
+
+// The node id of -p: the name, quoted and escaped unless it is plain. Data
+// labels take "_var" after their name; so that no function can take the id
+// of one, a function whose name already ends in "_var" (and underscores)
+// takes one more underscore.
+void dot_precise_id(out_buffer *out, const symbol *sym) {
+  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+  std::string_view base = name.substr(0, name.find_last_not_of('_') + 1);
+  std::string_view suffix;
+  if (!sym->s_func) {
+    suffix = "_var";
+  } else if (base.ends_with("_var")) {
+    suffix = "_";
+  }
+  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(sym))) {
+    dot_view(out, name);
+    dot_view(out, suffix);
+    return;
+  }
+  dot_view(out, "\"");
+  dot_escaped(out, name);
+  dot_view(out, suffix);
+  dot_view(out, "\"");
+}
+
 // Writes the node id of `sym`.
-void dot_id(out_buffer *out, const symbol *sym) {
+void dot_id(out_buffer *out, const write_options &opts, const symbol *sym) {
+  if (opts.quote_ids) return dot_precise_id(out, sym);
   std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
   if (!sym->s_func) {
     dot_view(out, name);
@@ -53,9 +104,9 @@ void dot_edges(const write_options &opts, out_buffer *out, const symbol *sym, co
   for (const edge *e = list; e != nullptr; e = e->e_next) {
     if (sym_hidden(opts, e->e_sym)) continue;
     dot_view(out, "  ");
-    dot_id(out, sym);
+    dot_id(out, opts, sym);
     dot_view(out, " -> ");
-    dot_id(out, e->e_sym);
+    dot_id(out, opts, e->e_sym);
     dot_view(out, " [label=\"");
     out_num(out, ++label, 0);
     dot_view(out, "\"];\n");
@@ -69,9 +120,15 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
   for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
     if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, sym))) continue;
     dot_view(out, "  ");
-    dot_id(out, sym);
+    dot_id(out, opts, sym);
     dot_view(out, " [label=\"");
-    out_write(out, sym->s_name, static_cast<size_t>(sym->s_namelen));
+    std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+    // Under -p a name may hold quotes and backslashes; the label escapes them.
+    if (opts.quote_ids) {
+      dot_escaped(out, name);
+    } else {
+      dot_view(out, name);
+    }
     dot_view(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
   }
 }

@@ -8,25 +8,33 @@
 #include "graph/memory.h"
 #include "scan/lexer.h"
 
-namespace {
-// Records an edge from the current function to `target`.
-bool rule_edge(scan_state *st, symbol *target) {
+symbol *scan_call_target(call_graph *graph, const char *name, const char *file) {
+  symbol *target = sym_lookup(graph, name);
+  return target != nullptr ? target : sym_add(graph, true, name, file, -1);
+}
+
+scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target) {
   edge *e = edge_create(target);
-  if (e == nullptr) return scan_nomem(st);
-  // The first record of a name never changes, so one lookup per function is
-  // enough.
-  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
-  switch (record_call(st->graph, st->caller, e)) {
+  if (e == nullptr) return scan_status::nomem;
+  switch (record_call(graph, caller, e)) {
     case record_result::done:
-      return true;
+      return scan_status::done;
     case record_result::nomem_first_caller:
-      st->status = scan_status::nomem_first_caller;
-      return false;
+      return scan_status::nomem_first_caller;
     case record_result::nomem:
       break;
   }
-  st->status = scan_status::nomem_later_caller;
-  return false;
+  return scan_status::nomem_later_caller;
+}
+
+namespace {
+// Records an edge from the current function to `target`.
+bool rule_edge(scan_state *st, symbol *target) {
+  // The first record of a name never changes, so one lookup per function is
+  // enough.
+  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
+  st->status = scan_charge(st->graph, st->caller, target);
+  return st->status == scan_status::done;
 }
 
 // An identifier means something only through the token before it.
@@ -51,11 +59,8 @@ bool rule_ident(scan_state *st) {
   // is, even a data label.
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return true;
-    symbol *target = sym_lookup(graph, word);
-    if (target == nullptr) {
-      target = sym_add(graph, 1, word, st->file, -1);
-      if (target == nullptr) return scan_nomem(st);
-    }
+    symbol *target = scan_call_target(graph, word, st->file);
+    if (target == nullptr) return scan_nomem(st);
     return rule_edge(st, target);
   }
   // After another identifier it is most likely an operand (the one before
