@@ -14,20 +14,34 @@ __attribute__((noreturn, cold)) static void fail(const char *what, long n) {
   exit(2);
 }
 
-static long square(long x) { return x * x; }
+static long square(long x) {
+  return x * x;
+}
 
-static long cube(long x) { return x * square(x); }
+static long cube(long x) {
+  return x * square(x);
+}
 
 /* Recursion, direct and mutual. */
-long fib(long n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
+long fib(long n) {
+  return n < 2 ? n : fib(n - 1) + fib(n - 2);
+}
 
 static int is_odd(unsigned n);
-static int is_even(unsigned n) { return n == 0 ? 1 : is_odd(n - 1); }
-static int is_odd(unsigned n) { return n == 0 ? 0 : is_even(n - 1); }
+static int is_even(unsigned n) {
+  return n == 0 ? 1 : is_odd(n - 1);
+}
+static int is_odd(unsigned n) {
+  return n == 0 ? 0 : is_even(n - 1);
+}
 
 /* Only reached through the table. */
-static long twice(long x) { return 2 * x; }
-static long negate(long x) { return -x; }
+static long twice(long x) {
+  return 2 * x;
+}
+static long negate(long x) {
+  return -x;
+}
 static long (*const ops[])(long) = {twice, negate, square};
 
 long apply(unsigned i, long x) {
@@ -51,7 +65,9 @@ static long slow_sum(const long *v, long n) {
   return s;
 }
 
-long summed(const long *v, long n) { return slow_sum(v, n) + 1; }
+long summed(const long *v, long n) {
+  return slow_sum(v, n) + 1;
+}
 
 /* Only one field of the record is read, once: it can be passed alone. */
 struct range {
@@ -84,13 +100,21 @@ long dispatch(long n) {
   return labs(n - 100);
 }
 
-static void usage(void) { fail("usage", 0); }
+static void usage(void) {
+  fail("usage", 0);
+}
+
+/* Its address is taken in code, but it is never called from here. */
+static int by_value(const void *a, const void *b) {
+  return (*(const long *)a > *(const long *)b) - (*(const long *)a < *(const long *)b);
+}
 
 int main(int argc, char **argv) {
   if (argc < 2) usage();
   long n = strtol(argv[1], NULL, 10);
   long v[4] = {n, n + 1, n + 2, n + 3};
   verbose = argc > 2;
+  qsort(v, 4, sizeof v[0], by_value);
   printf("%ld %d %ld %ld\n", fib(n % 20), is_even((unsigned)n), summed(v, 4), dispatch(n));
   return total > 1000;
 }

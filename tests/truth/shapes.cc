@@ -27,7 +27,8 @@ class Stack {
   T pop() { return n_ > 0 ? items_[--n_] : T(); }
   T sum() {
     T s = T();
-    while (n_ > 0) s += pop();
+    while (n_ > 0)
+      s += pop();
     return s;
   }
 
@@ -38,8 +39,12 @@ class Stack {
   int n_ = 0;
 };
 
-long scale(long x) { return x * 3; }
-double scale(double x) { return x * 2.5; }
+long scale(long x) {
+  return x * 3;
+}
+double scale(double x) {
+  return x * 2.5;
+}
 
 }  // namespace geo
 
@@ -47,7 +52,8 @@ namespace {
 
 __attribute__((noinline)) long total_area(const geo::Shape *const *s, int n) {
   long t = 0;
-  for (int i = 0; i < n; i++) t += s[i]->area();
+  for (int i = 0; i < n; i++)
+    t += s[i]->area();
   return t;
 }
 
@@ -70,7 +76,8 @@ int main(int argc, char **) {
     longs.push(checked(v));
     doubles.push(geo::scale(double(v)));
   };
-  for (int i = 0; i < argc; i++) add(i);
+  for (int i = 0; i < argc; i++)
+    add(i);
   add(total_area(all, 2));
   std::printf("%ld %g\n", longs.sum(), doubles.sum());
   return 0;
