@@ -53,12 +53,30 @@ FNR == NR {
   }
   known[name] = 1
   at = section SUBSEP hex($1)
-  # Two names at one address (f and f.localalias, a routine and its first
-  # local label): keep the first one that is no local label.
-  if (!(at in symbol_at) || (is_local(symbol_at[at]) && !is_local(name)))
-    symbol_at[at] = name
+  symbols_at[at] = (at in symbols_at) ? symbols_at[at] "\n" name : name
   next
 }
+
+# The symbol at an address of a section. Of two names at one address (f and
+# f.localalias, a routine and its first local label) the first that is no
+# local label.
+function symbol_at(section, offset,    n, name, i) {
+  if (!((section SUBSEP offset) in symbols_at)) return ""
+  n = split(symbols_at[section, offset], name, "\n")
+  for (i = 1; i <= n; i++)
+    if (!is_local(name[i])) return name[i]
+  return name[1]
+}
+
+# A relocation on a line of its own belongs to the instruction before it;
+# anything else ends that instruction.
+/^\t+[0-9a-f]+: R_/ {
+  sub(/^\t+/, "")
+  if (held != "") held = held "\t" $0
+  next
+}
+
+{ flush() }
 
 /^Disassembly of section / {
   section = $4
@@ -81,16 +99,18 @@ FNR == NR {
 }
 
 # An instruction: "  ADDR:<TAB>MNEMONIC OPERANDS[<TAB>ADDR: RELOC<TAB>TARGET]".
-/^ *[0-9a-f]+:\t/ {
-  n = split($0, field, "\t")
+# Some objdump versions write the relocation on a line of its own even with
+# -w; it is joined to its instruction before the instruction is read.
+function instruction(line,    n, field, insn, mnemonic, operand, target, reloc, offset, addend) {
+  n = split(line, field, "\t")
   insn = field[2]
   sub(/^(bnd|notrack) +/, "", insn)
   mnemonic = insn
   sub(/ .*/, "", mnemonic)
-  if (mnemonic != "call" && mnemonic != "callq" && mnemonic !~ /^j/) next
+  if (mnemonic != "call" && mnemonic != "callq" && mnemonic !~ /^j/) return
   operand = insn
   sub(/^[^ ]+ +/, "", operand)
-  if (operand !~ /^[0-9a-f]+ </) next  # through a register or memory
+  if (operand !~ /^[0-9a-f]+ </) return  # through a register or memory
   target = ""
   if (n >= 4 && field[3] ~ /: R_X86_64_/) {
     # Not yet resolved: the relocation names the target, either a symbol or
@@ -105,7 +125,7 @@ FNR == NR {
     }
     sub(/@.*/, "", reloc)
     if (reloc in section_symbol) {
-      if ((reloc SUBSEP offset) in symbol_at) target = symbol_at[reloc, offset]
+      target = symbol_at(reloc, offset)
     } else if (offset == 0) {
       target = reloc
     }
@@ -114,9 +134,18 @@ FNR == NR {
     # with "+0x..." when the target is inside it.
     target = substr(operand, RSTART + 1, RLENGTH - 2)
   }
-  if (owner == "" || target == "" || is_local(target)) next
+  if (owner == "" || target == "" || is_local(target)) return
   # A jump from a function to its own start or to one of its own parts
   # stays inside it.
-  if (mnemonic ~ /^j/ && fold(target) == fold(owner)) next
+  if (mnemonic ~ /^j/ && fold(target) == fold(owner)) return
   print fold(owner) "\t" fold(target)
 }
+
+function flush() {
+  if (held != "") instruction(held)
+  held = ""
+}
+
+/^ *[0-9a-f]+:\t/ { held = $0 }
+
+END { flush() }
