@@ -53,7 +53,9 @@ FNR == NR {
   }
   known[name] = 1
   at = section SUBSEP hex($1)
-  symbols_at[at] = (at in symbols_at) ? symbols_at[at] "\n" name : name
+  # (Tested first: naming the element on the left creates it in some awks.)
+  if (at in symbols_at) symbols_at[at] = symbols_at[at] "\n" name
+  else symbols_at[at] = name
   next
 }
 
