@@ -44,9 +44,17 @@ int run_parse_depth(const char *arg, int32_t *depth) {
   return 1;
 }
 
+// The name that messages and the listing give to standard input, as other
+// filters (grep, for one) show it.
+const char run_stdin_name[] = "(standard input)";
+
 // Reads one operand into the graph. Returns 1, or 0 after a message.
 int run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
-  int fd = open(name, O_RDONLY);
+  // "-" is standard input, as for every filter; a file of that name is ./-.
+  // It stays open, so that a second "-" reads on where the first stopped.
+  bool is_stdin = std::strcmp(name, "-") == 0;
+  int fd = is_stdin ? 0 : open(name, O_RDONLY);
+  if (is_stdin) name = run_stdin_name;
   if (fd < 0) {
     std::perror(name);
     return 0;
@@ -60,7 +68,7 @@ int run_scan_file(call_graph *graph, const run_options &opts, const char *name, 
     std::perror(name);
     ok = 0;
   }
-  close(fd);
+  if (!is_stdin) close(fd);
   return ok;
 }
 

@@ -67,6 +67,11 @@ int fuzz_run(std::vector<std::string> &args, std::string *out) {
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   scan_init_chars();
+  // An operand "-" reads standard input: make that empty, so that a run
+  // never waits on a terminal and every input replays alike.
+  int null_fd = open("/dev/null", O_RDONLY);
+  if (null_fd < 0 || dup2(null_fd, 0) < 0) std::abort();
+  if (null_fd != 0) close(null_fd);
   char templ[] = "/tmp/telvanor-fuzz-XXXXXX";
   const char *shm = "/dev/shm/telvanor-fuzz-XXXXXX";
   std::string t = access("/dev/shm", W_OK) == 0 ? shm : templ;

@@ -1,6 +1,7 @@
 // End-to-end cases: every directory under tests/cases holds the input files,
-// the arguments (one per line in `args`) and what the run must produce:
-// `stdout`, `stderr` (both empty when absent) and `status` (0 when absent).
+// the arguments (one per line in `args`), optionally what standard input
+// holds (`stdin`), and what the run must produce: `stdout`, `stderr` (both
+// empty when absent) and `status` (0 when absent).
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -40,6 +41,11 @@ std::vector<std::string> case_args(const std::string &dir) {
   return args;
 }
 
+// Runs telvanor in the case directory `dir` with `args`.
+tool_result run_case(const std::string &dir, const std::vector<std::string> &args) {
+  return run_tool(TELVANOR_BIN, args, dir, "", file_exists(dir + "/stdin") ? "stdin" : "");
+}
+
 // A case directory's name as a test name: letters and digits only.
 std::string case_test_name(const testing::TestParamInfo<std::string> &info) {
   std::string n = info.param;
@@ -52,7 +58,7 @@ class EndToEnd : public testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, MatchesExpectedOutput) {
   std::string dir = std::string(TELVANOR_CASES) + "/" + GetParam();
-  tool_result r = run_tool(TELVANOR_BIN, case_args(dir), dir);
+  tool_result r = run_case(dir, case_args(dir));
   EXPECT_EQ(r.out, read_file(dir + "/stdout"));
   EXPECT_EQ(r.err, read_file(dir + "/stderr"));
   int status = file_exists(dir + "/status") ? std::stoi(read_file(dir + "/status")) : 0;
@@ -88,7 +94,7 @@ TEST_P(Graphviz, AcceptsDigraph) {
   std::string dir = std::string(TELVANOR_CASES) + "/" + GetParam();
   std::vector<std::string> args = case_args(dir);
   args.insert(args.begin(), "-g");
-  tool_result r = run_tool(TELVANOR_BIN, args, dir);
+  tool_result r = run_case(dir, args);
   ASSERT_EQ(r.status, 0) << r.err;
 
   char name[] = "/tmp/telvanor-dot-XXXXXX";

@@ -33,9 +33,11 @@ case $what in
     ;;
 
   install)
-    DESTDIR=$tmp/root cmake --install "$build" --prefix /opt/telvanor >/dev/null || fail "install"
+    DESTDIR=$tmp/root cmake --install "$build" --prefix /opt/telvanor --strip >/dev/null ||
+      fail "install"
     prefix=$tmp/root/opt/telvanor
-    for f in bin/telvanor share/man/man1/telvanor.1 share/bash-completion/completions/telvanor; do
+    for f in bin/telvanor share/man/man1/telvanor.1.gz share/bash-completion/completions/telvanor \
+      share/doc/telvanor/copyright share/doc/telvanor/changelog.gz; do
       [[ -f $prefix/$f ]] || fail "$f not installed"
     done
     out=$(cd "$src/examples" && "$prefix/bin/telvanor" prog.asm)
@@ -48,11 +50,31 @@ case $what in
     deb=$(ls "$tmp"/telvanor_*.deb 2>/dev/null | head -1)
     [[ -n $deb ]] || fail "no .deb built"
     contents=$(dpkg-deb -c "$deb" 2>/dev/null)
-    for f in ./usr/bin/telvanor ./usr/share/man/man1/telvanor.1 \
-      ./usr/share/bash-completion/completions/telvanor; do
+    for f in ./usr/bin/telvanor ./usr/share/man/man1/telvanor.1.gz \
+      ./usr/share/bash-completion/completions/telvanor ./usr/share/doc/telvanor/copyright \
+      ./usr/share/doc/telvanor/changelog.gz; do
       grep -q " $f\$" <<<"$contents" || fail "$f missing from the package"
     done
     [[ $(dpkg-deb -f "$deb" Package) == telvanor ]] || fail "package name"
+    dpkg-deb -x "$deb" "$tmp/x"
+    doc=$tmp/x/usr/share/doc/telvanor
+    cmp -s "$doc/copyright" "$src/LICENSE" || fail "copyright is not LICENSE"
+    zcat "$tmp/x/usr/share/man/man1/telvanor.1.gz" | cmp -s - "$src/man/telvanor.1" ||
+      fail "packaged manual page"
+    # The changelog must tell of the version that is being packaged.
+    version=$(dpkg-deb -f "$deb" Version)
+    [[ $(zcat "$doc/changelog.gz" | head -1) == "telvanor ($version) "* ]] ||
+      fail "changelog does not begin with version $version"
+    if command -v lintian >/dev/null; then
+      # Errors and warnings; the informational tags are matters of taste.
+      tags=$(lintian "$deb" 2>/dev/null)
+      [[ -z $tags ]] || fail "lintian: $tags"
+    elif [[ ${CI:-} == true ]]; then
+      fail "lintian is not installed"
+    elif ((failures == 0)); then
+      echo "SKIP: lintian is not installed; the rest of the package is right"
+      exit 77
+    fi
     ;;
 
   completion)

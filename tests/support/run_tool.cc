@@ -29,7 +29,8 @@ bool file_exists(const std::string &path) {
 }
 
 tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
-                     const std::string &dir, const std::string &stdout_path) {
+                     const std::string &dir, const std::string &stdout_path,
+                     const std::string &stdin_path) {
   char out_name[] = "/tmp/telvanor-out-XXXXXX";
   char err_name[] = "/tmp/telvanor-err-XXXXXX";
   int out_fd = mkstemp(out_name);
@@ -38,6 +39,11 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
   pid_t pid = fork();
   if (pid == 0) {
     if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    if (!stdin_path.empty()) {
+      int fd = open(stdin_path.c_str(), O_RDONLY);
+      if (fd < 0) _exit(126);
+      dup2(fd, 0);
+    }
     if (stdout_path == "-") {
       close(1);
     } else if (!stdout_path.empty()) {

@@ -14,9 +14,11 @@ struct tool_result {
 
 // Runs `binary` with `args` (argv[0] is "telvanor") in directory `dir`.
 // `stdout_path`, when not empty, is opened as standard output instead of a
-// capture; "-" closes standard output.
+// capture; "-" closes standard output. `stdin_path`, when not empty, is
+// opened (relative to `dir`) as standard input.
 tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
-                     const std::string &dir, const std::string &stdout_path = "");
+                     const std::string &dir, const std::string &stdout_path = "",
+                     const std::string &stdin_path = "");
 
 // Runs one whole command line (`args` without the program name) in this
 // process through telvanor_run, with standard output collected in a string
