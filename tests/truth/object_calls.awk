@@ -117,9 +117,10 @@ function instruction(line,    n, field, insn, mnemonic, operand, target, reloc, 
   if (n >= 4 && field[3] ~ /: R_X86_64_/) {
     # Not yet resolved: the relocation names the target, either a symbol or
     # a section plus an offset. The field is the last 4 bytes of the
-    # instruction, so the target lies 4 bytes past what the addend says.
+    # instruction (1 for a short jump), so the target lies that far past
+    # what the addend says.
     reloc = field[4]
-    offset = 4
+    offset = field[3] ~ /PC8/ ? 1 : 4
     if (match(reloc, /[-+]0x[0-9a-f]+$/)) {
       addend = hex(substr(reloc, RSTART + 3))
       offset += substr(reloc, RSTART, 1) == "-" ? -addend : addend
