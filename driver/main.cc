@@ -23,7 +23,9 @@ const char main_help[] =
     "  -r        list each symbol with its callers instead of its callees\n"
     "  -R root   start at the function root instead of main\n"
     "  --help    print this help and exit\n"
-    "  --version print the version and exit\n";
+    "  --version print the version and exit\n"
+    "\n"
+    "A file operand of - reads standard input (name a file called - as ./-).\n";
 
 // Writes `a` and then `b` to `out`; returns the exit status, 1 (after a
 // message) when standard output did not take them.
