@@ -135,7 +135,7 @@ struct scan_state {
   bool in_text = true;       // in a code section
   char *pending = nullptr;   // owned: the name a global directive announced
   char *current = nullptr;   // owned: the function whose body is being read
-  symbol *caller = nullptr;  // the record calls from `current` go to, once looked up
+  sym_id caller = SYM_NONE;  // the record calls from `current` go to, once looked up
   scan_word word = {nullptr, 0, 0};
   int64_t lineno = 1;
   scan_status status = scan_status::done;  // what ended the scan early, if anything
