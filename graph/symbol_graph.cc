@@ -70,6 +70,7 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
   sym.s_file = file;
   sym.s_line = line;
   sym.s_func = is_function;
+  sym.s_shared_name = false;
   sym.s_ncallees = 0;
   sym.s_callees = sym.s_callers = sym.s_callees_last = sym.s_callers_last = CELL_NONE;
   return id;
@@ -96,7 +97,10 @@ sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char
       if (!is_function) index_note_data(ix, hash);
       return slot->n_sym;
     }
-    return sym_append(graph, name, len, shared_file, line, is_function);
+    first.s_shared_name = true;
+    sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
+    graph->cg_syms[id].s_shared_name = true;
+    return id;
   }
   sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
   index_fill_slot(ix, slot, id, hash);
@@ -131,6 +135,7 @@ bool edge_names_callee(const call_graph *graph, cell_id list, sym_id callee) {
   for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
     sym_id id = graph->cg_cells[c].e_sym;
     if (id == callee) return true;
+    if (!want.s_shared_name) continue;  // no other record of its name
     const symbol &sym = graph->cg_syms[id];
     if (sym.s_namelen == want.s_namelen &&
         std::memcmp(sym_name(graph, sym), sym_name(graph, want), want.s_namelen) == 0) {

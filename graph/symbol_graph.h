@@ -48,6 +48,9 @@ struct symbol {
   // The name's first byte, so that the output filter need not read the name.
   char s_first;
   bool s_func;  // a function, not a data label
+  // Another record bears the same name: only then can a record other than
+  // this one stand for it in a callee list.
+  bool s_shared_name;
   // Cells in s_callees; counting stops at the largest value, as only short
   // lists are told apart by their length.
   uint8_t s_ncallees;
