@@ -15,7 +15,7 @@ _telvanor() {
     elif [[ $word == -- ]]; then
       operands=1
       break
-    elif [[ $word =~ ^-[acgnr]*[diR]$ ]]; then
+    elif [[ $word =~ ^-[acgnpr]*[diR]$ ]]; then
       takes_arg=1
     elif [[ $word != -?* ]]; then
       operands=1
@@ -32,7 +32,7 @@ _telvanor() {
   fi
 
   if ((!operands)) && [[ $cur == -* ]]; then
-    local opts='-a -c -d -g -i -n -r -R'
+    local opts='-a -c -d -g -i -n -p -r -R'
     ((COMP_CWORD == 1)) && opts+=' --help --version'
     COMPREPLY=($(compgen -W "$opts" -- "$cur"))
     return 0

@@ -18,6 +18,8 @@ const char main_help[] =
     "  -i x      also show data symbols\n"
     "  -i _      also show names that begin with an underscore\n"
     "  -n        read NASM syntax (the default)\n"
+    "  -p        read precisely, as the assembler does: every function, static\n"
+    "            or not, every call and tail call, names demangled\n"
     "  -r        list each symbol with its callers instead of its callees\n"
     "  -R root   start at the function root instead of main\n"
     "  --help    print this help and exit\n"

@@ -40,9 +40,18 @@ enum class run_dialect { nasm, gnu };
 
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
+  bool precise = false;  // -p: read as the assembler does
   bool dot = false;
   write_options write;
 };
+
+scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
+                        const char *name) {
+  if (opts.dialect == run_dialect::gnu) {
+    return opts.precise ? scan_gnu_precise(graph, src, name) : scan_gnu(graph, src, name);
+  }
+  return opts.precise ? scan_nasm_precise(graph, src, name) : scan_nasm(graph, src, name);
+}
 
 // The depth a -d argument asks for; nothing when it is a usage error.
 std::optional<int32_t> run_parse_depth(const char *arg) {
@@ -93,8 +102,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
     return false;
   }
   src_open(src, fd);
-  scan_result r =
-      opts.dialect == run_dialect::gnu ? scan_gnu(graph, src, name) : scan_nasm(graph, src, name);
+  scan_result r = run_scanner(graph, opts, src, name);
   bool ok = run_report_scan(r, name);
   if (ok && src->err != 0) {
     // A file that cannot be read to its end is no more usable than one
@@ -120,7 +128,7 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.
-  while ((opt = getopt(argc, argv, "+acd:i:gnrR:")) != -1) {
+  while ((opt = getopt(argc, argv, "+acd:i:gnprR:")) != -1) {
     switch (opt) {
       case 'a':
         opts->dialect = run_dialect::gnu;
@@ -130,6 +138,10 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'c':
         graph->cg_allcalls = true;
+        break;
+      case 'p':
+        opts->precise = true;
+        opts->write.quote_ids = true;
         break;
       case 'g':
         opts->dot = true;

@@ -35,8 +35,60 @@ std::string_view dot_name(const call_graph *graph, const symbol &sym) {
   return {sym_name(graph, sym), sym.s_namelen};
 }
 
+// True when Graphviz takes `name` as an id without quotes: ASCII letters,
+// digits and underscores, not beginning with a digit.
+bool dot_plain(std::string_view name) {
+  static const struct plain_chars {
+    bool is[256] = {};
+    plain_chars() {
+      for (int c = 0; c < 256; ++c)
+        is[c] =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    }
+  } plain;
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (char c : name) {
+    if (!plain.is[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// Writes `name` for the inside of a quoted string.
+void dot_escaped(out_buffer *out, std::string_view name) {
+  for (char c : name) {
+    if (c == '"' || c == '\\') dot_view(out, "\\");
+    out_write(out, &c, 1);
+  }
+}
+
+// The node id of -p: the name, quoted and escaped unless it is plain. Data
+// labels take "_var" after their name; so that no function can take the id
+// of one, a function whose name already ends in "_var" (and underscores)
+// takes one more underscore.
+void dot_precise_id(const call_graph *graph, out_buffer *out, const symbol &sym) {
+  std::string_view name = dot_name(graph, sym);
+  std::string_view base = name.substr(0, name.find_last_not_of('_') + 1);
+  std::string_view suffix;
+  if (!sym.s_func) {
+    suffix = "_var";
+  } else if (base.ends_with("_var")) {
+    suffix = "_";
+  }
+  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(name))) {
+    dot_view(out, name);
+    dot_view(out, suffix);
+    return;
+  }
+  dot_view(out, "\"");
+  dot_escaped(out, name);
+  dot_view(out, suffix);
+  dot_view(out, "\"");
+}
+
 // Writes the node id of `sym`.
-void dot_id(const call_graph *graph, out_buffer *out, const symbol &sym) {
+void dot_id(const call_graph *graph, const write_options &opts, out_buffer *out,
+            const symbol &sym) {
+  if (opts.quote_ids) return dot_precise_id(graph, out, sym);
   std::string_view name = dot_name(graph, sym);
   if (!sym.s_func) {
     dot_view(out, name);
@@ -58,9 +110,9 @@ void dot_edges(const call_graph *graph, const write_options &opts, out_buffer *o
     const symbol &other = graph->cg_syms[graph->cg_cells[c].e_sym];
     if (sym_hidden(opts, other)) continue;
     dot_view(out, "  ");
-    dot_id(graph, out, sym);
+    dot_id(graph, opts, out, sym);
     dot_view(out, " -> ");
-    dot_id(graph, out, other);
+    dot_id(graph, opts, out, other);
     dot_view(out, " [label=\"");
     out_num(out, ++label, 0);
     dot_view(out, "\"];\n");
@@ -77,9 +129,14 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
       continue;
     }
     dot_view(out, "  ");
-    dot_id(graph, out, sym);
+    dot_id(graph, opts, out, sym);
     dot_view(out, " [label=\"");
-    dot_view(out, dot_name(graph, sym));
+    // Under -p a name may hold quotes and backslashes; the label escapes them.
+    if (opts.quote_ids) {
+      dot_escaped(out, dot_name(graph, sym));
+    } else {
+      dot_view(out, dot_name(graph, sym));
+    }
     dot_view(out, sym.s_func ? "\"];\n" : "\",shape=box];\n");
   }
 }

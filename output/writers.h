@@ -17,6 +17,10 @@ struct write_options {
   bool show_data = false;          // -i x
   bool show_under = false;         // -i _
   bool reverse = false;            // -r: callers instead of callees
+  // -p: the digraph quotes every node id that is not a plain identifier,
+  // and keeps the ids of functions and of data labels apart whatever the
+  // names.
+  bool quote_ids = false;
 };
 
 // Writes the tree listing of the graph to `out`. Returns false, having

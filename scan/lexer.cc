@@ -3,6 +3,7 @@
 #include "scan/lexer.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "graph/memory.h"
 #include "scan/scanner.h"
@@ -17,10 +18,15 @@ void scan_init_chars() {
     if (std::isspace(c) && c != '\n') flags |= CH_BLANK;
     if (std::isalpha(c) || c == '_') flags |= CH_WORD_START;
     if (std::isalnum(c) || c == '_') flags |= CH_WORD;
-    scan_char_class[c] = c == 0 ? 0 : flags;
-    bool ascii_word =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    bool ascii_word = letter || (c >= '0' && c <= '9');
     if (c < 128 && ascii_word != ((flags & CH_WORD) != 0)) scan_ascii_words = false;
+    if (letter || c == '.' || c >= 128) flags |= CH_GNU_START;
+    if (ascii_word || c == '.' || c == '$' || c >= 128) flags |= CH_GNU_NAME;
+    if (letter || c == '.' || c == '?') flags |= CH_NASM_START;
+    if (ascii_word || (c != 0 && std::strchr("$#@~.?", c) != nullptr)) flags |= CH_NASM_NAME;
+    if (c != 0 && std::strchr(" \t\r\f\v", c) != nullptr) flags |= CH_ASM_BLANK;
+    scan_char_class[c] = c == 0 ? 0 : flags;
   }
 }
 
@@ -39,7 +45,8 @@ bool word_reserve(scan_word *word, size_t need) {
 }
 }  // namespace
 
-word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word) {
+word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word,
+                           unsigned char chars) {
   word->w_len = 0;
   if (!word_reserve(word, 1)) return WORD_NOMEM;
   word->w_text[word->w_len++] = static_cast<char>(first);
@@ -52,7 +59,7 @@ word_result read_word_rest(scan_source *src, int first, std::string_view run, sc
     if (!src_drained(src)) break;
     // The buffer ran out inside the word: refill and go on.
     if (!src_fill(src)) return WORD_EOF;
-    run = scan_take_word_run(src);
+    run = scan_take_word_run(src, chars);
   }
   word->w_text[word->w_len] = '\0';
   return WORD_OK;

@@ -37,6 +37,15 @@ enum token_class {
 constexpr unsigned char CH_BLANK = 1;       // white space but the newline
 constexpr unsigned char CH_WORD_START = 2;  // letter or underscore
 constexpr unsigned char CH_WORD = 4;        // letter, digit or underscore
+// The names and blanks of the assemblers themselves, the same in every
+// locale: GNU as takes letters, digits, "_", "." and "$" and every byte from
+// 128 up, NASM letters, digits and "_$#@~.?"; neither begins a name with a
+// digit. Blanks are the ASCII ones.
+constexpr unsigned char CH_GNU_START = 8;
+constexpr unsigned char CH_GNU_NAME = 16;
+constexpr unsigned char CH_NASM_START = 32;
+constexpr unsigned char CH_NASM_NAME = 64;
+constexpr unsigned char CH_ASM_BLANK = 128;
 extern unsigned char scan_char_class[256];
 
 // True when the locale classes the bytes below 128 as word characters
@@ -50,11 +59,11 @@ constexpr unsigned char scan_fold(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
-// The end of the run of word characters that starts at `p`; the run ends
-// inside the buffer at the latest, at the 0 after the data.
-inline const unsigned char *scan_word_end(const unsigned char *p) {
+// The end of the run of word characters (of class `chars`) that starts at
+// `p`; the run ends inside the buffer at the latest, at the 0 after the data.
+inline const unsigned char *scan_word_end(const unsigned char *p, unsigned char chars = CH_WORD) {
 #if defined(__SSE2__)
-  if (scan_ascii_words) {
+  if (scan_ascii_words && chars == CH_WORD) {
     for (;;) {
       // Bytes from 128 up are negative as signed bytes, so they fall in
       // none of the ranges and end the vector run; the table decides them.
@@ -75,14 +84,15 @@ inline const unsigned char *scan_word_end(const unsigned char *p) {
     }
   }
 #endif
-  while (scan_char_class[*p] & CH_WORD)
+  while (scan_char_class[*p] & chars)
     ++p;
   return p;
 }
 
-// The run of word characters at the front of the source's buffer.
-inline std::string_view scan_take_word_run(scan_source *src) {
-  return src_take_run(src, scan_word_end);
+// The run of word characters (of class `chars`) at the front of the source's
+// buffer.
+inline std::string_view scan_take_word_run(scan_source *src, unsigned char chars = CH_WORD) {
+  return src_take_run(src, [chars](const unsigned char *p) { return scan_word_end(p, chars); });
 }
 
 // A word buffer that the scanner reuses from word to word.
@@ -101,20 +111,22 @@ enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 
 // read_word for a word that the buffer does not end and the word buffer may
 // not hold: `run` is the part of the word after `first` already consumed.
-word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word);
+word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word,
+                           unsigned char chars);
 
-// Reads a word that begins with `first`: `first` and the letters, digits and
-// underscores after it, into `word`. Returns WORD_OK with the character after
-// the word still unread, WORD_EOF when the file ends right after the word (the
-// word is then cut off and must be dropped), WORD_NOMEM when the buffer
-// cannot grow.
-inline word_result read_word(scan_source *src, int first, scan_word *word) {
-  std::string_view run = scan_take_word_run(src);
+// Reads a word that begins with `first`: `first` and the characters of class
+// `chars` after it (letters, digits and underscores unless said otherwise),
+// into `word`. Returns WORD_OK with the character after the word still
+// unread, WORD_EOF when the file ends right after the word (the word is then
+// cut off and must be dropped), WORD_NOMEM when the buffer cannot grow.
+inline word_result read_word(scan_source *src, int first, scan_word *word,
+                             unsigned char chars = CH_WORD) {
+  std::string_view run = scan_take_word_run(src, chars);
   // The common case: the word ends inside the buffer and the word buffer has
   // room for the run copied 16 bytes at a time. The run ends before the end
   // of the data, so the 16-byte reads stay inside the padded buffer.
   if (src_drained(src) || word->w_cap <= run.size() + 1 + SRC_PAD) {
-    return read_word_rest(src, first, run, word);
+    return read_word_rest(src, first, run, word, chars);
   }
   char *out = word->w_text;
   *out++ = static_cast<char>(first);
@@ -147,6 +159,10 @@ scan_result scan_end(scan_state *st);
 
 // Notes that memory ran out on the current line; returns false.
 bool scan_nomem(scan_state *st);
+
+// Records that `caller` (SYM_NONE: nobody, and nothing is recorded) calls or
+// references `target`; says how that went.
+scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target);
 
 // Reads the word that begins with `first` into st->word. False when there is
 // none: the file ended inside it, or memory ran out (st->status then says so).

@@ -8,25 +8,28 @@
 #include "graph/memory.h"
 #include "scan/lexer.h"
 
+scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target) {
+  switch (record_call(graph, caller, target)) {
+    case record_result::done:
+      return scan_status::done;
+    case record_result::nomem_cell:
+      return scan_status::nomem;
+    case record_result::nomem_first_caller:
+      return scan_status::nomem_first_caller;
+    case record_result::nomem:
+      break;
+  }
+  return scan_status::nomem_later_caller;
+}
+
 namespace {
 // Records an edge from the current function to `target`.
 bool rule_edge(scan_state *st, sym_id target) {
   // The first record of a name never changes, so one lookup per function is
   // enough.
   if (st->caller == SYM_NONE) st->caller = sym_lookup(st->graph, st->current);
-  switch (record_call(st->graph, st->caller, target)) {
-    case record_result::done:
-      return true;
-    case record_result::nomem_cell:
-      return scan_nomem(st);
-    case record_result::nomem_first_caller:
-      st->status = scan_status::nomem_first_caller;
-      return false;
-    case record_result::nomem:
-      break;
-  }
-  st->status = scan_status::nomem_later_caller;
-  return false;
+  st->status = scan_charge(st->graph, st->caller, target);
+  return st->status == scan_status::done;
 }
 
 // An identifier means something only through the token before it.

@@ -29,3 +29,8 @@ scan_result scan_nasm(call_graph *graph, scan_source *src, const char *file);
 
 // Scans one file in GNU assembler syntax into the graph.
 scan_result scan_gnu(call_graph *graph, scan_source *src, const char *file);
+
+// The precise readings of option -p, one for each syntax: names, comments,
+// sections, functions and calls as the assemblers see them.
+scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *file);
+scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file);

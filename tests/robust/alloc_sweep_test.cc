@@ -47,11 +47,14 @@ global helper
 helper:
     call init
     call puts
+    call helper.part.0
+    jmp later
 global LONG
 LONG:
     call helper
 global start
 start: call main
+later: ret
 section .bss
 buf resb 4
 )";
@@ -74,10 +77,15 @@ const char kGnuB[] = R"(.text
 .globl helper
 helper: call init
     call puts
+    call _ZN3foo3barEv@PLT
+    jmp later
+.type helper.cold, @function
+helper.cold: call abort
 .globl LONG
 LONG: call helper
 .globl start
 start: call main
+later: ret
 )";
 
 // Names the defined outcome that `err` is, or "" when it is none of them.
@@ -130,6 +138,11 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"telvanor", "-a", "-g", "-R", "init", gb, ga},
       {"telvanor", "-a", "-g", "-r", "-c", "-i", "x", "-i", "_", ga, gb},
       {"telvanor", "-g", c},
+      // The readings of -p.
+      {"telvanor", "-p", "-i", "x", a, b},
+      {"telvanor", "-p", "-g", "-c", "-i", "_", b, a},
+      {"telvanor", "-a", "-p", "-i", "x", ga, gb},
+      {"telvanor", "-a", "-p", "-g", "-r", "-c", gb, ga},
   };
   long total = 0;
   std::set<std::string> kinds;

@@ -129,6 +129,14 @@ const std::vector<hostile_case> &scan_cases() {
       {"newlines", {"-a"}, big, gnu_lines, at_line},
       {"CRLF", {}, 4 << 20, [](size_t n) { return crlf(n, false); }, crlf_expect},
       {"CRLF", {"-a"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect},
+      // The same through the precise readings.
+      {"word", {"-p", "-i", "x"}, big, nasm_word, word},
+      {"word", {"-a", "-p", "-i", "x"}, big, gnu_word, word},
+      {"comment", {"-p"}, big, nasm_comment, call_f4},
+      {"comment", {"-a", "-p"}, big, gnu_comment, call_f4},
+      {"newlines", {"-p"}, big, nasm_lines, at_line},
+      {"newlines", {"-a", "-p"}, big, gnu_lines, at_line},
+      {"CRLF", {"-a", "-p"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect},
   };
   return cases;
 }
@@ -141,6 +149,8 @@ const std::vector<hostile_case> &graph_cases() {
       {"chain", {"-g"}, m, nasm_chain, chain_dot},
       {"chain", {"-r"}, m, nasm_chain, nullptr, [](size_t n) { return 2 * n - 1; }},
       {"chain", {"-a", "-r", "-g"}, m, gnu_chain, nullptr, [](size_t n) { return 2 * n + 1; }},
+      {"chain", {"-p", "-g"}, m, nasm_chain, chain_dot},
+      {"chain", {"-a", "-p", "-g"}, m, gnu_chain, chain_dot},
       {"wide graph",
        {"-g"},
        k,
@@ -211,7 +221,7 @@ TEST_F(HostileInput, RandomBytes) {
   std::string bytes(full_size() ? 50 << 20 : 500 << 10, '\0');
   for (char &b : bytes)
     b = static_cast<char>(gen() & 0xff);
-  for (const char *dialect : {"-n", "-a"}) {
+  for (const char *dialect : {"-n", "-a", "-np", "-ap"}) {
     for (const char *writer : {"-r", "-g"}) {
       tool_result r = run({dialect, writer, "-i", "x", "-i", "_", "-c"}, bytes);
       EXPECT_EQ(r.status, 0) << dialect << writer;

@@ -13,7 +13,8 @@ namespace {
 struct gnu_case {
   const char *what;
   std::vector<std::string> files;
-  const char *graph;  // as graph_text writes it
+  const char *graph;     // as graph_text writes it
+  bool precise = false;  // read as -p reads
 };
 
 void PrintTo(const gnu_case &c, std::ostream *os) {
@@ -106,6 +107,84 @@ const gnu_case cases[] = {
     {"state starts afresh each file",
      {".globl f\nf:\ncall g\n.globl h\n.data\n", "h:\ncall f\n.globl g\ng:\n"},
      "f/a:2()[g] g/b:4(){f}"},
+
+    // -p: names, comments and statements as the assembler reads them.
+    {"-p: # comments, ; parts statements",
+     {IN_F "call a # call b\ncall c; call d\n"},
+     "f/a:2()[a,c,d] a/a:-1(){f} c/a:-1(){f} d/a:-1(){f}",
+     true},
+    {"-p: $ makes an immediate, . and $ continue names",
+     {".data\nn$1:\n.text\n" IN_F "movl $n$1, %eax\ncall .x.y\n"},
+     "n$1/a:2{f} f/a:5()[n$1,.x.y] .x.y/a:-1(){f}",
+     true},
+    {"-p: registers are no names, data after them is",
+     {".data\nrax:\nv:\n.text\n" IN_F "movq %rax, v(%rip)\n"},
+     "rax/a:2 v/a:3{f} f/a:6()[v]",
+     true},
+    {"-p: mnemonics in any case, callq and the PLT",
+     {IN_F "CALLQ a@PLT\nCall b\n"},
+     "f/a:2()[a,b] a/a:-1(){f} b/a:-1(){f}",
+     true},
+    {"-p: the last line needs no newline", {IN_F "call g"}, "f/a:2()[g] g/a:-1(){f}", true},
+    // Which labels are functions, and who owns a call.
+    {"-p: a static function owns its calls",
+     {IN_F ".type h, @function\nh:\ncall g\n"},
+     "f/a:2() h/a:4()[g] g/a:-1(){h}",
+     true},
+    {"-p: announced after the label, or by a call",
+     {"f:\ncall h\nh:\ncall g\n.globl f\nk:\ncall g\n"},
+     "f/a:1()[h] h/a:3()[g]{f} g/a:-1(){h}",
+     true},
+    {"-p: .globl lists, .weak and ifuncs",
+     {".globl a, b\n.weak c\n.type d, %gnu_indirect_function\n"
+      "a:\nb:\nc:\nd:\ncall x\n"},
+     "a/a:4() b/a:5() c/a:6() d/a:7()[x] x/a:-1(){d}",
+     true},
+    {"-p: local and numeric labels are no functions nor targets",
+     {IN_F ".L3:\n1:\ncall .L3\ncall 1f\njmp 1b\ncall g\n"},
+     "f/a:2()[g] g/a:-1(){f}",
+     true},
+    {"-p: calls before any function are dropped", {"call g\n" IN_F}, "f/a:3()", true},
+    {"-p: through a register, memory or the GOT: no edge",
+     {IN_F "call *%rax\ncall *8(%rbx)\ncall *g@GOTPCREL(%rip)\njmp *.L4(,%rax,8)\ncall h(%rip)\n"},
+     "f/a:2()",
+     true},
+    {"-p: tail calls, and jumps that are none",
+     {".globl f, k\nf:\njmp ext\njne ext2@PLT\njmp f\njmp inner\ninner:\njmp k\nk:\n"},
+     "f/a:2()[ext,ext2,k] ext/a:-1(){f} ext2/a:-1(){f} k/a:9(){f}",
+     true},
+    {"-p: clones are their function",
+     {IN_F "call g.part.0\n.type f.cold, @function\nf.cold:\n"
+           "call abort\ncall f.constprop.0\n"},
+     "f/a:2()[g,abort,f]{f} g/a:-1(){f} abort/a:-1(){f}",
+     true},
+    {"-p: Intel syntax: registers and memory without marks",
+     {".intel_syntax noprefix\n" IN_F "call rax\ncall QWORD PTR [rbx+8]\ncall [rip+t]\ncall g\n"},
+     "f/a:3()[g] g/a:-1(){f}",
+     true},
+    {"-p: a macro's body is no code",
+     {IN_F ".macro M name\n\\name:\ncall inmacro\n.endm\ncall g\n"},
+     "f/a:2()[g] g/a:-1(){f}",
+     true},
+    {"-p: clang's .Lf$local is f",
+     {IN_F ".Lf$local:\ncall .Lg$local\njmp .Lf$local\n"},
+     "f/a:2()[g] g/a:-1(){f}",
+     true},
+    {"-p: C++ names demangled",
+     {".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n"},
+     "foo::bar()/a:2()[g(int)] g(int)/a:-1(){foo::bar()}",
+     true},
+    // Sections.
+    {"-p: code sections by name or flags, data by default",
+     {".section .text.startup,\"ax\",@progbits\n" IN_F "call a\n.section .rodata\nr:\ncall b\n"
+      ".section .init\n.globl i\ni:\ncall c\n.section .x,\"ax\"\n.globl j\nj:\ncall d\n"},
+     "f/a:3()[a] a/a:-1(){f} r/a:6 i/a:10()[c] c/a:-1(){i} j/a:14()[d] d/a:-1(){j}",
+     true},
+    {"-p: a section goes on with its own function",
+     {IN_F "call a\n.section .text.unlikely,\"ax\"\n.globl h\nh:\ncall b\n.text\ncall c\n"
+           ".pushsection .data\nd:\n.popsection\ncall e\n.previous\ncall x\n"},
+     "f/a:2()[a,c,e] a/a:-1(){f} h/a:6()[b] b/a:-1(){h} c/a:-1(){f} d/a:11 e/a:-1(){f}",
+     true},
 };
 
 class GnuLexing : public testing::TestWithParam<gnu_case> {};
@@ -113,7 +192,7 @@ class GnuLexing : public testing::TestWithParam<gnu_case> {};
 TEST_P(GnuLexing, BuildsGraph) {
   const gnu_case &c = GetParam();
   call_graph graph;
-  EXPECT_EQ(scan_texts(&graph, c.files, scan_gnu), 1);
+  EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_gnu_precise : scan_gnu), 1);
   EXPECT_EQ(graph_text(graph), c.graph);
   graph_free(&graph);
 }

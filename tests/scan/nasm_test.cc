@@ -12,6 +12,7 @@ struct lex_case {
   const char *what;
   std::vector<std::string> files;
   const char *graph;
+  bool precise = false;  // read as -p reads
 };
 
 const lex_case lex_cases[] = {
@@ -83,6 +84,61 @@ const lex_case lex_cases[] = {
      "f/a:2 f/a:2()"},
     {"a keyword followed by a colon is no label", {"section .data\ncall: dd 1\n"}, ""},
     {"bytes outside the C locale's letters", {"section .data\n\xc3\xa9t\xc3\xa9 dd 1\n"}, ""},
+
+    // -p: every label in code is a routine, global or not; local ones are not.
+    {"-p: routines without global; local labels stay inside",
+     {"start:\n  call init\n.loop:\n  call .loop\n  jmp .loop\ninit:\n  ret\n"},
+     "start/a:1()[init] init/a:6(){start}",
+     true},
+    {"-p: labels without a colon only before data",
+     {"f: call g\nret\nputc mov ah, 14\nmsg db 'hi', 0\nbuf times 4 db 0\nn equ 5\n"
+      "section .data\nx dd 1\ny: resb 4\n  dd 0\n"},
+     "f/a:1()[g] g/a:-1(){f} x/a:8 y/a:9",
+     true},
+    {"-p: data in code is no routine, a label with a colon before data neither",
+     {"f:\n  call a\ntab: dq 0\n  call b\nglobal g:function\n  call c\n"},
+     "f/a:1()[a,b,c] a/a:-1(){f} b/a:-1(){f} c/a:-1(){f}",
+     true},
+    {"-p: comments, strings and continued lines",
+     {"f:\n  db ';', \"call x\", `\\`call y`\n  call a ; call b\n  call \\\n c\n  ; \\\n call d\n"},
+     "f/a:1()[a,c] a/a:-1(){f} c/a:-1(){f}",
+     true},
+    {"-p: names of NASM's own characters, $ before a keyword",
+     {"?f@1:\n  call a~b#c\n  call $rax\n  call $0x10\n"},
+     "?f@1/a:1()[a~b#c,rax] a~b#c/a:-1(){?f@1} rax/a:-1(){?f@1}",
+     true},
+    {"-p: through a register or memory: no edge; sizes before a name",
+     {"f:\n  call rax\n  call [rbx+8]\n  call qword [rel t]\n  CALL R8D\n  call near g\n"
+      "  jmp short .x\n  call far [x]\n.x:\n"},
+     "f/a:1()[g] g/a:-1(){f}",
+     true},
+    {"-p: a local label named from outside its routine",
+     {"f:\n.x:\ng:\n  jmp f.x\n  call f.x\n"},
+     "f/a:1() g/a:3()",
+     true},
+    {"-p: tail jumps to routines and to names defined nowhere",
+     {"f:\n  jz f\n  jmp near h\n  jnz ext\n  jmp msg\nmsg db 0\nh:\n  jmp .y\n.y:\n"},
+     "f/a:1()[h,ext] h/a:7(){f} ext/a:-1(){f}",
+     true},
+    {"-p: sections by name and attributes; calls in data belong to nobody",
+     {"section .data\nv dd 0\n  call x\nsection .text\nf:\n  mov eax, [v]\n  call y\n"
+      "[section .init exec]\ng:\n  call z\nsection .text noexec\nh dd 0\n",
+      "  call q\nsection .text\nk: mov [v], eax\n"},
+     "v/a:2{f,k} f/a:5()[v,y] y/a:-1(){f} g/a:9()[z] z/a:-1(){g} h/a:12 k/b:3()[v]",
+     true},
+    {"-p: macro bodies, macro-local labels and strucs",
+     {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
+      "struc s\n.a resb 1\nfield: resd 1\nendstruc\n  call b\n"},
+     "f/a:6()[a,b] a/a:-1(){f} b/a:-1(){f}",
+     true},
+    {"-p: cglobal begins a routine",
+     {"cglobal fn, 3, 3\n  call g\n"},
+     "fn/a:1()[g] g/a:-1(){fn}",
+     true},
+    {"-p: clones and relocation suffixes are their function",
+     {"f.part.0:\n  call g wrt ..plt\n  call h@PLT\nf:\n"},
+     "f/a:1()[g,h] g/a:-1(){f} h/a:-1(){f}",
+     true},
 };
 
 void PrintTo(const lex_case &c, std::ostream *os) {
@@ -94,7 +150,7 @@ class NasmLexing : public testing::TestWithParam<lex_case> {};
 TEST_P(NasmLexing, BuildsTheGraph) {
   const lex_case &c = GetParam();
   call_graph graph;
-  EXPECT_EQ(scan_texts(&graph, c.files), 1);
+  EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm), 1);
   EXPECT_EQ(graph_text(graph), c.graph);
   graph_free(&graph);
 }

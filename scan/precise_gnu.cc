@@ -1,0 +1,403 @@
+// The precise reading of GNU assembler syntax (-a -p): statements end at a
+// newline or ";", comments run from "#" (and "//") to the end of the line or
+// between "/*" and "*/", names are the assembler's own, sections carry their
+// flags, and the operand of every call and jump is looked at.
+#include <cstring>
+
+#include "graph/memory.h"
+#include "scan/precise.h"
+
+namespace {
+struct gnu_reader {
+  precise_lexer lx;
+  uint32_t previous;   // the section before the current one, for .previous
+  uint32_t stack[16];  // .pushsection
+  int depth;
+  int64_t macro_depth;  // inside .macro ... .endm: templates, not code
+  bool intel;           // .intel_syntax: `call rax`, `call QWORD PTR [rax]`
+};
+
+// Characters that a statement can pass over without a look: GP_DULL where
+// it is skipped to its end, GP_PUNCT among the operands of an instruction.
+enum { GP_DULL = 1, GP_PUNCT = 2 };
+const struct gp_classes {
+  unsigned char is[256] = {};
+  gp_classes() {
+    for (int c = 1; c < 256; ++c) {
+      if (std::strchr("\n;#/\"'", c) == nullptr) is[c] |= GP_DULL;
+      if (std::strchr(" \t,()$*+-:", c) != nullptr) is[c] |= GP_PUNCT;
+    }
+  }
+} gp_chars;
+
+bool gp_end(int c) {
+  return c == '\n' || c == ';' || c == SRC_EOF;
+}
+
+bool gp_local(const scan_word &word) {
+  return word.w_len >= 2 && word.w_text[0] == '.' && word.w_text[1] == 'L';
+}
+
+bool gp_name_start(int c) {
+  return c != SRC_EOF && (scan_char_class[c] & CH_GNU_START);
+}
+
+// Consumes a block comment after its "/*"; 0 at the end of the file.
+int gp_block_comment(gnu_reader *g) {
+  int star = 0;
+  for (;;) {
+    int c = src_get(g->lx.src);
+    if (c == SRC_EOF) return 0;
+    if (c == '/' && star) return 1;
+    if (c == '\n') g->lx.line++;
+    star = c == '*';
+  }
+}
+
+// The next character that means something in a statement: comments and
+// blanks are passed over, a line end (counted) comes back as '\n'.
+int gp_next(gnu_reader *g) {
+  scan_source *src = g->lx.src;
+  for (;;) {
+    int c = precise_skip_blanks(&g->lx);
+    switch (c) {
+      case '\n':
+        g->lx.line++;
+        return c;
+      case '#':
+        return precise_skip_line(&g->lx);
+      case '/': {
+        int d = src_get(src);
+        if (d == '/') return precise_skip_line(&g->lx);
+        if (d == '*') {
+          if (!gp_block_comment(g)) return SRC_EOF;
+          continue;
+        }
+        if (d != SRC_EOF) src_unget(src);
+        return c;
+      }
+      default:
+        return c;
+    }
+  }
+}
+
+// Consumes a string or character constant after its opening quote. Neither
+// runs past the end of its line.
+void gp_quoted(gnu_reader *g, int quote) {
+  scan_source *src = g->lx.src;
+  int c = src_get(src);
+  if (quote == '\'') {
+    // 'c, '\n and 'c' are all one character.
+    if (c == '\\') c = src_get(src);
+    if (c == '\n') src_unget(src);
+    if (c == SRC_EOF || c == '\n') return;
+    c = src_get(src);
+    if (c != '\'' && c != SRC_EOF) src_unget(src);
+    return;
+  }
+  for (; c != SRC_EOF && c != quote; c = src_get(src)) {
+    if (c == '\\') {
+      c = src_get(src);
+      if (c == SRC_EOF) return;
+      if (c == '\n') g->lx.line++;
+    } else if (c == '\n') {
+      src_unget(src);
+      return;
+    }
+  }
+}
+
+// Consumes the rest of a statement from `c` on.
+void gp_skip(gnu_reader *g, int c) {
+  for (; !gp_end(c); c = gp_next(g)) {
+    if (c == '"' || c == '\'') gp_quoted(g, c);
+    precise_pass(&g->lx, gp_chars.is, GP_DULL);
+  }
+}
+
+// Passes over the characters of class `chars` that come next.
+void gp_pass(gnu_reader *g, unsigned chars) {
+  precise_pass(&g->lx, scan_char_class, chars);
+}
+
+// Passes over a relocation suffix ("@PLT") if one follows.
+void gp_suffix(gnu_reader *g) {
+  scan_source *src = g->lx.src;
+  int c = src_get(src);
+  if (c == '@') {
+    gp_pass(g, CH_GNU_NAME);
+  } else if (c != SRC_EOF) {
+    src_unget(src);
+  }
+}
+
+// Reads the name that begins with `c`. clang's alias of a function for calls
+// that must not go through the PLT, ".Lf$local", is read as the function's
+// own name. Returns 1, or 0 when memory ran out.
+int gp_read(gnu_reader *g, int c) {
+  scan_word *w = &g->lx.word;
+  if (!precise_read_name(&g->lx, c, CH_GNU_NAME)) return 0;
+  static const char local[] = "$local";
+  const size_t n = sizeof local - 1;
+  if (w->w_len > n + 2 && gp_local(*w) && std::memcmp(w->w_text + w->w_len - n, local, n) == 0) {
+    w->w_len -= n + 2;
+    std::memmove(w->w_text, w->w_text + 2, w->w_len);
+    w->w_text[w->w_len] = '\0';
+  }
+  return 1;
+}
+
+int gp_switch(gnu_reader *g, uint32_t id, precise_section_kind kind) {
+  g->previous = g->lx.pf.section;
+  return precise_section(&g->lx.pf, id, kind, g->lx.line);
+}
+
+// A section named by a word: code when its flags say executable, or, without
+// flags, when its name is one of code.
+int gp_section(gnu_reader *g, bool push) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  bool quoted = c == '"';
+  if (quoted) c = src_get(lx->src);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!gp_read(g, c)) return 0;
+  const char *name = lx->word.w_text;
+  precise_section_kind kind = SEC_UNKNOWN;
+  if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
+  if (std::strcmp(name, ".init") == 0 || std::strcmp(name, ".fini") == 0) kind = SEC_CODE;
+  uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  if (quoted) gp_quoted(g, '"');
+  c = gp_next(g);
+  if (c == ',') {
+    c = gp_next(g);
+    if (c == '"') {
+      kind = SEC_DATA;
+      while ((c = src_get(lx->src)) != SRC_EOF && c != '"' && c != '\n') {
+        if (c == 'x') kind = SEC_CODE;
+      }
+      if (c == '\n') src_unget(lx->src);
+      c = gp_next(g);
+    }
+  }
+  if (push) {
+    if (g->depth < 16) g->stack[g->depth] = lx->pf.section;
+    g->depth++;
+  }
+  gp_skip(g, c);
+  return gp_switch(g, id, kind);
+}
+
+// .globl, .global and .weak: every name of the list is announced.
+int gp_announce(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  while (gp_name_start(c)) {
+    if (!gp_read(g, c)) return 0;
+    if (!gp_local(lx->word)) {
+      uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+      if (id == PRECISE_NONE) return 0;
+      lx->pf.names[id].flags |= PN_ANNOUNCED;
+    }
+    c = gp_next(g);
+    if (c != ',') break;
+    c = gp_next(g);
+  }
+  gp_skip(g, c);
+  return 1;
+}
+
+// .type NAME, @function (or %function, "function", STT_FUNC, an ifunc).
+int gp_type(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!gp_read(g, c)) return 0;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  c = gp_next(g);
+  if (c == ',') c = gp_next(g);
+  while (c == '@' || c == '%' || c == '"')
+    c = src_get(lx->src);
+  if (gp_name_start(c)) {
+    if (!gp_read(g, c)) return 0;
+    if (precise_keyword(lx->word, KW_FUNC_TYPE)) lx->pf.names[id].flags |= PN_ANNOUNCED;
+    c = gp_next(g);
+  }
+  gp_skip(g, c);
+  return 1;
+}
+
+int gp_directive(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  uint32_t kinds = precise_keyword(lx->word);
+  if (kinds & (KW_TEXT | KW_DATASEC)) {
+    uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+    if (id == PRECISE_NONE) return 0;
+    gp_skip(g, gp_next(g));
+    return gp_switch(g, id, kinds & KW_TEXT ? SEC_CODE : SEC_DATA);
+  }
+  if (kinds & (KW_SECTION_DIR | KW_PUSHSECTION)) return gp_section(g, kinds & KW_PUSHSECTION);
+  if (kinds & (KW_POPSECTION | KW_PREVIOUS)) {
+    uint32_t id = g->previous;
+    gp_skip(g, gp_next(g));
+    if (kinds & KW_POPSECTION) {
+      // Pops past the 16 sections kept are counted, not followed.
+      if (g->depth == 0 || --g->depth >= 16) return 1;
+      id = g->stack[g->depth];
+    }
+    return gp_switch(g, id, SEC_UNKNOWN);
+  }
+  if (kinds & (KW_INTEL | KW_ATT)) g->intel = kinds & KW_INTEL;
+  if (kinds & KW_MACRO) g->macro_depth++;
+  if (kinds & KW_ENDMACRO && g->macro_depth > 0) g->macro_depth--;
+  if (kinds & KW_ANNOUNCE) return gp_announce(g);
+  if (kinds & KW_TYPE) return gp_type(g);
+  gp_skip(g, gp_next(g));
+  return 1;
+}
+
+// The operand of a call or jump: a name makes the event; anything through a
+// register or memory ("*", or a name before parentheses) does not, not even
+// the slot of a function in the global offset table (-fno-plt).
+int gp_target(gnu_reader *g, precise_event_kind kind) {
+  precise_lexer *lx = &g->lx;
+  int c = gp_next(g);
+  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!gp_read(g, c)) return 0;
+  // In Intel syntax a register or a size word ("QWORD PTR [...]") says
+  // that the call goes through a register or memory.
+  uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
+  if (intel || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  int64_t line = lx->line;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  gp_suffix(g);
+  c = gp_next(g);
+  if (c == '(' || c == '[') return gp_skip(g, c), 1;
+  gp_skip(g, c);
+  if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
+  return precise_note(&lx->pf, kind, id, line);
+}
+
+// The end of a run of operand text that holds no name: punctuation,
+// registers ("%rax") and numbers. Stops at the 0 after the data.
+const unsigned char *gp_operand_run_end(const unsigned char *p) {
+  for (;;) {
+    if (gp_chars.is[*p] & GP_PUNCT) {
+      ++p;
+    } else if (*p == '%' || (*p >= '0' && *p <= '9')) {
+      do {
+        ++p;
+      } while (scan_char_class[*p] & CH_GNU_NAME);
+    } else {
+      return p;
+    }
+  }
+}
+
+// Operands of any other instruction: names of known data are references.
+int gp_operands(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  for (;;) {
+    do {
+      src_take_run(lx->src, gp_operand_run_end);
+    } while (src_drained(lx->src) && src_fill(lx->src));
+    int c = gp_next(g);
+    if (gp_end(c)) return 1;
+    if (c == '%') {
+      gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
+    } else if (gp_name_start(c)) {
+      if (!gp_read(g, c)) return 0;
+      int64_t line = lx->line;
+      gp_suffix(g);
+      if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
+        return 0;
+      }
+    } else if (c == '"' || c == '\'') {
+      gp_quoted(g, c);
+    }
+  }
+}
+
+int gp_instruction(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  uint32_t kinds;
+  while ((kinds = precise_keyword(lx->word, KW_PREFIX | KW_CALL | KW_JUMP)) & KW_PREFIX) {
+    int c = gp_next(g);
+    if (!gp_name_start(c)) return gp_skip(g, c), 1;
+    if (!gp_read(g, c)) return 0;
+  }
+  if (kinds & KW_CALL) return gp_target(g, PE_CALL);
+  if (kinds & KW_JUMP) return gp_target(g, PE_JUMP);
+  return gp_operands(g);
+}
+
+// One statement from its first character `c` through its end: labels, then
+// a directive or an instruction. 0 when memory ran out.
+int gp_statement(gnu_reader *g, int c) {
+  precise_lexer *lx = &g->lx;
+  if (g->macro_depth > 0) {
+    // A macro's body: only its end (or a macro inside it) counts.
+    if (c != '.') return gp_skip(g, c), 1;
+    if (!gp_read(g, c)) return 0;
+    return gp_directive(g);
+  }
+  for (;;) {
+    if (c >= '0' && c <= '9') {
+      // A numeric label, 1: (local), or nothing to read.
+      gp_pass(g, CH_GNU_NAME);
+      c = src_get(lx->src);
+      if (c != ':') {
+        if (c != SRC_EOF) src_unget(lx->src);
+        return gp_skip(g, gp_next(g)), 1;
+      }
+    } else if (gp_name_start(c)) {
+      if (!gp_read(g, c)) return 0;
+      c = src_get(lx->src);
+      if (c != ':') {
+        if (c != SRC_EOF) src_unget(lx->src);
+        break;
+      }
+      if (!gp_local(lx->word)) {
+        uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+        if (id == PRECISE_NONE || !precise_label(&lx->pf, id, lx->line)) return 0;
+      }
+    } else {
+      return gp_skip(g, c), 1;
+    }
+    c = gp_next(g);
+    if (gp_end(c)) return 1;
+  }
+  return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
+}
+}  // namespace
+
+scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+  gnu_reader g;
+  g.previous = PRECISE_NONE;
+  g.depth = 0;
+  g.macro_depth = 0;
+  g.intel = false;
+  if (!precise_lexer_begin(&g.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  g.previous = g.lx.pf.section;
+  int ok = 1;
+  for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {
+    if (c == '\n') {
+      // Blank lines in bulk; whatever follows them is read as ever.
+      if (precise_skip_space(&g.lx) == SRC_EOF) break;
+      src_unget(src);
+      continue;
+    }
+    if (c == ';') continue;
+    if (!gp_statement(&g, c)) {
+      ok = precise_nomem(&g.lx.pf, g.lx.line);
+      break;
+    }
+  }
+  if (ok) ok = precise_finish(&g.lx.pf, true);
+  scan_result result = precise_result(&g.lx, ok);
+  precise_lexer_end(&g.lx);
+  return result;
+}
