@@ -33,10 +33,8 @@ uint64_t index_mix(uint64_t h) {
   return h;
 }
 
-size_t pair_hash(const symbol *caller, const symbol *key) {
-  uint64_t a = reinterpret_cast<uintptr_t>(caller);
-  uint64_t b = reinterpret_cast<uintptr_t>(key);
-  return static_cast<size_t>(index_mix(a * 0x9e3779b97f4a7c15ull ^ b));
+size_t pair_hash(uint32_t caller, uint32_t key) {
+  return static_cast<size_t>(index_mix((uint64_t{caller} << 32 | key) * 0x9e3779b97f4a7c15ull));
 }
 
 bool slot_empty(const name_slot &s) {
@@ -47,12 +45,12 @@ size_t slot_hash(const name_slot &s) {
   return s.n_hash;
 }
 
-const symbol *pair_key(const pair_slot &s) {
-  return reinterpret_cast<const symbol *>(s.p_key & ~uintptr_t{PAIR_FLAGS});
+uint32_t pair_key(const pair_slot &s) {
+  return s.p_key >> PAIR_SHIFT;
 }
 
 bool slot_empty(const pair_slot &s) {
-  return s.p_caller == nullptr;
+  return s.p_caller == 0;
 }
 
 size_t slot_hash(const pair_slot &s) {
@@ -96,9 +94,10 @@ bool table_reserve(probe_table<Slot> *t, size_t n) {
   return true;
 }
 
-// True when `sym` bears the name of `len` bytes at `name`.
-bool sym_named(const symbol *sym, const char *name, size_t len) {
-  return static_cast<size_t>(sym->s_namelen) == len && std::memcmp(sym->s_name, name, len) == 0;
+// True when record `id` of `graph` bears the name of `len` bytes at `name`.
+bool sym_named(const call_graph *graph, sym_id id, const char *name, size_t len) {
+  const symbol &sym = graph->cg_syms[id];
+  return sym.s_namelen == len && std::memcmp(graph->cg_names + sym.s_name, name, len) == 0;
 }
 }  // namespace
 
@@ -173,24 +172,40 @@ const char *index_intern_file(graph_index *ix, const char *file) {
   return f->f_name;
 }
 
-symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash) {
+sym_id index_find(const call_graph *graph, const char *name, size_t len, uint32_t hash) {
+  const graph_index *ix = graph->cg_index;
   name_slot &recent = ix->gi_recent[hash % INDEX_RECENT];
-  if (recent.n_hash == hash && sym_named(recent.n_sym, name, len)) return recent.n_sym;
-  if (ix->gi_names.t_cap == 0) return nullptr;
+  if (recent.n_hash == hash && sym_named(graph, recent.n_sym, name, len)) return recent.n_sym;
+  if (ix->gi_names.t_cap == 0) return SYM_NONE;
   const name_slot *slot = table_probe(ix->gi_names, hash, [&](const name_slot &s) {
-    return s.n_hash == hash && sym_named(s.n_sym, name, len);
+    return s.n_hash == hash && sym_named(graph, s.n_sym, name, len);
   });
-  if (slot_empty(*slot)) return nullptr;
+  if (slot_empty(*slot)) return SYM_NONE;
   recent = *slot;
   return slot->n_sym;
 }
 
-bool index_reserve_name(graph_index *ix) {
-  return table_reserve(&ix->gi_names, 1);
+name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, uint32_t hash) {
+  graph_index *ix = graph->cg_index;
+  name_slot &recent = ix->gi_recent[hash % INDEX_RECENT];
+  if (recent.n_hash == hash && sym_named(graph, recent.n_sym, name, len)) return &recent;
+  auto match = [&](const name_slot &s) {
+    return s.n_hash == hash && sym_named(graph, s.n_sym, name, len);
+  };
+  if (ix->gi_names.t_cap != 0) {
+    name_slot *slot = table_probe(ix->gi_names, hash, match);
+    if (!slot_empty(*slot)) {
+      recent = *slot;
+      return slot;
+    }
+    // A new name: the usual case is a table with room, and one probe.
+    if (!table_too_full(ix->gi_names.t_count + 1, ix->gi_names.t_cap)) return slot;
+  }
+  if (!table_reserve(&ix->gi_names, 1)) return nullptr;
+  return table_vacancy(ix->gi_names, hash);
 }
 
-void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
-  name_slot *slot = table_vacancy(ix->gi_names, hash);
+void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, uint32_t hash) {
   *slot = name_slot{hash, sym};
   ix->gi_recent[hash % INDEX_RECENT] = *slot;
   ix->gi_names.t_count++;
@@ -198,14 +213,14 @@ void index_add_name(graph_index *ix, symbol *sym, uint32_t hash) {
 
 namespace {
 // The pair's slot, or the empty slot where it belongs.
-pair_slot *pair_probe(const graph_index *ix, const symbol *caller, const symbol *key) {
-  return table_probe(ix->gi_pairs, pair_hash(caller, key), [&](const pair_slot &s) {
-    return s.p_caller == caller && pair_key(s) == key;
+pair_slot *pair_probe(const graph_index *ix, sym_id caller, sym_id key) {
+  return table_probe(ix->gi_pairs, pair_hash(caller + 1, key), [&](const pair_slot &s) {
+    return s.p_caller == caller + 1 && pair_key(s) == key;
   });
 }
 }  // namespace
 
-unsigned index_pair_flags(const graph_index *ix, const symbol *caller, const symbol *key) {
+unsigned index_pair_flags(const graph_index *ix, sym_id caller, sym_id key) {
   if (ix->gi_pairs.t_cap == 0) return 0;
   return static_cast<unsigned>(pair_probe(ix, caller, key)->p_key & PAIR_FLAGS);
 }
@@ -214,10 +229,10 @@ bool index_reserve_pairs(graph_index *ix, size_t n) {
   return table_reserve(&ix->gi_pairs, n);
 }
 
-void index_add_pair(graph_index *ix, const symbol *caller, const symbol *key, unsigned flags) {
+void index_add_pair(graph_index *ix, sym_id caller, sym_id key, unsigned flags) {
   pair_slot *slot = pair_probe(ix, caller, key);
   if (slot_empty(*slot)) {
-    *slot = pair_slot{caller, reinterpret_cast<uintptr_t>(key)};
+    *slot = pair_slot{caller + 1, key << PAIR_SHIFT};
     ix->gi_pairs.t_count++;
   }
   slot->p_key |= flags;

@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct symbol;
+#include "graph/symbol_graph.h"
 
 // An open-addressing table with linear probing and a power-of-two capacity.
 // A slot type says when a slot is empty (slot_empty) and where its entry
@@ -30,18 +30,22 @@ struct probe_table {
 // a probe reads one place and the record only when the hash matches.
 struct name_slot {
   uint32_t n_hash;  // 0 in an empty slot
-  symbol *n_sym;
+  sym_id n_sym;
 };
 
 // One slot of the pair table: a caller and a symbol it has recorded.
 struct pair_slot {
-  const symbol *p_caller;  // null in an empty slot
-  uintptr_t p_key;         // the recorded symbol, with PAIR_* flags in the low bits
+  uint32_t p_caller;  // the caller plus one; 0 in an empty slot
+  uint32_t p_key;     // the recorded symbol shifted by PAIR_SHIFT, with PAIR_* flags below
 };
 
 constexpr unsigned PAIR_SAME = 1;  // this very record is among the caller's callees
 constexpr unsigned PAIR_NAME = 2;  // a record of this name is (the key is the first of the name)
 constexpr unsigned PAIR_FLAGS = PAIR_SAME | PAIR_NAME;
+constexpr unsigned PAIR_SHIFT = 2;
+
+// Records a graph may hold: their places must fit beside the pair flags.
+constexpr int64_t INDEX_MAX_SYMS = (int64_t{1} << (32 - PAIR_SHIFT)) - 1;
 
 // A caller's callee list is entered in the pair table once it holds more
 // than this many cells.
@@ -94,21 +98,25 @@ inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
   return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
 }
 
-// The first record named `name` (of `len` bytes, hash `hash`), or null.
-symbol *index_find(const graph_index *ix, const char *name, size_t len, uint32_t hash);
+// The first record of `graph` named `name` (of `len` bytes, hash `hash`),
+// or SYM_NONE.
+sym_id index_find(const call_graph *graph, const char *name, size_t len, uint32_t hash);
 
-// Makes room for one more name; false when memory is exhausted (nothing changed).
-bool index_reserve_name(graph_index *ix);
+// Where the name of `len` bytes at `name` (hash `hash`) is or would be
+// entered: its slot, which names its first record, or the empty slot a new
+// first record goes to, with room made for it. Null when memory is
+// exhausted (nothing changed).
+name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, uint32_t hash);
 
-// Enters `sym` as the first record of its name; the caller has made room and
-// knows that no record of that name is entered yet.
-void index_add_name(graph_index *ix, symbol *sym, uint32_t hash);
+// Enters `sym` as the first record of its name in the empty slot that
+// index_find_slot returned.
+void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, uint32_t hash);
 
 // The flags recorded for (caller, key), 0 when none.
-unsigned index_pair_flags(const graph_index *ix, const symbol *caller, const symbol *key);
+unsigned index_pair_flags(const graph_index *ix, sym_id caller, sym_id key);
 
 // Makes room for `n` more pairs; false when memory is exhausted (nothing changed).
 bool index_reserve_pairs(graph_index *ix, size_t n);
 
 // Adds `flags` to the pair (caller, key); the caller has made room.
-void index_add_pair(graph_index *ix, const symbol *caller, const symbol *key, unsigned flags);
+void index_add_pair(graph_index *ix, sym_id caller, sym_id key, unsigned flags);

@@ -5,114 +5,140 @@
 #include "graph/index.h"
 #include "graph/memory.h"
 
-symbol *sym_lookup(const call_graph *graph, const char *name) {
-  if (graph->cg_index == nullptr) return nullptr;
+sym_id sym_lookup(const call_graph *graph, const char *name) {
+  if (graph->cg_index == nullptr) return SYM_NONE;
   size_t len = std::strlen(name);
-  return index_find(graph->cg_index, name, len, index_hash(name, len));
+  return index_find(graph, name, len, index_hash(name, len));
 }
 
-symbol *sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
+sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
   const graph_index *ix = graph->cg_index;
-  if (ix == nullptr) return nullptr;
+  if (ix == nullptr) return SYM_NONE;
   uint32_t hash = index_hash(name, len);
-  if (!index_may_be_data(ix, hash)) return nullptr;
-  symbol *sym = index_find(ix, name, len, hash);
-  return sym != nullptr && sym->s_func == 0 ? sym : nullptr;
+  if (!index_may_be_data(ix, hash)) return SYM_NONE;
+  sym_id id = index_find(graph, name, len, hash);
+  return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
 }
 
 namespace {
-// A new unlinked record that points at `file`, the graph's copy.
-symbol *sym_make(const char *name, size_t len, const char *file, int64_t line, bool is_function) {
-  // The name lives in the same block, right after the record: one
-  // allocation fewer, and a lookup that reads the record finds the name in
-  // the same place.
-  symbol *sym = static_cast<symbol *>(mem_alloc(sizeof(symbol) + len + 1));
-  if (sym == nullptr) return nullptr;
-  sym->s_name = reinterpret_cast<char *>(sym + 1);
-  std::memcpy(sym->s_name, name, len + 1);
-  sym->s_namelen = static_cast<int64_t>(len);
-  sym->s_file = file;
-  sym->s_line = line;
-  sym->s_order = 0;
-  sym->s_ncallees = 0;
-  sym->s_func = is_function;
-  sym->s_next = nullptr;
-  sym->s_callees = nullptr;
-  sym->s_callers = nullptr;
-  sym->s_callees_last = nullptr;
-  sym->s_callers_last = nullptr;
-  return sym;
+// Grows an array of `*cap` elements of `size` bytes so that it holds at
+// least `need`; false when memory is exhausted or the places would no longer
+// fit their 32 bits (the array is then as it was).
+template <class T, class Count>
+bool arena_reserve(T **array, Count *cap, uint64_t need, uint64_t limit) {
+  if (need <= static_cast<uint64_t>(*cap)) return true;
+  if (need > limit) return false;
+  // Doubling keeps the copies few; glibc moves a large block by remapping
+  // its pages, and pages never touched cost no memory.
+  uint64_t grown = *cap < 16 ? 16 : static_cast<uint64_t>(*cap) * 2;
+  if (grown < need) grown = need;
+  if (grown > limit) grown = limit;
+  if (grown > SIZE_MAX / sizeof(T)) return false;
+  T *p = static_cast<T *>(mem_realloc(*array, grown * sizeof(T)));
+  if (p == nullptr) return false;
+  *array = p;
+  *cap = static_cast<Count>(grown);
+  return true;
+}
+
+// Makes room for one more record with a name of `len` bytes.
+bool sym_reserve(call_graph *graph, size_t len) {
+  if (graph->cg_index == nullptr) {
+    graph->cg_index = index_create();
+    if (graph->cg_index == nullptr) return false;
+  }
+  // The name length is kept in 32 bits; a longer name is more than this
+  // graph can hold, as if memory had run out.
+  return len < UINT32_MAX &&
+         arena_reserve(&graph->cg_syms, &graph->cg_syms_cap,
+                       static_cast<uint64_t>(graph->cg_nsyms) + 1, INDEX_MAX_SYMS) &&
+         arena_reserve(&graph->cg_names, &graph->cg_names_cap, graph->cg_names_len + len + 1,
+                       UINT64_MAX);
+}
+
+// Appends a record; sym_reserve has made room for it.
+sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *file, int64_t line,
+                  bool is_function) {
+  sym_id id = static_cast<sym_id>(graph->cg_nsyms++);
+  symbol &sym = graph->cg_syms[id];
+  sym.s_name = graph->cg_names_len;
+  std::memcpy(graph->cg_names + graph->cg_names_len, name, len);
+  graph->cg_names[graph->cg_names_len + len] = '\0';
+  graph->cg_names_len += len + 1;
+  sym.s_namelen = static_cast<uint32_t>(len);
+  sym.s_first = name[0];
+  sym.s_file = file;
+  sym.s_line = line;
+  sym.s_func = is_function;
+  sym.s_shared_name = false;
+  sym.s_ncallees = 0;
+  sym.s_callees = sym.s_callers = sym.s_callees_last = sym.s_callers_last = CELL_NONE;
+  return id;
 }
 }  // namespace
 
-symbol *sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
-                int64_t line) {
-  if (graph->cg_index == nullptr) {
-    graph->cg_index = index_create();
-    if (graph->cg_index == nullptr) return nullptr;
-  }
-  graph_index *ix = graph->cg_index;
+sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
+               int64_t line) {
   size_t len = std::strlen(name);
+  if (!sym_reserve(graph, len)) return SYM_NONE;
+  graph_index *ix = graph->cg_index;
   uint32_t hash = index_hash(name, len);
-  symbol *first = index_find(ix, name, len, hash);
+  name_slot *slot = index_find_slot(graph, name, len, hash);
+  if (slot == nullptr) return SYM_NONE;
   // The records of a graph share one copy of each file name.
   const char *shared_file = index_intern_file(ix, file);
-  if (shared_file == nullptr) return nullptr;
-  if (line != -1 && first != nullptr && first->s_line == -1) {
-    first->s_line = line;
-    first->s_file = shared_file;
-    first->s_func = is_function;
-    if (!is_function) index_note_data(ix, hash);
-    return first;
-  }
-  // Writers keep their marks by s_order; a graph this large would not fit
-  // in memory anyway.
-  if (graph->cg_nsyms == UINT32_MAX) return nullptr;
-  symbol *sym = sym_make(name, len, shared_file, line, is_function);
-  if (sym == nullptr) return nullptr;
-  if (first == nullptr) {
-    if (!index_reserve_name(ix)) {
-      mem_free(sym);
-      return nullptr;
+  if (shared_file == nullptr) return SYM_NONE;
+  if (slot->n_hash != 0) {
+    symbol &first = graph->cg_syms[slot->n_sym];
+    if (line != -1 && first.s_line == -1) {
+      first.s_line = line;
+      first.s_file = shared_file;
+      first.s_func = is_function;
+      if (!is_function) index_note_data(ix, hash);
+      return slot->n_sym;
     }
-    index_add_name(ix, sym, hash);
-    if (!is_function) index_note_data(ix, hash);
+    first.s_shared_name = true;
+    sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
+    graph->cg_syms[id].s_shared_name = true;
+    return id;
   }
-  sym->s_order = static_cast<uint32_t>(graph->cg_nsyms++);
-  if (graph->cg_last == nullptr) {
-    graph->cg_symbols = sym;
-  } else {
-    graph->cg_last->s_next = sym;
-  }
-  graph->cg_last = sym;
-  return sym;
+  sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
+  index_fill_slot(ix, slot, id, hash);
+  if (!is_function) index_note_data(ix, hash);
+  return id;
 }
 
-edge *edge_create(symbol *target) {
-  edge *e = static_cast<edge *>(mem_alloc(sizeof(edge)));
-  if (e == nullptr) return nullptr;
-  e->e_next = nullptr;
-  e->e_sym = target;
-  return e;
+sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
+  if (graph->cg_index != nullptr) {
+    // Most call targets are known already: no room is made for them.
+    uint32_t hash = index_hash(name, len);
+    sym_id id = index_find(graph, name, len, hash);
+    if (id != SYM_NONE) return id;
+  }
+  return sym_add(graph, true, name, file, -1);
 }
 
 namespace {
-// Appends a fresh cell to a list kept with its tail pointer.
-void edge_append(edge **head, edge **last, edge *e) {
-  if (*last == nullptr) {
-    *head = e;
+// Appends cell `c` to a list kept with its tail.
+void cell_append(edge *cells, cell_id *head, cell_id *last, cell_id c) {
+  if (*last == CELL_NONE) {
+    *head = c;
   } else {
-    (*last)->e_next = e;
+    cells[*last].e_next = c;
   }
-  *last = e;
+  *last = c;
 }
 
 // True when `list` holds a cell for `callee` or for a symbol of its name.
-bool edge_names_callee(const edge *list, const symbol *callee) {
-  for (const edge *e = list; e != nullptr; e = e->e_next) {
-    const symbol *sym = e->e_sym;
-    if (sym == callee) return true;
-    if (sym->s_namelen == callee->s_namelen && std::strcmp(sym->s_name, callee->s_name) == 0) {
+bool edge_names_callee(const call_graph *graph, cell_id list, sym_id callee) {
+  const symbol &want = graph->cg_syms[callee];
+  for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
+    sym_id id = graph->cg_cells[c].e_sym;
+    if (id == callee) return true;
+    if (!want.s_shared_name) continue;  // no other record of its name
+    const symbol &sym = graph->cg_syms[id];
+    if (sym.s_namelen == want.s_namelen &&
+        std::memcmp(sym_name(graph, sym), sym_name(graph, want), want.s_namelen) == 0) {
       return true;
     }
   }
@@ -120,23 +146,25 @@ bool edge_names_callee(const edge *list, const symbol *callee) {
 }
 
 // True when `list` holds a cell pointing at exactly `target`.
-bool edge_points_at(const edge *list, const symbol *target) {
-  for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (e->e_sym == target) return true;
+bool edge_points_at(const call_graph *graph, cell_id list, sym_id target) {
+  for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
+    if (graph->cg_cells[c].e_sym == target) return true;
   }
   return false;
 }
 
-// The first record of the name of `sym`: the pair table's key for "a
-// record of this name".
-const symbol *first_of_name(const graph_index *ix, const symbol *sym) {
-  size_t len = static_cast<size_t>(sym->s_namelen);
-  return index_find(ix, sym->s_name, len, index_hash(sym->s_name, len));
+// The first record of the name of `id`: the pair table's key for "a record
+// of this name".
+sym_id first_of_name(const call_graph *graph, sym_id id) {
+  const symbol &sym = graph->cg_syms[id];
+  const char *name = sym_name(graph, sym);
+  return index_find(graph, name, sym.s_namelen, index_hash(name, sym.s_namelen));
 }
 
 // Enters what one callee cell of `caller` stands for into the pair table.
-void pair_add_cell(graph_index *ix, const symbol *caller, const symbol *callee) {
-  const symbol *key = first_of_name(ix, callee);
+void pair_add_cell(call_graph *graph, sym_id caller, sym_id callee) {
+  graph_index *ix = graph->cg_index;
+  sym_id key = first_of_name(graph, callee);
   if (key == callee) {
     index_add_pair(ix, caller, callee, PAIR_SAME | PAIR_NAME);
   } else {
@@ -144,102 +172,74 @@ void pair_add_cell(graph_index *ix, const symbol *caller, const symbol *callee) 
     index_add_pair(ix, caller, key, PAIR_NAME);
   }
 }
-
-record_result record_nomem(const symbol *callee, edge *e) {
-  mem_free(e);
-  return callee->s_callers == nullptr ? record_result::nomem_first_caller : record_result::nomem;
-}
 }  // namespace
 
-record_result record_call(call_graph *graph, symbol *caller, edge *e) {
-  symbol *callee = e->e_sym;
-  if (caller == nullptr) {
-    // Scanners only charge calls to functions they have defined; a call
-    // from nowhere has nothing to attach to.
-    mem_free(e);
-    return record_result::done;
-  }
+record_result record_call(call_graph *graph, sym_id caller, sym_id callee) {
+  // Scanners only charge calls to functions they have defined; a call from
+  // nowhere has nothing to attach to.
+  if (caller == SYM_NONE) return record_result::done;
   // A caller's long callee list is answered by the pair table, a short one
   // by a walk. Since the two lists only ever grow together, the caller is
   // among the callee's callers exactly when the callee (this very record) is
   // among the caller's callees, so either list answers both questions.
   graph_index *ix = graph->cg_index;
-  bool indexed = caller->s_ncallees > INDEX_SHORT_LIST;
+  uint8_t ncallees = graph->cg_syms[caller].s_ncallees;
+  bool indexed = ncallees > INDEX_SHORT_LIST;
   bool new_caller;
   if (!graph->cg_allcalls) {
     bool duplicate =
-        indexed ? (index_pair_flags(ix, caller, first_of_name(ix, callee)) & PAIR_NAME) != 0
-                : edge_names_callee(caller->s_callees, callee);
-    if (duplicate) {
-      mem_free(e);
-      return record_result::done;
-    }
+        indexed ? (index_pair_flags(ix, caller, first_of_name(graph, callee)) & PAIR_NAME) != 0
+                : edge_names_callee(graph, graph->cg_syms[caller].s_callees, callee);
+    if (duplicate) return record_result::done;
     new_caller = true;  // no callee of that name, so not this one either
   } else {
     new_caller = indexed ? (index_pair_flags(ix, caller, callee) & PAIR_SAME) == 0
-                         : !edge_points_at(caller->s_callees, callee);
+                         : !edge_points_at(graph, graph->cg_syms[caller].s_callees, callee);
   }
-  // Room in the index first, so that a failure anywhere leaves both lists
-  // as they were and counts as the failure of the caller cell.
-  bool grows_long = caller->s_ncallees == INDEX_SHORT_LIST;
-  if (grows_long || (indexed && new_caller)) {
-    size_t room = grows_long ? 2 * (INDEX_SHORT_LIST + 1) : 2;
-    if (!index_reserve_pairs(ix, room)) return record_nomem(callee, e);
+  // Room first, so that a failure anywhere leaves both lists as they were:
+  // the callee cell's room fails as a cell the scanner could not make, the
+  // caller cell's and the pair table's as the caller that could not be noted.
+  uint64_t ncells = static_cast<uint64_t>(graph->cg_ncells);
+  if (!arena_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 1, CELL_NONE)) {
+    return record_result::nomem_cell;
   }
+  bool grows_long = ncallees == INDEX_SHORT_LIST;
+  bool room =
+      !new_caller || arena_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 2, CELL_NONE);
+  if (room && (grows_long || (indexed && new_caller))) {
+    room = index_reserve_pairs(ix, grows_long ? 2 * (INDEX_SHORT_LIST + 1) : 2);
+  }
+  if (!room) {
+    return graph->cg_syms[callee].s_callers == CELL_NONE ? record_result::nomem_first_caller
+                                                         : record_result::nomem;
+  }
+  edge *cells = graph->cg_cells;
+  symbol &from = graph->cg_syms[caller];
+  symbol &to = graph->cg_syms[callee];
   if (new_caller) {
-    edge *back = edge_create(caller);
-    if (back == nullptr) return record_nomem(callee, e);
-    edge_append(&callee->s_callers, &callee->s_callers_last, back);
+    cell_id back = static_cast<cell_id>(graph->cg_ncells++);
+    cells[back] = edge{CELL_NONE, caller};
+    cell_append(cells, &to.s_callers, &to.s_callers_last, back);
   }
-  edge_append(&caller->s_callees, &caller->s_callees_last, e);
-  if (caller->s_ncallees != INT32_MAX) caller->s_ncallees++;
+  cell_id c = static_cast<cell_id>(graph->cg_ncells++);
+  cells[c] = edge{CELL_NONE, callee};
+  cell_append(cells, &from.s_callees, &from.s_callees_last, c);
+  if (from.s_ncallees != UINT8_MAX) from.s_ncallees++;
   if (grows_long) {
-    for (const edge *c = caller->s_callees; c != nullptr; c = c->e_next)
-      pair_add_cell(ix, caller, c->e_sym);
+    for (cell_id k = from.s_callees; k != CELL_NONE; k = cells[k].e_next)
+      pair_add_cell(graph, caller, cells[k].e_sym);
   } else if (indexed && new_caller) {
-    pair_add_cell(ix, caller, callee);
+    pair_add_cell(graph, caller, callee);
   }
   return record_result::done;
 }
 
 void graph_free(call_graph *graph) {
-  // The index's big tables go first: released after millions of small
-  // blocks, they would have the allocator sort all of those first.
   if (graph->cg_index != nullptr) index_free(graph->cg_index);
-  // The cells of one list lie far apart in memory, and walking a list means
-  // waiting for each cell before the next. So the lists of a few records
-  // are released side by side, the next cell of each fetched ahead, and the
-  // records themselves after their lists: on a graph of a million edges,
-  // in about a quarter of the time of one list after the other.
-  constexpr int BATCH = 8;
-  symbol *sym = graph->cg_symbols;
-  while (sym != nullptr) {
-    symbol *batch[BATCH];
-    int n = 0;
-    for (; sym != nullptr && n < BATCH; sym = sym->s_next)
-      batch[n++] = sym;
-    edge *cursor[2 * BATCH];
-    int live = 0;
-    for (int i = 0; i < n; ++i) {
-      if (batch[i]->s_callees != nullptr) cursor[live++] = batch[i]->s_callees;
-      if (batch[i]->s_callers != nullptr) cursor[live++] = batch[i]->s_callers;
-    }
-    while (live > 0) {
-      for (int k = 0; k < live;) {
-        edge *next = cursor[k]->e_next;
-        mem_free(cursor[k]);
-        if (next != nullptr) {
-          __builtin_prefetch(next);
-          cursor[k++] = next;
-        } else {
-          cursor[k] = cursor[--live];
-        }
-      }
-    }
-    for (int i = 0; i < n; ++i)
-      mem_free(batch[i]);
-  }
-  graph->cg_symbols = graph->cg_last = nullptr;
-  graph->cg_nsyms = 0;
-  graph->cg_index = nullptr;
+  mem_free(graph->cg_syms);
+  mem_free(graph->cg_cells);
+  mem_free(graph->cg_names);
+  bool allcalls = graph->cg_allcalls;
+  *graph = call_graph{};
+  graph->cg_allcalls = allcalls;
 }

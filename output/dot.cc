@@ -14,10 +14,9 @@ constexpr std::string_view DOT_GRAPH_NAME = "TODO";
 // name must be quoted to be a node id at all. The case is folded in ASCII
 // only, like the DOT keywords themselves: strcasecmp would follow the
 // locale, and in a Turkish one "DIGRAPH" would go out unquoted.
-bool dot_is_keyword(const symbol *sym) {
+bool dot_is_keyword(std::string_view name) {
   static constexpr std::string_view keywords[] = {"node",    "edge",     "graph",
                                                   "digraph", "subgraph", "strict"};
-  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
   for (std::string_view k : keywords) {
     if (name.size() != k.size()) continue;
     size_t i = 0;
@@ -30,6 +29,10 @@ bool dot_is_keyword(const symbol *sym) {
 
 void dot_view(out_buffer *out, std::string_view s) {
   out_write(out, s.data(), s.size());
+}
+
+std::string_view dot_name(const call_graph *graph, const symbol &sym) {
+  return {sym_name(graph, sym), sym.s_namelen};
 }
 
 // True when Graphviz takes `name` as an id without quotes: ASCII letters,
@@ -62,16 +65,16 @@ void dot_escaped(out_buffer *out, std::string_view name) {
 // labels take "_var" after their name; so that no function can take the id
 // of one, a function whose name already ends in "_var" (and underscores)
 // takes one more underscore.
-void dot_precise_id(out_buffer *out, const symbol *sym) {
-  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
+void dot_precise_id(const call_graph *graph, out_buffer *out, const symbol &sym) {
+  std::string_view name = dot_name(graph, sym);
   std::string_view base = name.substr(0, name.find_last_not_of('_') + 1);
   std::string_view suffix;
-  if (!sym->s_func) {
+  if (!sym.s_func) {
     suffix = "_var";
   } else if (base.ends_with("_var")) {
     suffix = "_";
   }
-  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(sym))) {
+  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(name))) {
     dot_view(out, name);
     dot_view(out, suffix);
     return;
@@ -83,13 +86,14 @@ void dot_precise_id(out_buffer *out, const symbol *sym) {
 }
 
 // Writes the node id of `sym`.
-void dot_id(out_buffer *out, const write_options &opts, const symbol *sym) {
-  if (opts.quote_ids) return dot_precise_id(out, sym);
-  std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
-  if (!sym->s_func) {
+void dot_id(const call_graph *graph, const write_options &opts, out_buffer *out,
+            const symbol &sym) {
+  if (opts.quote_ids) return dot_precise_id(graph, out, sym);
+  std::string_view name = dot_name(graph, sym);
+  if (!sym.s_func) {
     dot_view(out, name);
     dot_view(out, "_var");
-  } else if (dot_is_keyword(sym)) {
+  } else if (dot_is_keyword(name)) {
     dot_view(out, "\"");
     dot_view(out, name);
     dot_view(out, "\"");
@@ -99,14 +103,16 @@ void dot_id(out_buffer *out, const write_options &opts, const symbol *sym) {
 }
 
 // Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
-void dot_edges(const write_options &opts, out_buffer *out, const symbol *sym, const edge *list) {
+void dot_edges(const call_graph *graph, const write_options &opts, out_buffer *out,
+               const symbol &sym, cell_id list) {
   int64_t label = 0;
-  for (const edge *e = list; e != nullptr; e = e->e_next) {
-    if (sym_hidden(opts, e->e_sym)) continue;
+  for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
+    const symbol &other = graph->cg_syms[graph->cg_cells[c].e_sym];
+    if (sym_hidden(opts, other)) continue;
     dot_view(out, "  ");
-    dot_id(out, opts, sym);
+    dot_id(graph, opts, out, sym);
     dot_view(out, " -> ");
-    dot_id(out, opts, e->e_sym);
+    dot_id(graph, opts, out, other);
     dot_view(out, " [label=\"");
     out_num(out, ++label, 0);
     dot_view(out, "\"];\n");
@@ -117,19 +123,21 @@ void dot_edges(const write_options &opts, out_buffer *out, const symbol *sym, co
 // for every visible symbol.
 void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *out,
                const walk_run *run) {
-  for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, sym))) continue;
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    const symbol &sym = graph->cg_syms[i];
+    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, static_cast<sym_id>(i)))) {
+      continue;
+    }
     dot_view(out, "  ");
-    dot_id(out, opts, sym);
+    dot_id(graph, opts, out, sym);
     dot_view(out, " [label=\"");
-    std::string_view name(sym->s_name, static_cast<size_t>(sym->s_namelen));
     // Under -p a name may hold quotes and backslashes; the label escapes them.
     if (opts.quote_ids) {
-      dot_escaped(out, name);
+      dot_escaped(out, dot_name(graph, sym));
     } else {
-      dot_view(out, name);
+      dot_view(out, dot_name(graph, sym));
     }
-    dot_view(out, sym->s_func ? "\"];\n" : "\",shape=box];\n");
+    dot_view(out, sym.s_func ? "\"];\n" : "\",shape=box];\n");
   }
 }
 
@@ -138,8 +146,8 @@ void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer 
                  const sorted_entry *table) {
   if (opts.max_depth <= 0) return;
   for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    const symbol *sym = table[i].sym;
-    if (!sym_hidden(opts, sym)) dot_edges(opts, out, sym, sym->s_callers);
+    const symbol &sym = graph->cg_syms[table[i].sym];
+    if (!sym_hidden(opts, sym)) dot_edges(graph, opts, out, sym, sym.s_callers);
   }
 }
 
@@ -150,18 +158,20 @@ void dot_forward(const call_graph *graph, const write_options &opts, out_buffer 
   // A symbol's edges are written once, at its first visit; a symbol first
   // met at the depth limit is marked there without its edges, so they are
   // not written where it recurs higher up either.
-  auto visit = [&](const symbol *sym, int64_t depth, int64_t) -> std::optional<int64_t> {
-    if (sym_hidden(opts, sym) || walk_marked(*run, sym)) return std::nullopt;
-    walk_mark(run, sym);
-    if (depth >= opts.max_depth || sym->s_callees == nullptr) return std::nullopt;
-    dot_edges(opts, out, sym, sym->s_callees);
+  auto visit = [&](sym_id id, int64_t depth, int64_t) -> std::optional<int64_t> {
+    const symbol &sym = graph->cg_syms[id];
+    if (sym_hidden(opts, sym) || walk_marked(*run, id)) return std::nullopt;
+    walk_mark(run, id);
+    if (depth >= opts.max_depth || sym.s_callees == CELL_NONE) return std::nullopt;
+    dot_edges(graph, opts, out, sym, sym.s_callees);
     return 0;
   };
-  if (const symbol *root = sym_lookup(graph, opts.root_name)) {
-    walk_forward(run, root, 0, visit);
+  if (sym_id root = sym_lookup(graph, opts.root_name); root != SYM_NONE) {
+    walk_forward(run, graph, root, 0, visit);
   } else {
-    for (const symbol *sym = graph->cg_symbols; sym != nullptr; sym = sym->s_next) {
-      if (!walk_marked(*run, sym)) walk_forward(run, sym, 0, visit);
+    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+      sym_id id = static_cast<sym_id>(i);
+      if (!walk_marked(*run, id)) walk_forward(run, graph, id, 0, visit);
     }
   }
 }

@@ -23,21 +23,22 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
   size_t n = static_cast<size_t>(graph->cg_nsyms);
   sorted_entry *entries = static_cast<sorted_entry *>(mem_alloc(n * sizeof(sorted_entry)));
   if (entries == nullptr) return nullptr;
-  size_t i = 0;
-  for (const symbol *sym = graph->cg_symbols; sym != nullptr && i < n; sym = sym->s_next, ++i) {
-    entries[i] = sorted_entry{sym, sort_prefix(sym->s_name)};
+  for (size_t i = 0; i < n; ++i) {
+    entries[i] =
+        sorted_entry{sort_prefix(sym_name(graph, graph->cg_syms[i])), static_cast<sym_id>(i)};
   }
   // The first eight bytes of each name, kept beside the entry, spare most
-  // comparisons a visit to two records in far-apart places.
-  std::sort(entries, entries + i, [](const sorted_entry &a, const sorted_entry &b) {
+  // comparisons a visit to two names in far-apart places.
+  std::sort(entries, entries + n, [graph](const sorted_entry &a, const sorted_entry &b) {
     if (a.key != b.key) return a.key < b.key;
     // Equal keys: the names are equal and shorter than eight bytes (the key
     // ends in 0), or agree in their first eight bytes.
     if ((a.key & 0xff) != 0) {
-      int c = std::strcmp(a.sym->s_name + 8, b.sym->s_name + 8);
+      int c = std::strcmp(sym_name(graph, graph->cg_syms[a.sym]) + 8,
+                          sym_name(graph, graph->cg_syms[b.sym]) + 8);
       if (c != 0) return c < 0;
     }
-    return a.sym->s_order < b.sym->s_order;
+    return a.sym < b.sym;
   });
   return entries;
 }

@@ -11,14 +11,14 @@
 
 // True when the writers must not show `sym`: underscore names without -i _,
 // data symbols without -i x.
-inline bool sym_hidden(const write_options &opts, const symbol *sym) {
-  return (!opts.show_under && sym->s_name[0] == '_') || (!opts.show_data && sym->s_func == 0);
+inline bool sym_hidden(const write_options &opts, const symbol &sym) {
+  return (!opts.show_under && sym.s_first == '_') || (!opts.show_data && !sym.s_func);
 }
 
 // One entry of the name-sorted table of the reverse outputs.
 struct sorted_entry {
-  const symbol *sym;
   uint64_t key;  // the name's first eight bytes, as a number that sorts like them
+  sym_id sym;
 };
 
 // Returns every symbol of the graph sorted by name, equal names in list
@@ -26,11 +26,10 @@ struct sorted_entry {
 // memory is exhausted.
 sorted_entry *sym_sorted_table(const call_graph *graph);
 
-// One frame of a forward walk's own stack.
+// One frame of a forward walk's own stack; its depth is its place there.
 struct walk_frame {
-  const edge *next;  // next callee entry to walk
-  int64_t depth;
   int64_t width;  // the name width of the frame's children (tree listing only)
+  cell_id next;   // next callee entry to walk
 };
 
 // What one forward walking run owns: its stack, deep enough for any walk of
@@ -38,7 +37,7 @@ struct walk_frame {
 // symbol stays marked for the rest of the run, across walks.
 struct walk_run {
   walk_frame *stack;
-  uint64_t *marks;  // bit s_order of a marked symbol is set; in the stack's block
+  uint64_t *marks;  // the bit of a marked symbol's place is set; in the stack's block
 };
 
 // Allocates a run's stack and marks, all clear; false when memory is exhausted.
@@ -47,37 +46,38 @@ bool walk_begin(walk_run *run, const call_graph *graph, const write_options &opt
 // Releases what walk_begin allocated.
 void walk_end(walk_run *run);
 
-inline bool walk_marked(const walk_run &run, const symbol *sym) {
-  return (run.marks[sym->s_order / 64] >> (sym->s_order % 64)) & 1;
+inline bool walk_marked(const walk_run &run, sym_id id) {
+  return (run.marks[id / 64] >> (id % 64)) & 1;
 }
 
-inline void walk_mark(walk_run *run, const symbol *sym) {
-  run->marks[sym->s_order / 64] |= uint64_t{1} << (sym->s_order % 64);
+inline void walk_mark(walk_run *run, sym_id id) {
+  run->marks[id / 64] |= uint64_t{1} << (id % 64);
 }
 
 // Walks depth first from `top` (depth 0, name width `width`) through the
-// callee entries in list order. `visit(sym, depth, width)` is called on every
+// callee entries in list order. `visit(id, depth, width)` is called on every
 // symbol met and returns the name width of its children when its callee
 // entries are to be walked next, nothing otherwise. The walk keeps its own
 // stack, so that a call chain of any length cannot overflow the process stack.
 template <class Visit>
-void walk_forward(walk_run *run, const symbol *top, int64_t width, Visit visit) {
+void walk_forward(walk_run *run, const call_graph *graph, sym_id top, int64_t width, Visit visit) {
   std::optional<int64_t> child_width = visit(top, int64_t{0}, width);
   if (!child_width) return;
   walk_frame *stack = run->stack;
+  const edge *cells = graph->cg_cells;
+  const symbol *syms = graph->cg_syms;
   int64_t sp = 0;
-  stack[sp++] = walk_frame{top->s_callees, 0, *child_width};
+  stack[sp++] = walk_frame{*child_width, syms[top].s_callees};
   while (sp > 0) {
     walk_frame *f = &stack[sp - 1];
-    if (f->next == nullptr) {
+    if (f->next == CELL_NONE) {
       --sp;
       continue;
     }
-    const symbol *child = f->next->e_sym;
-    f->next = f->next->e_next;
-    int64_t depth = f->depth + 1;
-    if ((child_width = visit(child, depth, f->width))) {
-      stack[sp++] = walk_frame{child->s_callees, depth, *child_width};
+    sym_id child = cells[f->next].e_sym;
+    f->next = cells[f->next].e_next;
+    if ((child_width = visit(child, sp, f->width))) {
+      stack[sp++] = walk_frame{*child_width, syms[child].s_callees};
     }
   }
 }

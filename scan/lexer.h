@@ -147,7 +147,7 @@ struct scan_state {
   bool in_text = true;       // in a code section
   char *pending = nullptr;   // owned: the name a global directive announced
   char *current = nullptr;   // owned: the function whose body is being read
-  symbol *caller = nullptr;  // the record calls from `current` go to, once looked up
+  sym_id caller = SYM_NONE;  // the record calls from `current` go to, once looked up
   scan_word word = {nullptr, 0, 0};
   int64_t lineno = 1;
   scan_status status = scan_status::done;  // what ended the scan early, if anything
@@ -160,13 +160,9 @@ scan_result scan_end(scan_state *st);
 // Notes that memory ran out on the current line; returns false.
 bool scan_nomem(scan_state *st);
 
-// The record a call of `name` goes to: the first one of that name, or else a
-// new forward declaration of a function; null when memory ran out.
-symbol *scan_call_target(call_graph *graph, const char *name, const char *file);
-
-// Records that `caller` (null: nobody, and nothing is recorded) calls or
+// Records that `caller` (SYM_NONE: nobody, and nothing is recorded) calls or
 // references `target`; says how that went.
-scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target);
+scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target);
 
 // Reads the word that begins with `first` into st->word. False when there is
 // none: the file ended inside it, or memory ran out (st->status then says so).

@@ -160,29 +160,29 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
 }
 
 // The data label of the graph that the name `text` (with hash `hash`)
-// names, as users know it; null when there is none, or when memory ran out
-// (then *nomem is set).
-symbol *graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
+// names, as users know it; SYM_NONE when there is none, or when memory ran
+// out (then *nomem is set).
+sym_id graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
   const graph_index *ix = pf->graph->cg_index;
-  if (ix == nullptr) return nullptr;  // an empty graph knows no data
+  if (ix == nullptr) return SYM_NONE;  // an empty graph knows no data
   if (plain_name(text, len)) {
     // Most names never were data: the graph's own filter says so at once.
-    if (!index_may_be_data(ix, hash)) return nullptr;
+    if (!index_may_be_data(ix, hash)) return SYM_NONE;
     return sym_lookup_data(pf->graph, text, len);
   }
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
   if (canon == PRECISE_NONE) {
     *nomem = true;
-    return nullptr;
+    return SYM_NONE;
   }
   return sym_lookup_data(pf->graph, pf->names[canon].text, pf->names[canon].len);
 }
 
 // The graph's first record of a name as users know it, looked up once.
-symbol *first_record(precise_file *pf, uint32_t canon) {
+sym_id first_record(precise_file *pf, uint32_t canon) {
   precise_name &n = pf->names[canon];
-  if (n.sym == nullptr) n.sym = sym_lookup(pf->graph, n.text);
+  if (n.sym == SYM_NONE) n.sym = sym_lookup(pf->graph, n.text);
   return n.sym;
 }
 
@@ -193,11 +193,11 @@ uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
   if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFINED)) {
-    if (sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line) == nullptr) {
+    if (sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line) == SYM_NONE) {
       return precise_nomem(pf, line), PRECISE_NONE;
     }
     n.flags |= PN_DEFINED;
-    n.sym = nullptr;  // a declaration may have been the first record; look again
+    n.sym = SYM_NONE;  // a declaration may have been the first record; look again
   }
   return canon;
 }
@@ -224,8 +224,8 @@ int decide_functions(precise_file *pf, bool need_announce) {
   return 1;
 }
 
-int charge(precise_file *pf, uint32_t owner, symbol *target, int64_t line) {
-  symbol *caller = first_record(pf, owner);
+int charge(precise_file *pf, uint32_t owner, sym_id target, int64_t line) {
+  sym_id caller = first_record(pf, owner);
   return precise_status(pf, scan_charge(pf->graph, caller, target), line);
 }
 
@@ -246,10 +246,10 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
       if (*kind == SEC_DATA) {
         uint32_t canon = canon_of(pf, ev.id);
         if (canon == PRECISE_NONE ||
-            sym_add(pf->graph, false, pf->names[canon].text, pf->file, ev.line) == nullptr) {
+            sym_add(pf->graph, false, pf->names[canon].text, pf->file, ev.line) == SYM_NONE) {
           return precise_nomem(pf, ev.line);
         }
-        pf->names[canon].sym = nullptr;
+        pf->names[canon].sym = SYM_NONE;
       }
       return 1;
     default:
@@ -261,17 +261,18 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
   if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
   precise_name &n = pf->names[canon];
   if (ev.kind == PE_REF) {
-    symbol *sym = first_record(pf, canon);
-    return sym == nullptr || sym->s_func ? 1 : charge(pf, *owner, sym, ev.line);
+    sym_id sym = first_record(pf, canon);
+    return sym == SYM_NONE || graph_sym(pf->graph, sym).s_func ? 1
+                                                               : charge(pf, *owner, sym, ev.line);
   }
   // A jump is a tail call when it leaves the function for another one, or
   // for a name that this file does not define.
   if (ev.kind == PE_JUMP && (canon == *owner || ((flags & PN_LABEL) && !(flags & PN_FUNC)))) {
     return 1;
   }
-  if (n.sym == nullptr) {
-    n.sym = scan_call_target(pf->graph, n.text, pf->file);
-    if (n.sym == nullptr) return precise_nomem(pf, ev.line);
+  if (n.sym == SYM_NONE) {
+    n.sym = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (n.sym == SYM_NONE) return precise_nomem(pf, ev.line);
   }
   return charge(pf, *owner, n.sym, ev.line);
 }
@@ -341,7 +342,7 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   if (copy == nullptr) return PRECISE_NONE;
   uint32_t id = pf->count++;
   pf->names[id] = precise_name{
-      copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, nullptr};
+      copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, SYM_NONE};
   pf->recent[hash % PRECISE_RECENT] = *slot_of(pf, text, len, hash) = precise_slot{hash, id + 1};
   return id;
 }
@@ -397,7 +398,7 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
     // A data label of an earlier file?
     bool nomem = false;
-    if (graph_data(pf, text, len, hash, &nomem) == nullptr) return !nomem;
+    if (graph_data(pf, text, len, hash, &nomem) == SYM_NONE) return !nomem;
     if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     if (id == PRECISE_NONE) return 0;
   }
@@ -411,28 +412,29 @@ const char *precise_canon_text(precise_file *pf, const char *text, size_t len) {
   return canon == PRECISE_NONE ? nullptr : pf->names[canon].text;
 }
 
-symbol *precise_define_now(precise_file *pf, const char *name, int64_t line) {
+sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
   call_graph *graph = pf->graph;
-  symbol *first = sym_lookup(graph, name);
+  sym_id first = sym_lookup(graph, name);
   // Once per file: a clone (f.cold) after its function, or before it.
-  if (first != nullptr && first->s_line != -1 && std::strcmp(first->s_file, pf->file) == 0) {
-    return first;
+  if (first != SYM_NONE) {
+    const symbol &sym = graph_sym(graph, first);
+    if (sym.s_line != -1 && std::strcmp(sym.s_file, pf->file) == 0) return first;
   }
-  symbol *made = sym_add(graph, true, name, pf->file, line);
-  if (made == nullptr) return nullptr;
-  return first != nullptr ? first : made;
+  sym_id made = sym_add(graph, true, name, pf->file, line);
+  if (made == SYM_NONE) return SYM_NONE;
+  return first != SYM_NONE ? first : made;
 }
 
-int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line) {
+int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line) {
   bool nomem = false;
-  symbol *data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
+  sym_id data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
   if (nomem) return precise_nomem(pf, line);
-  return data == nullptr ? 1 : precise_status(pf, scan_charge(pf->graph, owner, data), line);
+  return data == SYM_NONE ? 1 : precise_status(pf, scan_charge(pf->graph, owner, data), line);
 }
 
-int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line) {
-  symbol *target = scan_call_target(pf->graph, name, pf->file);
-  if (target == nullptr) return precise_nomem(pf, line);
+int precise_call(precise_file *pf, sym_id owner, const char *name, int64_t line) {
+  sym_id target = sym_find_or_declare(pf->graph, name, std::strlen(name), pf->file);
+  if (target == SYM_NONE) return precise_nomem(pf, line);
   return precise_status(pf, scan_charge(pf->graph, owner, target), line);
 }
 

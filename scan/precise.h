@@ -44,7 +44,7 @@ struct precise_name {
   uint32_t owner;    // as a section: the function its code belongs to now
   uint8_t sec_kind;  // as a section: code, data or neither
   int64_t line;      // line of the label that defines it
-  symbol *sym;       // the graph's first record of this name, once looked up
+  sym_id sym;        // the graph's first record of this name, once looked up
 };
 
 enum precise_event_kind : uint32_t {
@@ -146,16 +146,16 @@ const char *precise_canon_text(precise_file *pf, const char *text, size_t len);
 
 // Defines the function `name` (as users know it) on `line`, unless this file
 // has defined it already (by a clone, say); returns the record that its calls
-// are charged to, or null when memory ran out.
-symbol *precise_define_now(precise_file *pf, const char *name, int64_t line);
+// are charged to, or SYM_NONE when memory ran out.
+sym_id precise_define_now(precise_file *pf, const char *name, int64_t line);
 
 // Charges to `owner` a reference to the data label that `text` names, when
 // the graph knows one of that name by now. Returns 1, or 0 after a failure (noted).
-int precise_reference(precise_file *pf, symbol *owner, const char *text, size_t len, int64_t line);
+int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
 // after a failure (noted).
-int precise_call(precise_file *pf, symbol *owner, const char *name, int64_t line);
+int precise_call(precise_file *pf, sym_id owner, const char *name, int64_t line);
 
 // Notes that memory ran out on `line`; returns 0.
 int precise_nomem(precise_file *pf, int64_t line);

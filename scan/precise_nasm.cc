@@ -18,22 +18,22 @@ namespace {
 // The function that owned the code of a section when the file left it.
 struct np_owner {
   uint32_t section;
-  symbol *owner;
+  sym_id owner;
 };
 
 // A jump that waits for the end of the file.
 struct np_pending {
-  symbol *owner;
+  sym_id owner;
   uint32_t target;  // the name, as the table holds it
   int64_t line;
 };
 
 struct nasm_reader {
   precise_lexer lx;
-  scan_word spare;      // the first word of a line while the second is read
-  uint32_t outside;     // the section that a struc interrupts
-  int64_t macro_depth;  // inside %macro ... %endmacro: templates, not code
-  symbol *owner;        // the function whose code is being read, if any
+  scan_word spare;          // the first word of a line while the second is read
+  uint32_t outside;         // the section that a struc interrupts
+  int64_t macro_depth;      // inside %macro ... %endmacro: templates, not code
+  sym_id owner = SYM_NONE;  // the function whose code is being read, if any
   np_owner *owners;
   size_t nowners;
   np_pending *jumps;
@@ -175,7 +175,7 @@ int np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
   }
   if (i < r->nowners) r->owners[i].owner = r->owner;
   precise_enter(pf, id, kind);
-  r->owner = nullptr;
+  r->owner = SYM_NONE;
   for (i = 0; i < r->nowners; ++i) {
     if (r->owners[i].section == id) r->owner = r->owners[i].owner;
   }
@@ -198,10 +198,10 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   const char *name = precise_canon_text(pf, word.w_text, word.w_len);
   if (name == nullptr) return np_fail(r);
   if (pf->sec_kind == SEC_DATA) {
-    return sym_add(pf->graph, false, name, pf->file, line) != nullptr || np_fail(r);
+    return sym_add(pf->graph, false, name, pf->file, line) != SYM_NONE || np_fail(r);
   }
   r->owner = precise_define_now(pf, name, line);
-  return r->owner != nullptr || np_fail(r);
+  return r->owner != SYM_NONE || np_fail(r);
 }
 
 // Operands from `c` on: names of known data are references.
@@ -211,7 +211,7 @@ int np_operands(nasm_reader *r, int c) {
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named > 0) {
-      if (r->owner != nullptr && !np_local(lx->word) &&
+      if (r->owner != SYM_NONE && !np_local(lx->word) &&
           !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
         return 0;
       }
@@ -229,9 +229,12 @@ int np_operands(nasm_reader *r, int c) {
 // 1, or 0 after a failure (noted).
 int np_jump(nasm_reader *r, const char *name, int64_t line) {
   precise_file *pf = &r->lx.pf;
-  if (std::strcmp(name, r->owner->s_name) == 0) return 1;
-  symbol *known = sym_lookup(pf->graph, name);
-  if (known != nullptr) return known->s_func ? precise_call(pf, r->owner, name, line) : 1;
+  if (std::strcmp(name, sym_name(pf->graph, graph_sym(pf->graph, r->owner))) == 0) return 1;
+  sym_id known = sym_lookup(pf->graph, name);
+  if (known != SYM_NONE) {
+    if (!graph_sym(pf->graph, known).s_func) return 1;
+    return precise_status(pf, scan_charge(pf->graph, r->owner, known), line);
+  }
   uint32_t id = precise_intern(pf, name, std::strlen(name));
   if (id == PRECISE_NONE) return np_fail(r);
   if (pf->names[id].flags & PN_LABEL) return 1;
@@ -253,9 +256,10 @@ int np_finish(nasm_reader *r) {
     const np_pending &j = r->jumps[i];
     const precise_name &n = pf->names[j.target];
     if (n.flags & PN_LABEL) continue;
-    symbol *known = sym_lookup(pf->graph, n.text);
-    if (known != nullptr && !known->s_func) continue;
-    if (!precise_call(pf, j.owner, n.text, j.line)) return 0;
+    sym_id target = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (target == SYM_NONE) return precise_nomem(pf, j.line);
+    if (!graph_sym(pf->graph, target).s_func) continue;
+    if (!precise_status(pf, scan_charge(pf->graph, j.owner, target), j.line)) return 0;
   }
   return 1;
 }
@@ -280,7 +284,7 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
     break;
   }
   int64_t line = lx->line;
-  if (r->owner == nullptr) return np_skip(r, np_next(r)), 1;  // nobody's call
+  if (r->owner == SYM_NONE) return np_skip(r, np_next(r)), 1;  // nobody's call
   const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (name == nullptr) return np_fail(r);
   int ok = kind == PE_CALL ? precise_call(&lx->pf, r->owner, name, line) : np_jump(r, name, line);
@@ -337,7 +341,7 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
     const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
     if (name == nullptr) return np_fail(r);
     r->owner = precise_define_now(&lx->pf, name, lx->line);
-    if (r->owner == nullptr) return np_fail(r);
+    if (r->owner == SYM_NONE) return np_fail(r);
     np_skip(r, np_next(r));
     return 1;
   }
@@ -392,7 +396,7 @@ int np_statement(nasm_reader *r, int c) {
   if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
   if (precise_keyword(lx->word, KW_DATA))
     return np_label(r, r->spare, lx->line, true) && np_operands(r, np_next(r));
-  if (r->owner != nullptr && !np_local(lx->word) &&
+  if (r->owner != SYM_NONE && !np_local(lx->word) &&
       !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
     return 0;
   }

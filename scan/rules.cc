@@ -8,17 +8,12 @@
 #include "graph/memory.h"
 #include "scan/lexer.h"
 
-symbol *scan_call_target(call_graph *graph, const char *name, const char *file) {
-  symbol *target = sym_lookup(graph, name);
-  return target != nullptr ? target : sym_add(graph, true, name, file, -1);
-}
-
-scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target) {
-  edge *e = edge_create(target);
-  if (e == nullptr) return scan_status::nomem;
-  switch (record_call(graph, caller, e)) {
+scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target) {
+  switch (record_call(graph, caller, target)) {
     case record_result::done:
       return scan_status::done;
+    case record_result::nomem_cell:
+      return scan_status::nomem;
     case record_result::nomem_first_caller:
       return scan_status::nomem_first_caller;
     case record_result::nomem:
@@ -29,10 +24,10 @@ scan_status scan_charge(call_graph *graph, symbol *caller, symbol *target) {
 
 namespace {
 // Records an edge from the current function to `target`.
-bool rule_edge(scan_state *st, symbol *target) {
+bool rule_edge(scan_state *st, sym_id target) {
   // The first record of a name never changes, so one lookup per function is
   // enough.
-  if (st->caller == nullptr) st->caller = sym_lookup(st->graph, st->current);
+  if (st->caller == SYM_NONE) st->caller = sym_lookup(st->graph, st->current);
   st->status = scan_charge(st->graph, st->caller, target);
   return st->status == scan_status::done;
 }
@@ -59,8 +54,8 @@ bool rule_ident(scan_state *st) {
   // is, even a data label.
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return true;
-    symbol *target = scan_call_target(graph, word, st->file);
-    if (target == nullptr) return scan_nomem(st);
+    sym_id target = sym_find_or_declare(graph, word, st->word.w_len, st->file);
+    if (target == SYM_NONE) return scan_nomem(st);
     return rule_edge(st, target);
   }
   // After another identifier it is most likely an operand (the one before
@@ -69,8 +64,8 @@ bool rule_ident(scan_state *st) {
   // reference to it; an unknown name declares nothing, and a function's name
   // here (an address taken, a jump) is no call.
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    symbol *target = sym_lookup_data(graph, word, st->word.w_len);
-    if (target != nullptr) return rule_edge(st, target);
+    sym_id target = sym_lookup_data(graph, word, st->word.w_len);
+    if (target != SYM_NONE) return rule_edge(st, target);
   }
   return true;
 }
@@ -79,7 +74,7 @@ bool rule_label(scan_state *st) {
   call_graph *graph = st->graph;
   const char *word = st->word.w_text;
   // Every label outside code is a data label.
-  if (!st->in_text && sym_add(graph, 0, word, st->file, st->lineno) == nullptr) {
+  if (!st->in_text && sym_add(graph, 0, word, st->file, st->lineno) == SYM_NONE) {
     return scan_nomem(st);
   }
   // A label is the announced function only when nothing but identifiers
@@ -92,11 +87,11 @@ bool rule_label(scan_state *st) {
   if (st->prev == TK_IDENT && st->pending != nullptr && std::strcmp(st->pending, word) == 0) {
     // Completes a declaration that an earlier call made, or adds the
     // function; outside code this follows the data label just added.
-    if (sym_add(graph, 1, st->pending, st->file, st->lineno) == nullptr) return scan_nomem(st);
+    if (sym_add(graph, 1, st->pending, st->file, st->lineno) == SYM_NONE) return scan_nomem(st);
     // The pending copy becomes the current name; no second copy is needed.
     mem_free(st->current);
     st->current = st->pending;
-    st->caller = nullptr;
+    st->caller = SYM_NONE;
     st->pending = nullptr;
   }
   return true;

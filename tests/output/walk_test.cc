@@ -38,14 +38,12 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
   // listing itself grows with the square of the depth, so deeper is slower.
   const int depth = 5000;
   call_graph graph;
-  symbol *caller = nullptr;
+  sym_id caller = SYM_NONE;
   for (int i = 0; i < depth; ++i) {
     std::string name = i == 0 ? "main" : "f" + std::to_string(i);
-    symbol *sym = sym_add(&graph, true, name.c_str(), "chain.asm", i + 1);
-    ASSERT_NE(sym, nullptr);
-    if (caller != nullptr) {
-      ASSERT_EQ(record_call(&graph, caller, edge_create(sym)), record_result::done);
-    }
+    sym_id sym = sym_add(&graph, true, name.c_str(), "chain.asm", i + 1);
+    ASSERT_NE(sym, SYM_NONE);
+    ASSERT_EQ(record_call(&graph, caller, sym), record_result::done);
     caller = sym;
   }
   struct row {

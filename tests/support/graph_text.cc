@@ -8,12 +8,12 @@
 #include "scan/scanner.h"
 
 namespace {
-void edge_text(std::string *s, const edge *e, char open, char close) {
-  if (e == nullptr) return;
+void edge_text(std::string *s, const call_graph &graph, cell_id c, char open, char close) {
+  if (c == CELL_NONE) return;
   *s += open;
-  for (; e != nullptr; e = e->e_next) {
-    *s += e->e_sym->s_name;
-    if (e->e_next != nullptr) *s += ',';
+  for (; c != CELL_NONE; c = graph_cell(&graph, c).e_next) {
+    *s += sym_name(&graph, graph_sym(&graph, graph_cell(&graph, c).e_sym));
+    if (graph_cell(&graph, c).e_next != CELL_NONE) *s += ',';
   }
   *s += close;
 }
@@ -21,15 +21,16 @@ void edge_text(std::string *s, const edge *e, char open, char close) {
 
 std::string graph_text(const call_graph &graph) {
   std::string s;
-  const symbol *root = sym_lookup(&graph, "main");
-  for (const symbol *sym = graph.cg_symbols; sym != nullptr; sym = sym->s_next) {
+  sym_id root = sym_lookup(&graph, "main");
+  for (int64_t i = 0; i < graph.cg_nsyms; ++i) {
+    const symbol &sym = graph_sym(&graph, static_cast<sym_id>(i));
     if (!s.empty()) s += ' ';
-    s += sym->s_name;
-    if (sym == root) s += '*';
-    s += std::string("/") + sym->s_file + ':' + std::to_string(sym->s_line);
-    if (sym->s_func) s += "()";
-    edge_text(&s, sym->s_callees, '[', ']');
-    edge_text(&s, sym->s_callers, '{', '}');
+    s += sym_name(&graph, sym);
+    if (i == root) s += '*';
+    s += std::string("/") + sym.s_file + ':' + std::to_string(sym.s_line);
+    if (sym.s_func) s += "()";
+    edge_text(&s, graph, sym.s_callees, '[', ']');
+    edge_text(&s, graph, sym.s_callers, '{', '}');
   }
   return s;
 }
