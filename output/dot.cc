@@ -55,10 +55,14 @@ bool dot_plain(std::string_view name) {
 
 // Writes `name` for the inside of a quoted string.
 void dot_escaped(out_buffer *out, std::string_view name) {
-  for (char c : name) {
-    if (c == '"' || c == '\\') dot_view(out, "\\");
-    out_write(out, &c, 1);
+  // Most names hold neither character: write the runs between them whole.
+  for (size_t at; (at = name.find_first_of("\"\\")) != std::string_view::npos;) {
+    dot_view(out, name.substr(0, at));
+    dot_view(out, "\\");
+    dot_view(out, name.substr(at, 1));
+    name.remove_prefix(at + 1);
   }
+  dot_view(out, name);
 }
 
 // The node id of -p: the name, quoted and escaped unless it is plain. Data

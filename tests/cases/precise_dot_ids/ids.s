@@ -1,5 +1,5 @@
 # Names that are no plain identifiers, a data label and a function whose
-# ids could meet, and DOT keywords.
+# ids could meet, DOT keywords, and a demangled name with quotes in it.
 	.data
 x:	.long 0
 	.text
@@ -9,6 +9,7 @@ x_var:
 	movl	x(%rip), %eax
 	call	_ZN3foo3barIiEEvT_
 	call	node
+	call	_Zli4_minPKc
 	jmp	a.b$c@PLT
 	.globl	_ZN3foo3barIiEEvT_
 _ZN3foo3barIiEEvT_:
