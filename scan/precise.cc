@@ -74,31 +74,31 @@ int names_reserve(precise_file *pf) {
   return 1;
 }
 
-// True when the `len` bytes at `text` are one of `words` (a list ending in
-// null).
-bool word_in(const char *const *words, const char *text, size_t len) {
-  for (; *words != nullptr; ++words) {
-    if (std::strlen(*words) == len && std::memcmp(*words, text, len) == 0) return true;
+// True when `word` is one of `words`.
+template <size_t N>
+bool word_in(const std::string_view (&words)[N], std::string_view word) {
+  for (std::string_view w : words) {
+    if (w == word) return true;
   }
   return false;
 }
 
 // Compiler clones: gcc writes a part, a copy or a cold half of `f` under
 // `f.part.0`, `f.constprop.0`, `f.cold`, ...; clang adds `f.llvm.<hash>`.
-const char *const clone_words[] = {
-    "part", "cold",    "constprop",   "isra",     "lto_priv",           "localalias", "clone",
-    "llvm", "ipa_sra", "specialized", "resolver", "interposable_alias", nullptr};
+constexpr std::string_view clone_words[] = {
+    "part",  "cold", "constprop", "isra",        "lto_priv", "localalias",
+    "clone", "llvm", "ipa_sra",   "specialized", "resolver", "interposable_alias"};
 
 // The suffixes of a relocation (`foo@PLT`).
-const char *const reloc_words[] = {"PLT",    "GOTPCREL", "GOT", "GOTOFF",   "PLTOFF",
-                                   "GOTPLT", "plt",      "got", "gotpcrel", nullptr};
+constexpr std::string_view reloc_words[] = {"PLT",    "GOTPCREL", "GOT", "GOTOFF",  "PLTOFF",
+                                            "GOTPLT", "plt",      "got", "gotpcrel"};
 
 }  // namespace
 
 size_t precise_base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
   if (at != nullptr && at > text &&
-      word_in(reloc_words, at + 1, len - static_cast<size_t>(at + 1 - text))) {
+      word_in(reloc_words, std::string_view(at + 1, len - static_cast<size_t>(at + 1 - text)))) {
     len = static_cast<size_t>(at - text);
   }
   for (size_t i = 1; i < len; ++i) {
@@ -106,7 +106,7 @@ size_t precise_base_length(const char *text, size_t len) {
     size_t end = i + 1;
     while (end < len && text[end] != '.')
       ++end;
-    if (word_in(clone_words, text + i + 1, end - i - 1)) return i;
+    if (word_in(clone_words, std::string_view(text + i + 1, end - i - 1))) return i;
   }
   return len;
 }
@@ -405,11 +405,12 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
   return precise_note(pf, PE_REF, id, line);
 }
 
-const char *precise_canon_text(precise_file *pf, const char *text, size_t len) {
-  if (plain_name(text, len)) return text;
+std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len) {
+  if (plain_name(text, len)) return {text, len};
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
-  return canon == PRECISE_NONE ? nullptr : pf->names[canon].text;
+  if (canon == PRECISE_NONE) return {};
+  return {pf->names[canon].text, pf->names[canon].len};
 }
 
 sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
@@ -432,8 +433,8 @@ int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t l
   return data == SYM_NONE ? 1 : precise_status(pf, scan_charge(pf->graph, owner, data), line);
 }
 
-int precise_call(precise_file *pf, sym_id owner, const char *name, int64_t line) {
-  sym_id target = sym_find_or_declare(pf->graph, name, std::strlen(name), pf->file);
+int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line) {
+  sym_id target = sym_find_or_declare(pf->graph, name.data(), name.size(), pf->file);
   if (target == SYM_NONE) return precise_nomem(pf, line);
   return precise_status(pf, scan_charge(pf->graph, owner, target), line);
 }

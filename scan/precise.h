@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "graph/symbol_graph.h"
 #include "scan/lexer.h"
@@ -140,9 +141,9 @@ size_t precise_base_length(const char *text, size_t len);
 // a function), the graph operations at once.
 //
 // The name as users know it of `text` (NUL-terminated, `len` bytes): `text`
-// itself when there is nothing to take off or undo, else the table's copy.
-// Null when memory ran out.
-const char *precise_canon_text(precise_file *pf, const char *text, size_t len);
+// itself when there is nothing to take off or undo, else the table's copy;
+// either way NUL-terminated. A null view when memory ran out.
+std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len);
 
 // Defines the function `name` (as users know it) on `line`, unless this file
 // has defined it already (by a clone, say); returns the record that its calls
@@ -155,7 +156,7 @@ int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t l
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
 // after a failure (noted).
-int precise_call(precise_file *pf, sym_id owner, const char *name, int64_t line);
+int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line);
 
 // Notes that memory ran out on `line`; returns 0.
 int precise_nomem(precise_file *pf, int64_t line);

@@ -195,12 +195,12 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
     pf->names[id].flags |= PN_LABEL;
     return 1;
   }
-  const char *name = precise_canon_text(pf, word.w_text, word.w_len);
-  if (name == nullptr) return np_fail(r);
+  std::string_view name = precise_canon_text(pf, word.w_text, word.w_len);
+  if (name.data() == nullptr) return np_fail(r);
   if (pf->sec_kind == SEC_DATA) {
-    return sym_add(pf->graph, false, name, pf->file, line) != SYM_NONE || np_fail(r);
+    return sym_add(pf->graph, false, name.data(), pf->file, line) != SYM_NONE || np_fail(r);
   }
-  r->owner = precise_define_now(pf, name, line);
+  r->owner = precise_define_now(pf, name.data(), line);
   return r->owner != SYM_NONE || np_fail(r);
 }
 
@@ -227,15 +227,15 @@ int np_operands(nasm_reader *r, int c) {
 // A jump to `name`, as users know it, from the current routine: a tail call
 // to a function, none to the routine itself or to any other label. Returns
 // 1, or 0 after a failure (noted).
-int np_jump(nasm_reader *r, const char *name, int64_t line) {
+int np_jump(nasm_reader *r, std::string_view name, int64_t line) {
   precise_file *pf = &r->lx.pf;
-  if (std::strcmp(name, sym_name(pf->graph, graph_sym(pf->graph, r->owner))) == 0) return 1;
-  sym_id known = sym_lookup(pf->graph, name);
+  if (name == sym_name(pf->graph, graph_sym(pf->graph, r->owner))) return 1;
+  sym_id known = sym_lookup(pf->graph, name.data());
   if (known != SYM_NONE) {
     if (!graph_sym(pf->graph, known).s_func) return 1;
     return precise_status(pf, scan_charge(pf->graph, r->owner, known), line);
   }
-  uint32_t id = precise_intern(pf, name, std::strlen(name));
+  uint32_t id = precise_intern(pf, name.data(), name.size());
   if (id == PRECISE_NONE) return np_fail(r);
   if (pf->names[id].flags & PN_LABEL) return 1;
   if (r->njumps == r->jumps_cap) {
@@ -285,8 +285,8 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
   }
   int64_t line = lx->line;
   if (r->owner == SYM_NONE) return np_skip(r, np_next(r)), 1;  // nobody's call
-  const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
-  if (name == nullptr) return np_fail(r);
+  std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (name.data() == nullptr) return np_fail(r);
   int ok = kind == PE_CALL ? precise_call(&lx->pf, r->owner, name, line) : np_jump(r, name, line);
   np_skip(r, np_next(r));
   return ok;
@@ -338,9 +338,9 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named < 0) return np_skip(r, c), 1;
-    const char *name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
-    if (name == nullptr) return np_fail(r);
-    r->owner = precise_define_now(&lx->pf, name, lx->line);
+    std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
+    if (name.data() == nullptr) return np_fail(r);
+    r->owner = precise_define_now(&lx->pf, name.data(), lx->line);
     if (r->owner == SYM_NONE) return np_fail(r);
     np_skip(r, np_next(r));
     return 1;
