@@ -77,9 +77,10 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
 }
 }  // namespace
 
-sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
+sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const char *file,
                int64_t line) {
-  size_t len = std::strlen(name);
+  const char *name = text.data();
+  size_t len = text.size();
   if (!sym_reserve(graph, len)) return SYM_NONE;
   graph_index *ix = graph->cg_index;
   uint32_t hash = index_hash(name, len);
@@ -115,7 +116,7 @@ sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, cons
     sym_id id = index_find(graph, name, len, hash);
     if (id != SYM_NONE) return id;
   }
-  return sym_add(graph, true, name, file, -1);
+  return sym_add(graph, true, std::string_view(name, len), file, -1);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 struct graph_index;
 
@@ -98,8 +99,12 @@ sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len);
 // completes the first record of that name when it is only a declaration;
 // anything else appends a new record. Returns the record, or SYM_NONE when
 // memory is exhausted (the graph is then unchanged).
-sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
+sym_id sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
                int64_t line);
+inline sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
+                      int64_t line) {
+  return sym_add(graph, is_function, std::string_view(name), file, line);
+}
 
 // The first record named `name` (of `len` bytes), or, when there is none, a
 // new function record declared in `file`, found or made with one probe of

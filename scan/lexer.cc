@@ -1,15 +1,38 @@
 // The lexing that both dialects share: the character classes, the word
-// reader, quoted strings and the life of a file's state.
+// reader, line counting and the life of a file's state.
 #include "scan/lexer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
 #include "graph/memory.h"
+#include "scan/masks.h"
 #include "scan/scanner.h"
 
 unsigned char scan_char_class[256];
 bool scan_ascii_words = false;
+mask_kind scan_mask_kind = mask_kind::plain;
+
+bool mask_kind_available(mask_kind kind) {
+  switch (kind) {
+    case mask_kind::plain:
+      return true;
+    case mask_kind::sse2:
+#if defined(__SSE2__)
+      return true;
+#else
+      return false;
+#endif
+    case mask_kind::avx2:
+#if defined(__x86_64__)
+      return __builtin_cpu_supports("avx2");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
 
 void scan_init_chars() {
   scan_ascii_words = true;
@@ -28,9 +51,21 @@ void scan_init_chars() {
     if (c != 0 && std::strchr(" \t\r\f\v", c) != nullptr) flags |= CH_ASM_BLANK;
     scan_char_class[c] = c == 0 ? 0 : flags;
   }
+  // The vector masks know only ASCII letters, digits and underscores, and
+  // the C locale's blanks.
+  bool c_locale = scan_ascii_words;
+  for (int c = 0; c < 256; ++c) {
+    if (c >= 128 && (scan_char_class[c] & CH_WORD) != 0) c_locale = false;
+    bool blank = c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
+    if (blank != ((scan_char_class[c] & CH_BLANK) != 0)) c_locale = false;
+  }
+  scan_mask_kind = mask_kind::plain;
+  if (c_locale) {
+    if (mask_kind_available(mask_kind::sse2)) scan_mask_kind = mask_kind::sse2;
+    if (mask_kind_available(mask_kind::avx2)) scan_mask_kind = mask_kind::avx2;
+  }
 }
 
-namespace {
 // Makes room for at least `need` bytes plus the NUL; false when memory ran out.
 bool word_reserve(scan_word *word, size_t need) {
   if (need < word->w_cap) return true;
@@ -43,7 +78,6 @@ bool word_reserve(scan_word *word, size_t need) {
   word->w_cap = cap;
   return true;
 }
-}  // namespace
 
 word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word,
                            unsigned char chars) {
@@ -68,10 +102,10 @@ word_result read_word_rest(scan_source *src, int first, std::string_view run, sc
 scan_result scan_end(scan_state *st) {
   mem_free(st->pending);
   mem_free(st->current);
-  mem_free(st->word.w_text);
+  mem_free(st->scratch.w_text);
   st->pending = nullptr;
   st->current = nullptr;
-  st->word = scan_word{nullptr, 0, 0};
+  st->scratch = scan_word{nullptr, 0, 0};
   return scan_result{st->status, st->lineno};
 }
 
@@ -80,19 +114,26 @@ bool scan_nomem(scan_state *st) {
   return false;
 }
 
-bool scan_string(scan_state *st, scan_source *src, int quote) {
-  for (;;) {
-    int c = src_get(src);
-    if (c == SRC_EOF) return false;
-    if (c == quote) return true;
-    if (c == '\n') {
-      st->lineno++;
-    } else if (c == '\\') {
-      // The escaped character never ends the string, but a newline is
-      // still a line of the file.
-      c = src_get(src);
-      if (c == SRC_EOF) return false;
-      if (c == '\n') st->lineno++;
+size_t scan_count_lines(const unsigned char *p, size_t n) {
+  size_t lines = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Each newline subtracts -1 from its byte of `counts`; a byte holds at
+  // most 255 before the bytes are summed.
+  const __m128i nl = _mm_set1_epi8('\n');
+  while (n - i >= 16) {
+    __m128i counts = _mm_setzero_si128();
+    size_t stop = i + 16 * std::min<size_t>((n - i) / 16, 255);
+    for (; i < stop; i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, nl));
     }
+    __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    lines += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
+#endif
+  for (; i < n; ++i)
+    lines += p[i] == '\n';
+  return lines;
 }

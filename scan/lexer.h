@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -109,6 +108,13 @@ inline std::string_view scan_word_text(const scan_word &word) {
 // What read_word met.
 enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 
+// Makes room in `word` for at least `need` bytes plus the NUL; false when
+// memory ran out.
+bool word_reserve(scan_word *word, size_t need);
+
+// The number of newlines among the `n` bytes at `p`.
+size_t scan_count_lines(const unsigned char *p, size_t n);
+
 // read_word for a word that the buffer does not end and the word buffer may
 // not hold: `run` is the part of the word after `first` already consumed.
 word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word,
@@ -137,19 +143,27 @@ inline word_result read_word(scan_source *src, int first, scan_word *word,
   return WORD_OK;
 }
 
+struct lex_cursor;
+
 // The state of one file's scan that the rules read; a scan starts it with its
 // graph and file name, and every other field takes its start value from here.
-// The source is the lexer's own.
 struct scan_state {
   call_graph *graph;
   const char *file;
   token_class prev = TK_START;
-  bool in_text = true;       // in a code section
-  char *pending = nullptr;   // owned: the name a global directive announced
+  bool in_text = true;      // in a code section
+  char *pending = nullptr;  // owned: the name a global directive announced
+  size_t pending_len = 0;
   char *current = nullptr;   // owned: the function whose body is being read
   sym_id caller = SYM_NONE;  // the record calls from `current` go to, once looked up
-  scan_word word = {nullptr, 0, 0};
-  int64_t lineno = 1;
+  // The text of the token the rules are given: in the source's buffer, or in
+  // `scratch` when it was longer than the buffer.
+  std::string_view word = {};
+  scan_word scratch = {nullptr, 0, 0};
+  // Where the token is, so that its line is counted only when a rule needs it.
+  lex_cursor *cursor = nullptr;
+  size_t token_at = 0;
+  int64_t lineno = 1;                      // the line the scan ended on
   scan_status status = scan_status::done;  // what ended the scan early, if anything
 };
 
@@ -164,81 +178,7 @@ bool scan_nomem(scan_state *st);
 // references `target`; says how that went.
 scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target);
 
-// Reads the word that begins with `first` into st->word. False when there is
-// none: the file ended inside it, or memory ran out (st->status then says so).
-inline bool scan_read_word(scan_state *st, scan_source *src, int first) {
-  word_result result = read_word(src, first, &st->word);
-  if (result == WORD_OK) return true;
-  if (result == WORD_NOMEM) scan_nomem(st);
-  return false;
-}
-
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. False after a memory failure (st->status then
 // says which).
 bool scan_apply(scan_state *st, token_class tk);
-
-// Consumes a quoted string whose opening quote has been read. False when the
-// file ends inside it.
-bool scan_string(scan_state *st, scan_source *src, int quote);
-
-// Consumes white space, counting its newlines as lines, and returns the
-// character after it, consumed, or SRC_EOF. Sets *newline when it passed a
-// newline.
-inline int scan_get_after_space(scan_state *st, scan_source *src, bool *newline) {
-  int64_t lines = 0;
-  int c = src_get_after(src, [&lines](const unsigned char *p) {
-    for (;;) {
-      while (scan_char_class[*p] & CH_BLANK)
-        ++p;
-      if (*p != '\n') return p;
-      ++lines;
-      ++p;
-    }
-  });
-  st->lineno += lines;
-  if (lines != 0) *newline = true;
-  return c;
-}
-
-// A keyword or directive of a dialect and the class it gives.
-struct scan_keyword {
-  std::string_view text;  // lower case when the dialect ignores case
-  token_class tk;
-};
-
-// The class of the first keyword in `table` that `same(word, text)` matches.
-template <size_t N, class Same>
-inline std::optional<token_class> scan_find_keyword(std::string_view word,
-                                                    const scan_keyword (&table)[N], Same same) {
-  // Unrolled, each length test is against a constant and fails at once for
-  // most words.
-#pragma GCC unroll 16
-  for (const scan_keyword &k : table) {
-    if (same(word, k.text)) return k.tk;
-  }
-  return std::nullopt;
-}
-
-// Acts on the character `c` that begins something, once the dialect has
-// passed over white space and its comments: a quoted string, a dot word or
-// word (classified by `lexer.dot_word(text)` or `lexer.word(text)`, which may
-// consume the colon of a label from `lexer.src`), or an ignored character.
-// False when the scan is over: end of file, or a memory failure (st->status
-// set).
-template <class Lexer>
-inline bool scan_token(scan_state *st, int c, const Lexer &lexer) {
-  if (c == SRC_EOF) return false;
-  if (c == '"' || c == '\'') return scan_string(st, lexer.src, c);
-  token_class tk;
-  if (c == '.') {
-    if (!scan_read_word(st, lexer.src, c)) return false;
-    tk = lexer.dot_word(scan_word_text(st->word));
-  } else if (scan_char_class[c] & CH_WORD_START) {
-    if (!scan_read_word(st, lexer.src, c)) return false;
-    tk = lexer.word(scan_word_text(st->word));
-  } else {
-    return true;  // an ignored character
-  }
-  return scan_apply(st, tk);
-}

@@ -1,92 +1,66 @@
 // The NASM-syntax lexer: semicolon comments, case-blind keywords, and labels
 // that are either followed by a colon or stand first on their line.
-#include "scan/lexer.h"
+#include "scan/blocks.h"
 #include "scan/scanner.h"
 
 namespace {
-constexpr scan_keyword nasm_dot_words[] = {
-    {".bss", TK_DATASEC},
-    {".data", TK_DATASEC},
-    {".text", TK_TEXTSEC},
-};
-constexpr scan_keyword nasm_keywords[] = {
-    {"section", TK_SECTION},
-    {"global", TK_GLOBAL},
-    {"extern", TK_EXTERN},
-    {"call", TK_CALL},
-};
+struct nasm_dialect {
+  static constexpr unsigned char comment_char = ';';
+  // A word first on its line is a label even without its colon.
+  static constexpr bool line_labels = true;
 
-// True when `word` is `keyword` (lower case), ignoring ASCII case.
-bool nasm_same(std::string_view word, std::string_view keyword) {
-  if (word.size() != keyword.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (scan_fold(static_cast<unsigned char>(word[i])) != keyword[i]) return false;
-  }
-  return true;
-}
-
-struct nasm_lexer {
-  scan_source *src;
-  // True once the current pass has met a line end: only white space and
-  // comments stand before the next character on its line. A file's first
-  // line has no line end before it, so there a word needs its colon to be a
-  // label.
-  bool line_start = false;
-
-  token_class dot_word(std::string_view word) const {
-    return scan_find_keyword(word, nasm_dot_words, nasm_same).value_or(TK_OTHERDIR);
-  }
-
-  // A keyword never looks at what follows it, so `call:` is no label.
-  token_class word(std::string_view word) const {
-    if (std::optional<token_class> tk = scan_find_keyword(word, nasm_keywords, nasm_same)) {
-      return *tk;
+  // The class of a keyword, in any case; TK_START for any other word.
+  static token_class keyword(std::string_view w) {
+    switch (w.size()) {
+      case 4:
+        if (lex_folded(w.data(), 4) == lex_key("call")) return TK_CALL;
+        break;
+      case 6: {
+        uint64_t v = lex_folded(w.data(), 6);
+        if (v == lex_key("global")) return TK_GLOBAL;
+        if (v == lex_key("extern")) return TK_EXTERN;
+        break;
+      }
+      case 7:
+        if (lex_folded(w.data(), 7) == lex_key("section")) return TK_SECTION;
+        break;
     }
-    if (src_take_if(src, ':')) return TK_LABEL;
-    return line_start ? TK_LABEL : TK_IDENT;
+    return TK_START;
   }
-};
 
-// Consumes a comment after its semicolon. True when a newline ended it;
-// false at end of file.
-bool nasm_comment(scan_state *st, scan_source *src) {
-  for (;;) {
-    int c = src_get_after(src, [](const unsigned char *p) {
-      while (*p != '\n' && *p != '\\' && *p != 0)
-        ++p;
-      return p;
-    });
-    if (c == SRC_EOF) return false;
-    if (c == '\n') {
-      st->lineno++;
-      return true;
+  static token_class dot_word(std::string_view w) {
+    switch (w.size()) {
+      case 4:
+        if (lex_folded(w.data(), 4) == lex_key(".bss")) return TK_DATASEC;
+        break;
+      case 5: {
+        uint64_t v = lex_folded(w.data(), 5);
+        if (v == lex_key(".data")) return TK_DATASEC;
+        if (v == lex_key(".text")) return TK_TEXTSEC;
+        break;
+      }
     }
-    if (c == '\\') {
-      // A backslash carries the comment over whatever follows it; only a
-      // real newline counts as a line.
-      c = src_get(src);
-      if (c == SRC_EOF) return false;
-      if (c == '\n') st->lineno++;
+    return TK_OTHERDIR;
+  }
+
+  // Passes over a comment from its semicolon at `p` to the newline that ends
+  // it. A backslash carries the comment over whatever follows it, a newline
+  // too. False at the end of the file.
+  static bool comment(lex_cursor *cur, size_t p) {
+    size_t i = p + 1;
+    for (;;) {
+      if (!lex_seek(cur, &i, '\n', '\\')) return false;
+      if (cur->src->buf[i] == '\n') {
+        cur->pos = i + 1;
+        return true;
+      }
+      ++i;
+      if (!lex_step_escaped(cur, &i)) return false;
     }
   }
-}
+};
 }  // namespace
 
 scan_result scan_nasm(call_graph *graph, scan_source *src, const char *file) {
-  scan_state st{.graph = graph, .file = file};
-  nasm_lexer lexer{src};
-  for (;;) {
-    // A pass: white space and comments, then the token, quoted string or
-    // ignored character that ends it.
-    lexer.line_start = false;
-    int c;
-    for (;;) {
-      c = scan_get_after_space(&st, src, &lexer.line_start);
-      if (c != ';') break;
-      if (!nasm_comment(&st, src)) return scan_end(&st);
-      lexer.line_start = true;
-    }
-    if (!scan_token(&st, c, lexer)) break;
-  }
-  return scan_end(&st);
+  return lex_scan<nasm_dialect>(graph, src, file);
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "graph/memory.h"
-#include "scan/lexer.h"
+#include "scan/blocks.h"
 
 scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target) {
   switch (record_call(graph, caller, target)) {
@@ -35,15 +35,16 @@ bool rule_edge(scan_state *st, sym_id target) {
 // An identifier means something only through the token before it.
 bool rule_ident(scan_state *st) {
   call_graph *graph = st->graph;
-  const char *word = st->word.w_text;
+  std::string_view word = st->word;
   // After a global directive it is the announced name, which waits for its
   // label. Only the last one announced waits. Outside code a global directive
   // exports data, which never becomes a function, so nothing waits then.
   if (st->prev == TK_GLOBAL && st->in_text) {
-    char *copy = mem_strndup(word, st->word.w_len);
+    char *copy = mem_strndup(word.data(), word.size());
     if (copy == nullptr) return scan_nomem(st);
     mem_free(st->pending);
     st->pending = copy;
+    st->pending_len = word.size();
     return true;
   }
   // After "call" it is the callee, whatever follows in the operand: in
@@ -54,7 +55,7 @@ bool rule_ident(scan_state *st) {
   // is, even a data label.
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return true;
-    sym_id target = sym_find_or_declare(graph, word, st->word.w_len, st->file);
+    sym_id target = sym_find_or_declare(graph, word.data(), word.size(), st->file);
     if (target == SYM_NONE) return scan_nomem(st);
     return rule_edge(st, target);
   }
@@ -64,7 +65,7 @@ bool rule_ident(scan_state *st) {
   // reference to it; an unknown name declares nothing, and a function's name
   // here (an address taken, a jump) is no call.
   if (st->prev == TK_IDENT && st->current != nullptr) {
-    sym_id target = sym_lookup_data(graph, word, st->word.w_len);
+    sym_id target = sym_lookup_data(graph, word.data(), word.size());
     if (target != SYM_NONE) return rule_edge(st, target);
   }
   return true;
@@ -72,9 +73,10 @@ bool rule_ident(scan_state *st) {
 
 bool rule_label(scan_state *st) {
   call_graph *graph = st->graph;
-  const char *word = st->word.w_text;
+  std::string_view word = st->word;
   // Every label outside code is a data label.
-  if (!st->in_text && sym_add(graph, 0, word, st->file, st->lineno) == SYM_NONE) {
+  if (!st->in_text &&
+      sym_add(graph, 0, word, st->file, lex_line(st->cursor, st->token_at)) == SYM_NONE) {
     return scan_nomem(st);
   }
   // A label is the announced function only when nothing but identifiers
@@ -84,10 +86,14 @@ bool rule_label(scan_state *st) {
   // @function`). A directive, a section name or a keyword in between (a
   // section switch, an alignment) breaks that link, and the label is then
   // only a label. Names match with case, as symbols do in the assemblers.
-  if (st->prev == TK_IDENT && st->pending != nullptr && std::strcmp(st->pending, word) == 0) {
+  if (st->prev == TK_IDENT && st->pending != nullptr && word.size() == st->pending_len &&
+      std::memcmp(st->pending, word.data(), word.size()) == 0) {
     // Completes a declaration that an earlier call made, or adds the
     // function; outside code this follows the data label just added.
-    if (sym_add(graph, 1, st->pending, st->file, st->lineno) == SYM_NONE) return scan_nomem(st);
+    if (sym_add(graph, 1, std::string_view(st->pending, st->pending_len), st->file,
+                lex_line(st->cursor, st->token_at)) == SYM_NONE) {
+      return scan_nomem(st);
+    }
     // The pending copy becomes the current name; no second copy is needed.
     mem_free(st->current);
     st->current = st->pending;

@@ -11,16 +11,18 @@ constexpr int SRC_EOF = -1;
 
 // Bytes after the data, all 0: 0 is a byte of no class, so that a loop over
 // a run of one class stops at the end of the data without testing for it,
-// and a 16-byte load from anywhere in the data stays inside the buffer.
-constexpr size_t SRC_PAD = 16;
+// and a 64-byte block load from anywhere in the data stays inside the buffer.
+constexpr size_t SRC_PAD = 64;
+constexpr size_t SRC_CAP = 1 << 16;
 
 struct scan_source {
   int fd;
   size_t pos;
   size_t len;
+  size_t cap;   // bytes the buffer holds at most; tests make it small
   bool at_end;  // the last refill met end of file or an error
   int err;      // errno of the first read error, 0 if none
-  unsigned char buf[(1 << 16) + SRC_PAD];
+  alignas(64) unsigned char buf[SRC_CAP + SRC_PAD];
 };
 
 // Sets up a source over an open descriptor; reading starts at the first byte.
@@ -28,6 +30,11 @@ void src_open(scan_source *src, int fd);
 
 // Refills the buffer; returns the next character or SRC_EOF.
 int src_refill(scan_source *src);
+
+// Moves the unread bytes from `keep` on to the front of the buffer and reads
+// more after them; returns how many bytes it read, 0 at the end of the file
+// or after a read error. There must be room: `len - keep` below `cap`.
+size_t src_read_keeping(scan_source *src, size_t keep);
 
 // Returns the next character, 0 to 255, or SRC_EOF at the end or after a read
 // error (src->err then says which).
