@@ -297,12 +297,38 @@ const unsigned char *gp_operand_run_end(const unsigned char *p) {
   }
 }
 
+// True when a run that gp_operand_run_end took ends inside a register or a
+// number rather than after punctuation.
+bool gp_run_ends_in_token(std::string_view run) {
+  bool in_token = false;
+  for (char ch : run) {
+    auto c = static_cast<unsigned char>(ch);
+    if (in_token && (scan_char_class[c] & CH_GNU_NAME)) continue;
+    in_token = !(gp_chars.is[c] & GP_PUNCT);
+  }
+  return in_token;
+}
+
 // Operands of any other instruction: names of known data are references.
 int gp_operands(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   for (;;) {
+    // A register or number that the buffer's end cuts off goes on after the
+    // refill: its rest is no name.
+    bool cut = false;
     do {
-      src_take_run(lx->src, gp_operand_run_end);
+      if (cut) {
+        src_take_run(lx->src, [](const unsigned char *p) {
+          while (scan_char_class[*p] & CH_GNU_NAME)
+            ++p;
+          return p;
+        });
+        cut = src_drained(lx->src);
+      }
+      if (!cut) {
+        std::string_view run = src_take_run(lx->src, gp_operand_run_end);
+        cut = src_drained(lx->src) && gp_run_ends_in_token(run);
+      }
     } while (src_drained(lx->src) && src_fill(lx->src));
     int c = gp_next(g);
     if (gp_end(c)) return 1;

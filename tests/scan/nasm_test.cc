@@ -8,6 +8,8 @@
 #include "tests/support/graph_text.h"
 
 namespace {
+using namespace std::string_literals;
+
 struct lex_case {
   const char *what;
   std::vector<std::string> files;
@@ -76,6 +78,9 @@ const lex_case lex_cases[] = {
      {"global f\nf:\n    db \"oops\n    call g\n"},
      "f/a:2()"},
     {"digits continue words but never begin them", {"section .data\n0x10\nr8d dd 1\n"}, "r8d/a:3"},
+    {"only blanks may stand before a first word: every kind of blank, no NUL, no digits",
+     {"section .data\n\t\v\f\r a dd 1\n\0b dd 2\n 12 c dd 3\nd.e dd 4\n"s},
+     "a/a:2 d/a:5"},
     {"a backquote is no string delimiter",
      {"section .data\nc dd 0\nsection .text\nglobal f\nf:\n    mov eax, `c`\n"},
      "c/a:2{f} f/a:5()[c]"},
@@ -149,10 +154,13 @@ class NasmLexing : public testing::TestWithParam<lex_case> {};
 
 TEST_P(NasmLexing, BuildsTheGraph) {
   const lex_case &c = GetParam();
-  call_graph graph;
-  EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm), 1);
-  EXPECT_EQ(graph_text(graph), c.graph);
-  graph_free(&graph);
+  for_each_reading([&](const std::string &what, size_t read_cap) {
+    SCOPED_TRACE(what);
+    call_graph graph;
+    EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm, read_cap), 1);
+    EXPECT_EQ(graph_text(graph), c.graph);
+    graph_free(&graph);
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NasmLexing, testing::ValuesIn(lex_cases));

@@ -2,6 +2,7 @@
 // one line of text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,17 @@
 std::string graph_text(const call_graph &graph);
 
 // Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
-// one run does; stops at the first failed scan and returns its result.
+// one run does, reading at most `read_cap` bytes at a time; stops at the first
+// failed scan and returns its result.
 int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               scan_result (*scan)(call_graph *, scan_source *, const char *) = scan_nasm);
+               scan_result (*scan)(call_graph *, scan_source *, const char *) = scan_nasm,
+               size_t read_cap = SRC_CAP);
+
+// Calls `check(what)` once for every way of reading a file that must give
+// the same graph: every way of making the character masks this processor
+// has, with whole reads and with reads so small that tokens, comments and
+// strings fall across them. `what` names the way; `read_cap` is its read size.
+void for_each_reading(const std::function<void(const std::string &what, size_t read_cap)> &check);
 
 // Writes `text` to a new temporary file and returns its path.
 std::string temp_source(const std::string &text);
