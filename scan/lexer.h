@@ -178,7 +178,39 @@ bool scan_nomem(scan_state *st);
 // references `target`; says how that went.
 scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target);
 
+// The rules for an identifier and for a label whose text is st->word. False
+// after a memory failure (st->status then says which).
+bool rule_ident(scan_state *st);
+bool rule_label(scan_state *st);
+
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. False after a memory failure (st->status then
 // says which).
-bool scan_apply(scan_state *st, token_class tk);
+inline bool scan_apply(scan_state *st, token_class tk) {
+  bool ok = true;
+  switch (tk) {
+    case TK_IDENT:
+      // Only a global directive, a call or another identifier before it
+      // gives an identifier a meaning; most identifiers need no more.
+      if ((1u << st->prev) & (1u << TK_GLOBAL | 1u << TK_CALL | 1u << TK_IDENT))
+        ok = rule_ident(st);
+      break;
+    case TK_LABEL:
+      // Labels in code matter only as the announced function.
+      if (!st->in_text || (st->prev == TK_IDENT && st->pending != nullptr)) ok = rule_label(st);
+      break;
+    case TK_DATASEC:
+      st->in_text = false;
+      break;
+    case TK_TEXTSEC:
+      st->in_text = true;
+      break;
+    default:
+      break;
+  }
+  // Only tokens move `prev`: white space, line ends, comments, strings and
+  // ignored characters leave it, so in `call [table]` the callee is `table`
+  // and a label on the line after `global main` still follows `main`.
+  st->prev = tk;
+  return ok;
+}

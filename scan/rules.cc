@@ -32,6 +32,8 @@ bool rule_edge(scan_state *st, sym_id target) {
   return st->status == scan_status::done;
 }
 
+}  // namespace
+
 // An identifier means something only through the token before it.
 bool rule_ident(scan_state *st) {
   call_graph *graph = st->graph;
@@ -71,6 +73,7 @@ bool rule_ident(scan_state *st) {
   return true;
 }
 
+// A label outside code, or one that may be the announced function.
 bool rule_label(scan_state *st) {
   call_graph *graph = st->graph;
   std::string_view word = st->word;
@@ -101,30 +104,4 @@ bool rule_label(scan_state *st) {
     st->pending = nullptr;
   }
   return true;
-}
-}  // namespace
-
-bool scan_apply(scan_state *st, token_class tk) {
-  bool ok = true;
-  switch (tk) {
-    case TK_IDENT:
-      ok = rule_ident(st);
-      break;
-    case TK_LABEL:
-      ok = rule_label(st);
-      break;
-    case TK_DATASEC:
-      st->in_text = false;
-      break;
-    case TK_TEXTSEC:
-      st->in_text = true;
-      break;
-    default:
-      break;
-  }
-  // Only tokens move `prev`: white space, line ends, comments, strings and
-  // ignored characters leave it, so in `call [table]` the callee is `table`
-  // and a label on the line after `global main` still follows `main`.
-  st->prev = tk;
-  return ok;
 }
