@@ -43,6 +43,42 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
   return entries;
 }
 
+int reverse_gather(const call_graph *graph, const sorted_entry *table, int64_t at, bool callers,
+                   reverse_item *items) {
+  int n =
+      graph->cg_nsyms - at < REVERSE_BATCH ? static_cast<int>(graph->cg_nsyms - at) : REVERSE_BATCH;
+  const symbol *syms = graph->cg_syms;
+  const edge *cells = graph->cg_cells;
+  for (int k = 0; k < n; ++k)
+    __builtin_prefetch(&syms[table[at + k].sym]);
+  for (int k = 0; k < n; ++k) {
+    reverse_item &item = items[k];
+    item.sym = table[at + k].sym;
+    item.ahead = 0;
+    const symbol &sym = syms[item.sym];
+    __builtin_prefetch(sym_name(graph, sym));
+    item.rest = callers ? sym.s_callers : CELL_NONE;
+  }
+  for (int round = 0; round < REVERSE_AHEAD; ++round) {
+    bool more = false;
+    for (int k = 0; k < n; ++k) {
+      reverse_item &item = items[k];
+      if (item.rest == CELL_NONE) continue;
+      const edge &e = cells[item.rest];
+      __builtin_prefetch(&syms[e.e_sym]);
+      item.callers[item.ahead++] = e.e_sym;
+      item.rest = e.e_next;
+      more = true;
+    }
+    if (!more) break;
+  }
+  for (int k = 0; k < n; ++k) {
+    for (int j = 0; j < items[k].ahead; ++j)
+      __builtin_prefetch(sym_name(graph, syms[items[k].callers[j]]));
+  }
+  return n;
+}
+
 bool walk_begin(walk_run *run, const call_graph *graph, const write_options &opts) {
   // Every frame holds a symbol marked on the way down, and frames stop at the
   // depth limit.
