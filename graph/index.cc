@@ -47,7 +47,7 @@ uint32_t slot_class(const name_slot &s) {
   return s.n_tag >> NAME_CLASS_SHIFT;
 }
 
-// Where a key belongs in the name table and in the table of recent names.
+// Where a key belongs in the name table.
 size_t key_place(uint64_t bits, uint32_t cls) {
   return static_cast<size_t>(index_mix((bits ^ cls) * 0x9e3779b97f4a7c15ull));
 }
@@ -190,7 +190,6 @@ graph_index *index_create() {
     return nullptr;
   }
   std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
-  std::memset(ix->gi_recent, 0, sizeof ix->gi_recent);
   ix->gi_names = probe_table<name_slot>{};
   ix->gi_pairs = probe_table<pair_slot>{};
   ix->gi_files = nullptr;
@@ -227,30 +226,20 @@ const char *index_intern_file(graph_index *ix, const char *file) {
 
 sym_id index_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
   const graph_index *ix = graph->cg_index;
-  size_t place = key_place(key.k_bits, key.k_class);
-  name_slot &recent = ix->gi_recent[place % INDEX_RECENT];
-  if (slot_names(graph, recent, name, len, key)) return index_slot_sym(&recent);
   if (ix->gi_names.t_cap == 0) return SYM_NONE;
-  const name_slot *slot = table_probe(ix->gi_names, place, [&](const name_slot &s) {
-    return slot_names(graph, s, name, len, key);
-  });
-  if (slot_empty(*slot)) return SYM_NONE;
-  recent = *slot;
+  const name_slot *slot =
+      table_probe(ix->gi_names, key_place(key.k_bits, key.k_class),
+                  [&](const name_slot &s) { return slot_names(graph, s, name, len, key); });
   return index_slot_sym(slot);
 }
 
 name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, const name_key &key) {
   graph_index *ix = graph->cg_index;
   size_t place = key_place(key.k_bits, key.k_class);
-  name_slot &recent = ix->gi_recent[place % INDEX_RECENT];
-  if (slot_names(graph, recent, name, len, key)) return &recent;
   auto match = [&](const name_slot &s) { return slot_names(graph, s, name, len, key); };
   if (ix->gi_names.t_cap != 0) {
     name_slot *slot = table_probe(ix->gi_names, place, match);
-    if (!slot_empty(*slot)) {
-      recent = *slot;
-      return slot;
-    }
+    if (!slot_empty(*slot)) return slot;
     // A new name: the usual case is a table with room, and one probe.
     if (!table_too_full(ix->gi_names.t_count + 1, ix->gi_names.t_cap)) return slot;
   }
@@ -260,7 +249,6 @@ name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, cons
 
 void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, const name_key &key) {
   *slot = key_slot(key, sym);
-  ix->gi_recent[key_place(key.k_bits, key.k_class) % INDEX_RECENT] = *slot;
   ix->gi_names.t_count++;
 }
 

@@ -69,7 +69,6 @@ static_assert(INDEX_MAX_SYMS < (int64_t{1} << NAME_CLASS_SHIFT));
 // than this many cells.
 constexpr uint32_t INDEX_SHORT_LIST = 8;
 
-constexpr size_t INDEX_RECENT = 4096;
 constexpr uint32_t INDEX_DATA_BITS = 1 << 19;
 
 // One file name that the records of a graph share.
@@ -85,10 +84,6 @@ struct graph_index {
   // One bit per hash value modulo the size: set for every name whose first
   // record is, or once was, a data symbol. A clear bit proves a name is none.
   uint64_t *gi_data_bits;
-  // Names found or entered lately, by key: a small table that stays in the
-  // cache, in front of the big one. The first record of a name never
-  // changes, so an entry never goes stale.
-  mutable name_slot gi_recent[INDEX_RECENT];
 };
 
 // Hash of the `len` bytes of a name; never 0.
