@@ -37,12 +37,27 @@ size_t pair_hash(uint32_t caller, uint32_t key) {
   return static_cast<size_t>(index_mix((uint64_t{caller} << 32 | key) * 0x9e3779b97f4a7c15ull));
 }
 
+uint64_t slot_bits(const name_slot &s) {
+  uint64_t v;
+  std::memcpy(&v, s.n_bits, 8);
+  return v;
+}
+
+uint32_t slot_class(const name_slot &s) {
+  return s.n_tag >> NAME_CLASS_SHIFT;
+}
+
+// Where a key belongs in the name table.
+size_t key_place(uint64_t bits, uint32_t cls) {
+  return static_cast<size_t>(index_mix((bits ^ cls) * 0x9e3779b97f4a7c15ull));
+}
+
 bool slot_empty(const name_slot &s) {
-  return s.n_hash == 0;
+  return s.n_tag == 0;
 }
 
 size_t slot_hash(const name_slot &s) {
-  return s.n_hash;
+  return key_place(slot_bits(s), slot_class(s));
 }
 
 uint32_t pair_key(const pair_slot &s) {
@@ -99,9 +114,9 @@ bool sym_named(const call_graph *graph, sym_id id, const char *name, size_t len)
   const symbol &sym = graph->cg_syms[id];
   return sym.s_namelen == len && std::memcmp(graph->cg_names + sym.s_name, name, len) == 0;
 }
-}  // namespace
 
-uint32_t index_hash(const char *name, size_t len) {
+// Hash of the `len` bytes of a name, all 64 bits of it.
+uint64_t name_hash(const char *name, size_t len) {
   // Names are short: a few fixed-size loads, which may overlap, and one
   // multiplication for each eight bytes.
   uint64_t h = len * 0x9e3779b97f4a7c15ull;
@@ -122,10 +137,48 @@ uint32_t index_hash(const char *name, size_t len) {
   } else {
     v = 0;
   }
-  h = (h ^ v) * 0x94d049bb133111ebull;
-  // 0 marks an empty slot of the name table.
-  uint32_t hash = static_cast<uint32_t>(index_mix(h));
+  return index_mix((h ^ v) * 0x94d049bb133111ebull);
+}
+
+// True when `s` holds the name of `len` bytes at `name`, whose key is `key`.
+bool slot_names(const call_graph *graph, const name_slot &s, const char *name, size_t len,
+                const name_key &key) {
+  if (slot_class(s) != key.k_class || slot_bits(s) != key.k_bits) return false;
+  return key.k_class != NAME_LONG || sym_named(graph, index_slot_sym(&s), name, len);
+}
+
+name_slot key_slot(const name_key &key, sym_id sym) {
+  name_slot s;
+  s.n_tag = key.k_class << NAME_CLASS_SHIFT | sym;
+  std::memcpy(s.n_bits, &key.k_bits, 8);
+  return s;
+}
+}  // namespace
+
+uint32_t index_hash(const char *name, size_t len) {
+  // 0 marks an empty slot in the tables of the readings that use it.
+  uint32_t hash = static_cast<uint32_t>(name_hash(name, len));
   return hash != 0 ? hash : 1;
+}
+
+name_key index_key(const char *name, size_t len) {
+  if (len > 8) return name_key{name_hash(name, len), NAME_LONG};
+  if (len == 8) return name_key{index_load8(name), NAME_EIGHT};
+  // The bytes, with loads that may overlap, and the length in the eighth
+  // byte, which no byte of the name reaches.
+  char b[8] = {};
+  if (len >= 4) {
+    std::memcpy(b + len - 4, name + len - 4, 4);
+    std::memcpy(b, name, 4);
+  } else if (len > 0) {
+    b[0] = name[0];
+    b[len / 2] = name[len / 2];
+    b[len - 1] = name[len - 1];
+  }
+  b[7] = static_cast<char>(len);
+  uint64_t bits;
+  std::memcpy(&bits, b, 8);
+  return name_key{bits, NAME_SHORT};
 }
 
 graph_index *index_create() {
@@ -137,7 +190,6 @@ graph_index *index_create() {
     return nullptr;
   }
   std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
-  std::memset(ix->gi_recent, 0, sizeof ix->gi_recent);
   ix->gi_names = probe_table<name_slot>{};
   ix->gi_pairs = probe_table<pair_slot>{};
   ix->gi_files = nullptr;
@@ -172,42 +224,31 @@ const char *index_intern_file(graph_index *ix, const char *file) {
   return f->f_name;
 }
 
-sym_id index_find(const call_graph *graph, const char *name, size_t len, uint32_t hash) {
+sym_id index_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
   const graph_index *ix = graph->cg_index;
-  name_slot &recent = ix->gi_recent[hash % INDEX_RECENT];
-  if (recent.n_hash == hash && sym_named(graph, recent.n_sym, name, len)) return recent.n_sym;
   if (ix->gi_names.t_cap == 0) return SYM_NONE;
-  const name_slot *slot = table_probe(ix->gi_names, hash, [&](const name_slot &s) {
-    return s.n_hash == hash && sym_named(graph, s.n_sym, name, len);
-  });
-  if (slot_empty(*slot)) return SYM_NONE;
-  recent = *slot;
-  return slot->n_sym;
+  const name_slot *slot =
+      table_probe(ix->gi_names, key_place(key.k_bits, key.k_class),
+                  [&](const name_slot &s) { return slot_names(graph, s, name, len, key); });
+  return index_slot_sym(slot);
 }
 
-name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, uint32_t hash) {
+name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, const name_key &key) {
   graph_index *ix = graph->cg_index;
-  name_slot &recent = ix->gi_recent[hash % INDEX_RECENT];
-  if (recent.n_hash == hash && sym_named(graph, recent.n_sym, name, len)) return &recent;
-  auto match = [&](const name_slot &s) {
-    return s.n_hash == hash && sym_named(graph, s.n_sym, name, len);
-  };
+  size_t place = key_place(key.k_bits, key.k_class);
+  auto match = [&](const name_slot &s) { return slot_names(graph, s, name, len, key); };
   if (ix->gi_names.t_cap != 0) {
-    name_slot *slot = table_probe(ix->gi_names, hash, match);
-    if (!slot_empty(*slot)) {
-      recent = *slot;
-      return slot;
-    }
+    name_slot *slot = table_probe(ix->gi_names, place, match);
+    if (!slot_empty(*slot)) return slot;
     // A new name: the usual case is a table with room, and one probe.
     if (!table_too_full(ix->gi_names.t_count + 1, ix->gi_names.t_cap)) return slot;
   }
   if (!table_reserve(&ix->gi_names, 1)) return nullptr;
-  return table_vacancy(ix->gi_names, hash);
+  return table_vacancy(ix->gi_names, place);
 }
 
-void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, uint32_t hash) {
-  *slot = name_slot{hash, sym};
-  ix->gi_recent[hash % INDEX_RECENT] = *slot;
+void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, const name_key &key) {
+  *slot = key_slot(key, sym);
   ix->gi_names.t_count++;
 }
 

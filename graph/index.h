@@ -26,11 +26,27 @@ struct probe_table {
   size_t t_count = 0;
 };
 
-// One slot of the name table: a record, and the hash of its name, so that
-// a probe reads one place and the record only when the hash matches.
+// What the name table knows of a name without reading its record: a name
+// shorter than eight bytes is its bytes and its length, one of eight bytes
+// is its bytes, and a longer one is a 64-bit hash of it. The class keeps the
+// three kinds apart, so only a long name's match needs its record to confirm.
+struct name_key {
+  uint64_t k_bits;
+  uint32_t k_class;  // NAME_SHORT, NAME_EIGHT or NAME_LONG
+};
+
+constexpr uint32_t NAME_SHORT = 1;
+constexpr uint32_t NAME_EIGHT = 2;
+constexpr uint32_t NAME_LONG = 3;
+constexpr unsigned NAME_CLASS_SHIFT = 30;
+
+// One slot of the name table: the first record of a name with the name's
+// class in its top bits (0 in an empty slot), and the name's key. Twelve
+// bytes, so that a million names fit the table in 24 MB; a probe settles
+// almost every name in the slot itself.
 struct name_slot {
-  uint32_t n_hash;  // 0 in an empty slot
-  sym_id n_sym;
+  uint32_t n_tag;
+  unsigned char n_bits[8];  // k_bits, as memcpy stores it
 };
 
 // One slot of the pair table: a caller and a symbol it has recorded.
@@ -44,14 +60,15 @@ constexpr unsigned PAIR_NAME = 2;  // a record of this name is (the key is the f
 constexpr unsigned PAIR_FLAGS = PAIR_SAME | PAIR_NAME;
 constexpr unsigned PAIR_SHIFT = 2;
 
-// Records a graph may hold: their places must fit beside the pair flags.
+// Records a graph may hold: their places must fit beside the pair flags and
+// the name classes.
 constexpr int64_t INDEX_MAX_SYMS = (int64_t{1} << (32 - PAIR_SHIFT)) - 1;
+static_assert(INDEX_MAX_SYMS < (int64_t{1} << NAME_CLASS_SHIFT));
 
 // A caller's callee list is entered in the pair table once it holds more
 // than this many cells.
 constexpr uint32_t INDEX_SHORT_LIST = 8;
 
-constexpr size_t INDEX_RECENT = 4096;
 constexpr uint32_t INDEX_DATA_BITS = 1 << 19;
 
 // One file name that the records of a graph share.
@@ -67,14 +84,13 @@ struct graph_index {
   // One bit per hash value modulo the size: set for every name whose first
   // record is, or once was, a data symbol. A clear bit proves a name is none.
   uint64_t *gi_data_bits;
-  // Names found or entered lately, by hash: a small table that stays in the
-  // cache, in front of the big one. The first record of a name never
-  // changes, so an entry never goes stale.
-  mutable name_slot gi_recent[INDEX_RECENT];
 };
 
 // Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
+
+// The name table's key of the `len` bytes at `name`.
+name_key index_key(const char *name, size_t len);
 
 // Returns a new, empty index; null when memory is exhausted.
 graph_index *index_create();
@@ -98,19 +114,25 @@ inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
   return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
 }
 
-// The first record of `graph` named `name` (of `len` bytes, hash `hash`),
+// The first record of `graph` named `name` (of `len` bytes, key `key`),
 // or SYM_NONE.
-sym_id index_find(const call_graph *graph, const char *name, size_t len, uint32_t hash);
+sym_id index_find(const call_graph *graph, const char *name, size_t len, const name_key &key);
 
-// Where the name of `len` bytes at `name` (hash `hash`) is or would be
+// Where the name of `len` bytes at `name` (key `key`) is or would be
 // entered: its slot, which names its first record, or the empty slot a new
 // first record goes to, with room made for it. Null when memory is
 // exhausted (nothing changed).
-name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, uint32_t hash);
+name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, const name_key &key);
+
+// The first record that a slot from index_find_slot names; SYM_NONE for an
+// empty one.
+inline sym_id index_slot_sym(const name_slot *slot) {
+  return slot->n_tag == 0 ? SYM_NONE : slot->n_tag & ((uint32_t{1} << NAME_CLASS_SHIFT) - 1);
+}
 
 // Enters `sym` as the first record of its name in the empty slot that
 // index_find_slot returned.
-void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, uint32_t hash);
+void index_fill_slot(graph_index *ix, name_slot *slot, sym_id sym, const name_key &key);
 
 // The flags recorded for (caller, key), 0 when none.
 unsigned index_pair_flags(const graph_index *ix, sym_id caller, sym_id key);

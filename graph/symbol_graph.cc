@@ -8,7 +8,7 @@
 sym_id sym_lookup(const call_graph *graph, const char *name) {
   if (graph->cg_index == nullptr) return SYM_NONE;
   size_t len = std::strlen(name);
-  return index_find(graph, name, len, index_hash(name, len));
+  return index_find(graph, name, len, index_key(name, len));
 }
 
 sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
@@ -16,7 +16,7 @@ sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
   if (ix == nullptr) return SYM_NONE;
   uint32_t hash = index_hash(name, len);
   if (!index_may_be_data(ix, hash)) return SYM_NONE;
-  sym_id id = index_find(graph, name, len, hash);
+  sym_id id = index_find(graph, name, len, index_key(name, len));
   return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
 }
 
@@ -83,20 +83,20 @@ sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const
   size_t len = text.size();
   if (!sym_reserve(graph, len)) return SYM_NONE;
   graph_index *ix = graph->cg_index;
-  uint32_t hash = index_hash(name, len);
-  name_slot *slot = index_find_slot(graph, name, len, hash);
+  name_key key = index_key(name, len);
+  name_slot *slot = index_find_slot(graph, name, len, key);
   if (slot == nullptr) return SYM_NONE;
   // The records of a graph share one copy of each file name.
   const char *shared_file = index_intern_file(ix, file);
   if (shared_file == nullptr) return SYM_NONE;
-  if (slot->n_hash != 0) {
-    symbol &first = graph->cg_syms[slot->n_sym];
+  if (sym_id first_id = index_slot_sym(slot); first_id != SYM_NONE) {
+    symbol &first = graph->cg_syms[first_id];
     if (line != -1 && first.s_line == -1) {
       first.s_line = line;
       first.s_file = shared_file;
       first.s_func = is_function;
-      if (!is_function) index_note_data(ix, hash);
-      return slot->n_sym;
+      if (!is_function) index_note_data(ix, index_hash(name, len));
+      return first_id;
     }
     first.s_shared_name = true;
     sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
@@ -104,16 +104,15 @@ sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const
     return id;
   }
   sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
-  index_fill_slot(ix, slot, id, hash);
-  if (!is_function) index_note_data(ix, hash);
+  index_fill_slot(ix, slot, id, key);
+  if (!is_function) index_note_data(ix, index_hash(name, len));
   return id;
 }
 
 sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
   if (graph->cg_index != nullptr) {
     // Most call targets are known already: no room is made for them.
-    uint32_t hash = index_hash(name, len);
-    sym_id id = index_find(graph, name, len, hash);
+    sym_id id = index_find(graph, name, len, index_key(name, len));
     if (id != SYM_NONE) return id;
   }
   return sym_add(graph, true, std::string_view(name, len), file, -1);
@@ -159,7 +158,7 @@ bool edge_points_at(const call_graph *graph, cell_id list, sym_id target) {
 sym_id first_of_name(const call_graph *graph, sym_id id) {
   const symbol &sym = graph->cg_syms[id];
   const char *name = sym_name(graph, sym);
-  return index_find(graph, name, sym.s_namelen, index_hash(name, sym.s_namelen));
+  return index_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen));
 }
 
 // Enters what one callee cell of `caller` stands for into the pair table.

@@ -89,37 +89,88 @@ void dot_precise_id(const call_graph *graph, out_buffer *out, const symbol &sym)
   dot_view(out, "\"");
 }
 
+// The node id of `sym` without -p: its name, between quotes when it is a
+// keyword, or followed by "_var" for a data label.
+struct dot_simple_id {
+  std::string_view open, name, close;
+  size_t size() const { return open.size() + name.size() + close.size(); }
+};
+
+dot_simple_id dot_simple(const call_graph *graph, const symbol &sym) {
+  std::string_view name = dot_name(graph, sym);
+  if (!sym.s_func) return {"", name, "_var"};
+  if (dot_is_keyword(name)) return {"\"", name, "\""};
+  return {"", name, ""};
+}
+
+char *dot_put(char *p, std::string_view s) {
+  return out_put(p, s.data(), s.size());
+}
+
+char *dot_put(char *p, const dot_simple_id &id) {
+  return dot_put(dot_put(dot_put(p, id.open), id.name), id.close);
+}
+
+void dot_view(out_buffer *out, const dot_simple_id &id) {
+  dot_view(out, id.open);
+  dot_view(out, id.name);
+  dot_view(out, id.close);
+}
+
 // Writes the node id of `sym`.
 void dot_id(const call_graph *graph, const write_options &opts, out_buffer *out,
             const symbol &sym) {
   if (opts.quote_ids) return dot_precise_id(graph, out, sym);
-  std::string_view name = dot_name(graph, sym);
-  if (!sym.s_func) {
-    dot_view(out, name);
-    dot_view(out, "_var");
-  } else if (dot_is_keyword(name)) {
-    dot_view(out, "\"");
-    dot_view(out, name);
-    dot_view(out, "\"");
-  } else {
-    dot_view(out, name);
+  dot_view(out, dot_simple(graph, sym));
+}
+
+// Writes the edges from `sym` to `other`, numbered `label`; `from` is the
+// id of `sym` when it is a simple one.
+void dot_edge(const call_graph *graph, const write_options &opts, out_buffer *out,
+              const symbol &sym, const dot_simple_id &from, const symbol &other, int64_t label) {
+  if (!opts.quote_ids) {
+    dot_simple_id to = dot_simple(graph, other);
+    // "  ", the ids with " -> " between them, " [label=\"", the number, "\"];\n".
+    size_t most = 2 + from.size() + 4 + to.size() + 9 + 20 + 4;
+    if (most <= OUT_RUN_MAX) {
+      char *p = dot_put(out_room(out, most), "  ");
+      p = dot_put(dot_put(dot_put(p, from), " -> "), to);
+      p = out_put_num(dot_put(p, " [label=\""), label);
+      out_commit(out, dot_put(p, "\"];\n"));
+      return;
+    }
   }
+  dot_view(out, "  ");
+  dot_id(graph, opts, out, sym);
+  dot_view(out, " -> ");
+  dot_id(graph, opts, out, other);
+  dot_view(out, " [label=\"");
+  out_num(out, label, 0);
+  dot_view(out, "\"];\n");
 }
 
 // Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
 void dot_edges(const call_graph *graph, const write_options &opts, out_buffer *out,
                const symbol &sym, cell_id list) {
+  const symbol *syms = graph->cg_syms;
+  const edge *cells = graph->cg_cells;
+  dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
   int64_t label = 0;
-  for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
-    const symbol &other = graph->cg_syms[graph->cg_cells[c].e_sym];
-    if (sym_hidden(opts, other)) continue;
-    dot_view(out, "  ");
-    dot_id(graph, opts, out, sym);
-    dot_view(out, " -> ");
-    dot_id(graph, opts, out, other);
-    dot_view(out, " [label=\"");
-    out_num(out, ++label, 0);
-    dot_view(out, "\"];\n");
+  // A few entries at a time: their records, then their names, are asked
+  // for before the first is written.
+  sym_id batch[16];
+  for (cell_id c = list; c != CELL_NONE;) {
+    int n = 0;
+    for (; c != CELL_NONE && n < 16; c = cells[c].e_next) {
+      batch[n] = cells[c].e_sym;
+      __builtin_prefetch(&syms[batch[n++]]);
+    }
+    for (int k = 0; k < n; ++k)
+      __builtin_prefetch(sym_name(graph, syms[batch[k]]));
+    for (int k = 0; k < n; ++k) {
+      const symbol &other = syms[batch[k]];
+      if (!sym_hidden(opts, other)) dot_edge(graph, opts, out, sym, from, other, ++label);
+    }
   }
 }
 
@@ -132,6 +183,17 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
     if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, static_cast<sym_id>(i)))) {
       continue;
     }
+    std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
+    if (!opts.quote_ids) {
+      dot_simple_id id = dot_simple(graph, sym);
+      // "  ", the id, " [label=\"", the name and the tail.
+      size_t most = 2 + id.size() + 9 + id.name.size() + tail.size();
+      if (most <= OUT_RUN_MAX) {
+        char *p = dot_put(dot_put(dot_put(out_room(out, most), "  "), id), " [label=\"");
+        out_commit(out, dot_put(dot_put(p, id.name), tail));
+        continue;
+      }
+    }
     dot_view(out, "  ");
     dot_id(graph, opts, out, sym);
     dot_view(out, " [label=\"");
@@ -141,7 +203,7 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
     } else {
       dot_view(out, dot_name(graph, sym));
     }
-    dot_view(out, sym.s_func ? "\"];\n" : "\",shape=box];\n");
+    dot_view(out, tail);
   }
 }
 
@@ -149,9 +211,20 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
 void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer *out,
                  const sorted_entry *table) {
   if (opts.max_depth <= 0) return;
-  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    const symbol &sym = graph->cg_syms[table[i].sym];
-    if (!sym_hidden(opts, sym)) dot_edges(graph, opts, out, sym, sym.s_callers);
+  reverse_item items[REVERSE_BATCH];
+  for (int64_t i = 0; i < graph->cg_nsyms;) {
+    int n = reverse_gather(graph, table, i, true, items);
+    i += n;
+    for (int k = 0; k < n; ++k) {
+      const symbol &sym = graph->cg_syms[items[k].sym];
+      if (sym_hidden(opts, sym)) continue;
+      dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
+      int64_t label = 0;
+      reverse_callers(graph, items[k], [&](sym_id id) {
+        const symbol &caller = graph->cg_syms[id];
+        if (!sym_hidden(opts, caller)) dot_edge(graph, opts, out, sym, from, caller, ++label);
+      });
+    }
   }
 }
 

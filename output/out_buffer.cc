@@ -71,15 +71,36 @@ void out_right(out_buffer *out, const char *s, size_t len, int64_t width) {
   out_write(out, s, len);
 }
 
+char *out_put_num(char *p, int64_t n) {
+  static const char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839404142434445"
+      "46474849"
+      "50515253545556575859606162636465666768697071727374757677787980818283848586878889909192939495"
+      "96979899";
+  if (n < 0) *p++ = '-';
+  uint64_t u = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+  size_t digits = 1;
+  for (uint64_t v = u; v >= 10; v /= 10)
+    ++digits;
+  char *end = p + digits;
+  char *q = end;
+  // Two digits at a time, from the right.
+  while (u >= 100) {
+    q -= 2;
+    std::memcpy(q, pairs + u % 100 * 2, 2);
+    u /= 100;
+  }
+  if (u >= 10) {
+    q -= 2;
+    std::memcpy(q, pairs + u * 2, 2);
+  } else {
+    *--q = static_cast<char>('0' + u);
+  }
+  return end;
+}
+
 void out_num(out_buffer *out, int64_t n, int64_t width) {
   char digits[24];
-  char *end = digits + sizeof digits;
-  char *p = end;
-  uint64_t u = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-  do {
-    *--p = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u != 0);
-  if (n < 0) *--p = '-';
-  out_right(out, p, static_cast<size_t>(end - p), width);
+  char *end = out_put_num(digits, n);
+  out_right(out, digits, static_cast<size_t>(end - digits), width);
 }

@@ -19,6 +19,46 @@ uint64_t sort_prefix(const char *name) {
 }
 }  // namespace
 
+namespace {
+// Sorts by the key's bytes from the first, moving the entries within the
+// array (no second array: the table of a large graph is big enough as it
+// is), and by `full` what is left: small runs, and runs with equal keys.
+template <class Full>
+void sort_by_key(sorted_entry *a, size_t n, int shift, Full full) {
+  if (n < 64 || shift < 0) {
+    std::sort(a, a + n, full);
+    return;
+  }
+  auto digit = [shift](const sorted_entry &e) {
+    return static_cast<size_t>(e.key >> shift) & 0xff;
+  };
+  size_t next[256] = {}, end[256];
+  for (size_t i = 0; i < n; ++i)
+    ++next[digit(a[i])];
+  size_t at = 0;
+  for (size_t d = 0; d < 256; ++d) {
+    size_t count = next[d];
+    next[d] = at;
+    at += count;
+    end[d] = at;
+  }
+  // Every entry is swapped straight into its run.
+  for (size_t d = 0; d < 256; ++d) {
+    while (next[d] < end[d]) {
+      sorted_entry e = a[next[d]];
+      for (size_t ed = digit(e); ed != d; ed = digit(e))
+        std::swap(e, a[next[ed]++]);
+      a[next[d]++] = e;
+    }
+  }
+  size_t begin = 0;
+  for (size_t d = 0; d < 256; ++d) {
+    if (end[d] - begin > 1) sort_by_key(a + begin, end[d] - begin, shift - 8, full);
+    begin = end[d];
+  }
+}
+}  // namespace
+
 sorted_entry *sym_sorted_table(const call_graph *graph) {
   size_t n = static_cast<size_t>(graph->cg_nsyms);
   sorted_entry *entries = static_cast<sorted_entry *>(mem_alloc(n * sizeof(sorted_entry)));
@@ -29,7 +69,7 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
   }
   // The first eight bytes of each name, kept beside the entry, spare most
   // comparisons a visit to two names in far-apart places.
-  std::sort(entries, entries + n, [graph](const sorted_entry &a, const sorted_entry &b) {
+  sort_by_key(entries, n, 56, [graph](const sorted_entry &a, const sorted_entry &b) {
     if (a.key != b.key) return a.key < b.key;
     // Equal keys: the names are equal and shorter than eight bytes (the key
     // ends in 0), or agree in their first eight bytes.
@@ -41,6 +81,42 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
     return a.sym < b.sym;
   });
   return entries;
+}
+
+int reverse_gather(const call_graph *graph, const sorted_entry *table, int64_t at, bool callers,
+                   reverse_item *items) {
+  int n =
+      graph->cg_nsyms - at < REVERSE_BATCH ? static_cast<int>(graph->cg_nsyms - at) : REVERSE_BATCH;
+  const symbol *syms = graph->cg_syms;
+  const edge *cells = graph->cg_cells;
+  for (int k = 0; k < n; ++k)
+    __builtin_prefetch(&syms[table[at + k].sym]);
+  for (int k = 0; k < n; ++k) {
+    reverse_item &item = items[k];
+    item.sym = table[at + k].sym;
+    item.ahead = 0;
+    const symbol &sym = syms[item.sym];
+    __builtin_prefetch(sym_name(graph, sym));
+    item.rest = callers ? sym.s_callers : CELL_NONE;
+  }
+  for (int round = 0; round < REVERSE_AHEAD; ++round) {
+    bool more = false;
+    for (int k = 0; k < n; ++k) {
+      reverse_item &item = items[k];
+      if (item.rest == CELL_NONE) continue;
+      const edge &e = cells[item.rest];
+      __builtin_prefetch(&syms[e.e_sym]);
+      item.callers[item.ahead++] = e.e_sym;
+      item.rest = e.e_next;
+      more = true;
+    }
+    if (!more) break;
+  }
+  for (int k = 0; k < n; ++k) {
+    for (int j = 0; j < items[k].ahead; ++j)
+      __builtin_prefetch(sym_name(graph, syms[items[k].callers[j]]));
+  }
+  return n;
 }
 
 bool walk_begin(walk_run *run, const call_graph *graph, const write_options &opts) {

@@ -26,6 +26,35 @@ struct sorted_entry {
 // memory is exhausted.
 sorted_entry *sym_sorted_table(const call_graph *graph);
 
+// Symbols of the name-sorted table taken a few at a time, each with the
+// first few entries of its caller list: the lists lie scattered, and
+// walking those of several symbols side by side, with every record asked
+// for ahead of use, waits for memory once per batch rather than once per
+// entry.
+constexpr int REVERSE_BATCH = 16;
+constexpr int REVERSE_AHEAD = 8;
+struct reverse_item {
+  sym_id sym;
+  int ahead;                      // entries in `callers`
+  sym_id callers[REVERSE_AHEAD];  // the first entries of the caller list
+  cell_id rest;                   // the rest of the list
+};
+
+// Fills `items` for the symbols table[at], table[at + 1], ... (at most
+// REVERSE_BATCH of them, none past the end); returns how many. With
+// `callers` false the items hold no callers.
+int reverse_gather(const call_graph *graph, const sorted_entry *table, int64_t at, bool callers,
+                   reverse_item *items);
+
+// Calls f(caller) on every caller entry of `item`, in list order.
+template <class F>
+void reverse_callers(const call_graph *graph, const reverse_item &item, F f) {
+  for (int j = 0; j < item.ahead; ++j)
+    f(item.callers[j]);
+  for (cell_id c = item.rest; c != CELL_NONE; c = graph->cg_cells[c].e_next)
+    f(graph->cg_cells[c].e_sym);
+}
+
 // One frame of a forward walk's own stack; its depth is its place there.
 struct walk_frame {
   int64_t width;  // the name width of the frame's children (tree listing only)

@@ -1,36 +1,118 @@
 // The numbered, indented tree listing. Names are right-aligned in fields that
 // widen with depth, so the indentation comes from the field widths alone.
+#include <cstring>
+
 #include "graph/memory.h"
 #include "output/shared.h"
 
 namespace {
+// The running line number as text, right-aligned in `n_text`: counting on
+// in decimal costs less than writing a number anew for every line.
+struct line_number {
+  char n_text[24];
+  size_t n_digits;
+};
+
+void number_start(line_number *n) {
+  std::memset(n->n_text, ' ', sizeof n->n_text);
+  n->n_text[sizeof n->n_text - 1] = '1';
+  n->n_digits = 1;
+}
+
+void number_next(line_number *n) {
+  size_t i = sizeof n->n_text - 1;
+  while (n->n_text[i] == '9')
+    n->n_text[i--] = '0';
+  if (n->n_text[i] == ' ') {
+    n->n_text[i] = '1';
+    n->n_digits++;
+  } else {
+    n->n_text[i]++;
+  }
+}
+
 // One listing being written: where it goes and its line numbers.
 struct tree_listing {
   const call_graph *graph;
   out_buffer *out;
-  int64_t numwidth;
-  int64_t number;  // running line number
+  size_t numwidth;  // the width of the number field, at most 19
+  line_number number;
+  // The file of the last line and its length: lines mostly come from one file.
+  const char *file;
+  size_t filelen;
 };
+
+// Writes the number of the next line, right-aligned in its field, like
+// "%*ld"; returns the end.
+char *tree_number(tree_listing *t, char *p) {
+  const line_number &n = t->number;
+  size_t width = t->numwidth > n.n_digits ? t->numwidth : n.n_digits;
+  p = out_put(p, n.n_text + sizeof n.n_text - width, width);
+  number_next(&t->number);
+  return p;
+}
 
 // Writes one line for `sym`, its name right-aligned in `namewidth` columns.
 void tree_line(tree_listing *t, const symbol &sym, int64_t namewidth) {
   out_buffer *out = t->out;
-  out_num(out, t->number++, t->numwidth);
+  size_t len = sym.s_namelen;
+  size_t pad = namewidth > static_cast<int64_t>(len) ? static_cast<size_t>(namewidth) - len : 0;
+  size_t filelen = 0;
+  if (sym.s_line != -1) {
+    if (sym.s_file != t->file) {
+      t->file = sym.s_file;
+      t->filelen = std::strlen(sym.s_file);
+    }
+    filelen = t->filelen;
+  }
+  // The number, its blank, the padded name, ": (), <", the file, its blank,
+  // the line number and ">\n".
+  size_t most = 20 + 1 + pad + len + 7 + filelen + 1 + 20 + 2;
+  if (most <= OUT_RUN_MAX) {
+    char *p = tree_number(t, out_room(out, most));
+    *p++ = ' ';
+    std::memset(p, ' ', pad);
+    p = out_put(p + pad, sym_name(t->graph, sym), len);
+    if (sym.s_line == -1) {
+      p = out_put(p, ": <>\n", 5);
+    } else {
+      p = sym.s_func ? out_put(p, ": (), <", 7) : out_put(p, ": <", 3);
+      p = out_put(p, sym.s_file, filelen);
+      *p++ = ' ';
+      p = out_put_num(p, sym.s_line);
+      p = out_put(p, ">\n", 2);
+    }
+    out_commit(out, p);
+    return;
+  }
+  // A name, a padding or a file too long to put together in place.
+  char number[24];
+  out_write(out, number, static_cast<size_t>(tree_number(t, number) - number));
   out_write(out, " ", 1);
-  out_right(out, sym_name(t->graph, sym), sym.s_namelen, namewidth);
+  out_right(out, sym_name(t->graph, sym), len, namewidth);
   if (sym.s_line == -1) {
     out_write(out, ": <>\n", 5);
     return;
   }
   out_str(out, sym.s_func ? ": (), <" : ": <");
-  out_str(out, sym.s_file);
+  out_write(out, sym.s_file, filelen);
   out_write(out, " ", 1);
   out_num(out, sym.s_line, 0);
   out_write(out, ">\n", 2);
 }
 
-// The longest name that `list` points at; hidden names count too, so that
-// a hidden entry still widens the field of its visible siblings.
+// The longest name of the callers of `item`; hidden names count too, so
+// that a hidden entry still widens the field of its visible siblings.
+int64_t longest_caller(const call_graph *graph, const reverse_item &item) {
+  int64_t longest = 0;
+  reverse_callers(graph, item, [&](sym_id id) {
+    int64_t len = graph->cg_syms[id].s_namelen;
+    if (len > longest) longest = len;
+  });
+  return longest;
+}
+
+// The longest name that `list` points at, hidden ones too.
 int64_t longest_name(const call_graph *graph, cell_id list) {
   int64_t longest = 0;
   for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
@@ -50,17 +132,22 @@ int64_t decimal_digits(int64_t n) {
 // Every symbol in name order, each with its callers one level deep.
 void tree_reverse(tree_listing *t, const call_graph *graph, const write_options &opts,
                   const sorted_entry *table, int64_t base_width) {
-  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    const symbol &sym = graph->cg_syms[table[i].sym];
-    if (sym_hidden(opts, sym)) continue;
-    tree_line(t, sym, base_width);
-    if (opts.max_depth <= 0) continue;
-    int64_t width = base_width + 1 + longest_name(graph, sym.s_callers);
-    // A hidden caller is passed over; the visible callers after it are
-    // still listed.
-    for (cell_id c = sym.s_callers; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
-      const symbol &caller = graph->cg_syms[graph->cg_cells[c].e_sym];
-      if (!sym_hidden(opts, caller)) tree_line(t, caller, width);
+  reverse_item items[REVERSE_BATCH];
+  for (int64_t i = 0; i < graph->cg_nsyms;) {
+    int n = reverse_gather(graph, table, i, opts.max_depth > 0, items);
+    i += n;
+    for (int k = 0; k < n; ++k) {
+      const symbol &sym = graph->cg_syms[items[k].sym];
+      if (sym_hidden(opts, sym)) continue;
+      tree_line(t, sym, base_width);
+      if (opts.max_depth <= 0) continue;
+      int64_t width = base_width + 1 + longest_caller(graph, items[k]);
+      // A hidden caller is passed over; the visible callers after it are
+      // still listed.
+      reverse_callers(graph, items[k], [&](sym_id id) {
+        const symbol &caller = graph->cg_syms[id];
+        if (!sym_hidden(opts, caller)) tree_line(t, caller, width);
+      });
     }
   }
 }
@@ -77,7 +164,8 @@ bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *
       ++n;
     if (sym.s_callers == CELL_NONE && sym.s_namelen > base_width) base_width = sym.s_namelen;
   }
-  tree_listing t{graph, out, decimal_digits(n), 1};
+  tree_listing t{graph, out, static_cast<size_t>(decimal_digits(n)), {}, nullptr, 0};
+  number_start(&t.number);
   if (opts.reverse) {
     sorted_entry *table = sym_sorted_table(graph);
     if (table == nullptr) return false;

@@ -1,15 +1,22 @@
 // Both writers walk with their own stack and keep their marks to themselves:
 // a call chain far deeper than a small thread stack could hold as recursion
-// is written to its end, and the same again when the writer runs twice.
+// is written to its end, and the same again when the writer runs twice. And
+// the reverse outputs' table is in name order, equal names in list order.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <numeric>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "graph/memory.h"
 #include "graph/symbol_graph.h"
+#include "output/shared.h"
 #include "output/writers.h"
 
 namespace {
@@ -70,6 +77,29 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
     EXPECT_TRUE(job.text[0].ends_with(r.last)) << job.text[0].substr(job.text[0].size() - 100);
     EXPECT_TRUE(job.text[1] == job.text[0]);
   }
+  graph_free(&graph);
+}
+// Names in runs large and small that agree in their first bytes, or in all
+// eight, or are equal; bytes above 127 sort after the others.
+TEST(Walk, SortedTableIsInNameOrder) {
+  std::mt19937 gen(12);
+  const std::string stems[] = {"", "f", "fn", "fn1", "prefix__", "prefix__x", "\xe9t\xe9"};
+  call_graph graph;
+  for (int i = 0; i < 5000; ++i) {
+    std::string name = stems[gen() % 7] + std::to_string(gen() % (i % 2 ? 50 : 5000));
+    ASSERT_NE(sym_add(&graph, true, name.c_str(), "a.s", i), SYM_NONE);
+  }
+  std::vector<sym_id> want(graph.cg_nsyms);
+  std::iota(want.begin(), want.end(), 0);
+  std::stable_sort(want.begin(), want.end(), [&](sym_id a, sym_id b) {
+    return std::strcmp(sym_name(&graph, graph_sym(&graph, a)),
+                       sym_name(&graph, graph_sym(&graph, b))) < 0;
+  });
+  sorted_entry *table = sym_sorted_table(&graph);
+  ASSERT_NE(table, nullptr);
+  for (size_t i = 0; i < want.size(); ++i)
+    ASSERT_EQ(table[i].sym, want[i]) << i;
+  mem_free(table);
   graph_free(&graph);
 }
 }  // namespace
