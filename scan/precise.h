@@ -16,6 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graph/symbol_graph.h"
 #include "scan/lexer.h"
@@ -71,6 +74,15 @@ struct precise_slot {
   uint32_t id;  // id + 1; 0 in an empty slot
 };
 
+// A name of at most 8 bytes that is no data label: its bytes, zero-padded.
+struct precise_absent {
+  uint64_t key;
+  uint32_t len;
+  uint32_t era;  // 0 in an empty slot
+};
+
+enum : uint32_t { PRECISE_ABSENT = 256 };
+
 // The memory of one file's precise reading.
 struct precise_file {
   call_graph *graph;
@@ -96,6 +108,11 @@ struct precise_file {
   // Ids of names met lately, by hash: calls and labels come back to the
   // same few names, and this small table stays in the cache.
   precise_slot recent[PRECISE_RECENT];
+  // Short plain names in operands (registers, mostly) that named no data
+  // when last looked up; they hold while `data_era` is what it was then,
+  // and it moves on with every data label the graph gains.
+  precise_absent absent[PRECISE_ABSENT];
+  uint32_t data_era;
 };
 
 // Starts the reading of a file; the code section `.text` is current.
@@ -150,8 +167,13 @@ std::string_view precise_canon_text(precise_file *pf, const char *text, size_t l
 // are charged to, or SYM_NONE when memory ran out.
 sym_id precise_define_now(precise_file *pf, const char *name, int64_t line);
 
+// Defines the data label `name` (as users know it) on `line`; SYM_NONE when
+// memory ran out.
+sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
+
 // Charges to `owner` a reference to the data label that `text` names, when
-// the graph knows one of that name by now. Returns 1, or 0 after a failure (noted).
+// the graph knows one of that name by now; `text` lies in a buffer of at
+// least 8 bytes. Returns 1, or 0 after a failure (noted).
 int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
@@ -224,13 +246,34 @@ inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned
   } while (src_drained(lx->src) && src_fill(lx->src));
 }
 
+// The end of the run of blanks at `p` (the assemblers' own: space, tab,
+// carriage return, form feed, vertical tab); it ends at the 0 after the
+// data at the latest.
+inline const unsigned char *precise_blanks_end(const unsigned char *p) {
+#if defined(__SSE2__)
+  // Most runs are empty or a single blank.
+  if (!(scan_char_class[*p] & CH_ASM_BLANK)) return p;
+  if (!(scan_char_class[*++p] & CH_ASM_BLANK)) return p;
+  for (;;) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i ctl = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
+                                _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
+    __m128i blank = _mm_or_si128(_mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), ctl),
+                                 _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+    auto bits = static_cast<unsigned>(_mm_movemask_epi8(blank));
+    if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
+    p += 16;
+  }
+#else
+  while (scan_char_class[*p] & CH_ASM_BLANK)
+    ++p;
+  return p;
+#endif
+}
+
 // Passes over blanks (not line ends); returns the next character, consumed.
 inline int precise_skip_blanks(precise_lexer *lx) {
-  return src_get_after(lx->src, [](const unsigned char *p) {
-    while (scan_char_class[*p] & CH_ASM_BLANK)
-      ++p;
-    return p;
-  });
+  return src_get_after(lx->src, precise_blanks_end);
 }
 
 // Passes over blanks and whole blank lines, counting them; returns the next
