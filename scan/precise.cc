@@ -525,6 +525,11 @@ inline unsigned name_bits(const unsigned char *p, bool gnu) {
 // The end of the run of name characters (of class `chars`, CH_NASM_NAME or
 // CH_GNU_NAME) at `p`; it ends at the 0 after the data at the latest.
 inline const unsigned char *name_end(const unsigned char *p, unsigned chars) {
+  // Most names are short: their bytes one at a time, the rest of a long one
+  // 16 at a time.
+  for (int i = 0; i < 8; ++i, ++p) {
+    if (!(scan_char_class[*p] & chars)) return p;
+  }
 #if defined(__SSE2__)
   bool gnu = chars == CH_GNU_NAME;
   for (; gnu || chars == CH_NASM_NAME;) {
@@ -666,7 +671,7 @@ constexpr keyword_tables make_keyword_tables() {
         ++len;
       uint64_t key[3];
       for (size_t i = 0; i < 3; ++i)
-        key[i] = keyword_part(w + 8 * i, len > 8 * i ? len - 8 * i : 0);
+        key[i] = len > 8 * i ? keyword_part(w + 8 * i, len - 8 * i) : KEYWORD_BLANKS;
       keyword_slot *slot = keyword_find(t.slots, key);
       for (size_t i = 0; i < 3; ++i)
         slot->key[i] = key[i];

@@ -131,13 +131,18 @@ constexpr struct np_plain_bytes {
   }
 }
 
-// The same, quick when the next byte or the one after a single space is
-// handed back as it is.
+// The same, quick when the next byte, or the one after a single space, is
+// a newline or handed back as it is.
 inline int np_next(nasm_reader *r) {
   scan_source *src = r->lx.src;
   size_t pos = src->pos;
   unsigned char c = src->buf[pos];
   if (!np_plain.is[c]) {
+    if (c == '\n') {
+      r->lx.line++;
+      src->pos = pos + 1;
+      return c;
+    }
     // Before the end of the data a space has a byte after it, the 0 at worst.
     if (c != ' ' || !np_plain.is[src->buf[pos + 1]]) return np_next_slow(r);
     c = src->buf[++pos];
