@@ -523,13 +523,9 @@ inline unsigned name_bits(const unsigned char *p, bool gnu) {
 #endif
 
 // The end of the run of name characters (of class `chars`, CH_NASM_NAME or
-// CH_GNU_NAME) at `p`; it ends at the 0 after the data at the latest.
+// CH_GNU_NAME) at `p`, 16 bytes at a time; it ends at the 0 after the data
+// at the latest.
 inline const unsigned char *name_end(const unsigned char *p, unsigned chars) {
-  // Most names are short: their bytes one at a time, the rest of a long one
-  // 16 at a time.
-  for (int i = 0; i < 8; ++i, ++p) {
-    if (!(scan_char_class[*p] & chars)) return p;
-  }
 #if defined(__SSE2__)
   bool gnu = chars == CH_GNU_NAME;
   for (; gnu || chars == CH_NASM_NAME;) {
@@ -544,15 +540,13 @@ inline const unsigned char *name_end(const unsigned char *p, unsigned chars) {
 }
 }  // namespace
 
-int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
+int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p) {
   scan_source *src = lx->src;
   scan_word *word = &lx->word;
   const unsigned char *start = src->buf + src->pos;
-  const unsigned char *stop = name_end(start, chars);
+  const unsigned char *stop = name_end(p, chars);
   auto size = static_cast<size_t>(stop - start);
   src->pos += size;
-  // Most names end inside the buffer and fit the word buffer with room for
-  // 16-byte copies, which stay inside the padded buffer.
   if (src_drained(src) || word->w_cap <= size + 1 + SRC_PAD) {
     word_result r = read_word_rest(src, first, {reinterpret_cast<const char *>(start), size}, word,
                                    static_cast<unsigned char>(chars));
@@ -563,6 +557,8 @@ int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
     }
     return 1;
   }
+  // The run ends before the end of the data, and the word buffer has room
+  // for 16-byte copies: they stay inside the padded buffers.
   char *out = word->w_text;
   *out++ = static_cast<char>(first);
   for (size_t i = 0; i < size; i += 16)

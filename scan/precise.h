@@ -195,10 +195,34 @@ struct precise_lexer {
   bool eof;  // the file ended: right after the last word, or at the last get
 };
 
-// Reads the name that begins with `first` (characters of class `chars`) into
-// lx->word; a name cut off by the end of the file still counts, as it does
-// for the assembler. Returns 1, or 0 when memory ran out.
-int precise_read_name(precise_lexer *lx, int first, unsigned chars);
+// precise_read_name for a name whose characters run on at least to `p`.
+int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p);
+
+// Reads the name that begins with `first` (characters of class `chars`,
+// CH_NASM_NAME or CH_GNU_NAME) into lx->word; a name cut off by the end of
+// the file still counts, as it does for the assembler. Returns 1, or 0 when
+// memory ran out.
+inline int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
+  scan_source *src = lx->src;
+  const unsigned char *start = src->buf + src->pos;
+  // Most names are short: the rest of one of at most 8 bytes is found a byte
+  // at a time, and copied with a single load.
+  for (const unsigned char *p = start; p < start + 7; ++p) {
+    if (scan_char_class[*p] & chars) continue;
+    auto size = static_cast<size_t>(p - start);
+    scan_word *word = &lx->word;
+    // A run that ends before the end of the data has 8 bytes of the padded
+    // buffer after its start; the word buffer is at least 32 bytes long.
+    if (src->pos + size == src->len || word->w_cap <= 8) break;
+    src->pos += size;
+    word->w_text[0] = static_cast<char>(first);
+    std::memcpy(word->w_text + 1, start, 8);
+    word->w_text[size + 1] = '\0';
+    word->w_len = size + 1;
+    return 1;
+  }
+  return precise_read_name_rest(lx, first, chars, start);
+}
 
 // What a word can be to either lexer, ignoring ASCII case: a mask of
 // precise_keyword_kind, 0 for a word that is no keyword.
