@@ -437,15 +437,8 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
   return sym_add(pf->graph, false, name, pf->file, line);
 }
 
-int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line) {
-  precise_absent *absent = nullptr;
-  uint64_t key = 0;
-  if (len <= 8 && std::endian::native == std::endian::little) {
-    std::memcpy(&key, text, 8);
-    if (len < 8) key &= (uint64_t{1} << (8 * len)) - 1;
-    absent = &pf->absent[((key + len) * 0x9e3779b97f4a7c15ull) >> 56];
-    if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
-  }
+int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line, precise_absent *absent) {
   bool nomem = false;
   sym_id data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
   if (nomem) return precise_nomem(pf, line);
@@ -453,7 +446,8 @@ int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t l
   // Only a plain name was looked up as it stands, with no name of the
   // file's table made for it.
   if (absent != nullptr && plain_name(text, len)) {
-    *absent = precise_absent{key, static_cast<uint32_t>(len), pf->data_era};
+    *absent =
+        precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), pf->data_era};
   }
   return 1;
 }

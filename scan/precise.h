@@ -13,8 +13,10 @@
 // apart and the few labels a jump may still ask about.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -174,7 +176,8 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
 // Charges to `owner` a reference to the data label that `text` names, when
 // the graph knows one of that name by now; `text` lies in a buffer of at
 // least 8 bytes. Returns 1, or 0 after a failure (noted).
-int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line);
+inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
 // after a failure (noted).
@@ -306,8 +309,7 @@ inline int precise_skip_space(precise_lexer *lx) {
   int64_t lines = 0;
   int c = src_get_after(lx->src, [&lines](const unsigned char *p) {
     for (;; ++p, ++lines) {
-      while (scan_char_class[*p] & CH_ASM_BLANK)
-        ++p;
+      p = precise_blanks_end(p);
       if (*p != '\n') return p;
     }
   });
@@ -326,3 +328,27 @@ scan_result precise_result(const precise_lexer *lx, bool ok);
 // memory ran out.
 int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);
+
+// The bytes of a name of at most 8 bytes that lies in a buffer of at least
+// 8, zero-padded.
+inline uint64_t precise_absent_key(const char *text, size_t len) {
+  uint64_t key;
+  std::memcpy(&key, text, 8);
+  return len < 8 ? key & ((uint64_t{1} << (8 * len)) - 1) : key;
+}
+
+// precise_reference for a name that is not known to be absent; `absent` is
+// the slot that remembers it if it is, or null.
+int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line, precise_absent *absent);
+
+inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line) {
+  precise_absent *absent = nullptr;
+  if (len <= 8 && std::endian::native == std::endian::little) {
+    uint64_t key = precise_absent_key(text, len);
+    absent = &pf->absent[((key + len) * 0x9e3779b97f4a7c15ull) >> 56];
+    if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
+  }
+  return precise_reference_lookup(pf, owner, text, len, line, absent);
+}

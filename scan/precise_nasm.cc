@@ -151,6 +151,15 @@ inline int np_next(nasm_reader *r) {
   return c;
 }
 
+// np_next at the start of a line, or where a statement ended: blanks and
+// blank lines are passed over in bulk.
+int np_next_line(nasm_reader *r) {
+  int c = precise_skip_space(&r->lx);
+  if (c == SRC_EOF || np_plain.is[c]) return c;
+  src_unget(r->lx.src);
+  return np_next(r);
+}
+
 // Consumes a string after its opening quote: backquoted ones know backslash
 // escapes, none runs past the end of its line.
 void np_quoted(nasm_reader *r, int quote) {
@@ -471,13 +480,8 @@ scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *f
   if (!precise_lexer_begin(&r.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;
-  for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
-    if (c == '\n') {
-      // Blank lines in bulk; whatever follows them is read as ever.
-      if (precise_skip_space(&r.lx) == SRC_EOF) break;
-      src_unget(src);
-      continue;
-    }
+  for (int c = np_next_line(&r); ok && c != SRC_EOF; c = np_next_line(&r)) {
+    if (c == '\n') continue;  // a comment's line
     if (c == '%') {
       ok = np_percent(&r);
     } else if (r.macro_depth > 0) {
