@@ -572,15 +572,15 @@ constexpr size_t KEYWORD_SLOTS = 512;
 constexpr size_t KEYWORD_MAX = sizeof(keyword_slot::key);
 constexpr uint64_t KEYWORD_BLANKS = 0x2020202020202020ull;
 
-// A part of the key of a word: its bytes from `text` (at most 8 of `len`),
+// A chunk of the key of a word: its bytes from `text` (at most 8 of `len`),
 // blanks after them, and the 0x20 bit set in every byte. That bit is the
 // ASCII case of a letter, and no other two characters of a name differ in
 // it alone, nor can a name hold a blank.
-constexpr uint64_t keyword_part(const char *text, size_t len) {
-  uint64_t part = 0;
+constexpr uint64_t keyword_chunk(const char *text, size_t len) {
+  uint64_t chunk = 0;
   for (size_t i = 0; i < 8 && i < len; ++i)
-    part |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
-  return part | KEYWORD_BLANKS;
+    chunk |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  return chunk | KEYWORD_BLANKS;
 }
 
 constexpr size_t keyword_hash(const uint64_t key[3]) {
@@ -661,7 +661,7 @@ constexpr keyword_tables make_keyword_tables() {
         ++len;
       uint64_t key[3];
       for (size_t i = 0; i < 3; ++i)
-        key[i] = len > 8 * i ? keyword_part(w + 8 * i, len - 8 * i) : KEYWORD_BLANKS;
+        key[i] = len > 8 * i ? keyword_chunk(w + 8 * i, len - 8 * i) : KEYWORD_BLANKS;
       keyword_slot *slot = keyword_find(t.slots, key);
       for (size_t i = 0; i < 3; ++i)
         slot->key[i] = key[i];
@@ -679,12 +679,12 @@ constexpr keyword_tables keywords = make_keyword_tables();
 // The key of the word's bytes from `at` on, `len` of them: the buffer holds
 // at least 8 bytes from there.
 inline uint64_t keyword_load(const char *at, size_t len) {
-  if constexpr (std::endian::native != std::endian::little) return keyword_part(at, len);
+  if constexpr (std::endian::native != std::endian::little) return keyword_chunk(at, len);
   if (len == 0) return KEYWORD_BLANKS;
-  uint64_t part;
-  std::memcpy(&part, at, 8);
-  if (len < 8) part &= (uint64_t{1} << (8 * len)) - 1;
-  return part | KEYWORD_BLANKS;
+  uint64_t chunk;
+  std::memcpy(&chunk, at, 8);
+  if (len < 8) chunk &= (uint64_t{1} << (8 * len)) - 1;
+  return chunk | KEYWORD_BLANKS;
 }
 
 // The table's kinds of a word that the first two bytes did not turn away.
