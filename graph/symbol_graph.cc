@@ -12,10 +12,12 @@ sym_id sym_lookup(const call_graph *graph, const char *name) {
 }
 
 sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
+  return sym_lookup_data(graph, name, len, index_hash(name, len));
+}
+
+sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len, uint32_t hash) {
   const graph_index *ix = graph->cg_index;
-  if (ix == nullptr) return SYM_NONE;
-  uint32_t hash = index_hash(name, len);
-  if (!index_may_be_data(ix, hash)) return SYM_NONE;
+  if (ix == nullptr || !index_may_be_data(ix, hash)) return SYM_NONE;
   sym_id id = index_find(graph, name, len, index_key(name, len));
   return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
 }

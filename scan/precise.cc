@@ -6,8 +6,12 @@
 
 #include <cxxabi.h>
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graph/index.h"
 #include "graph/memory.h"
@@ -163,13 +167,8 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
 // names, as users know it; SYM_NONE when there is none, or when memory ran
 // out (then *nomem is set).
 sym_id graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
-  const graph_index *ix = pf->graph->cg_index;
-  if (ix == nullptr) return SYM_NONE;  // an empty graph knows no data
-  if (plain_name(text, len)) {
-    // Most names never were data: the graph's own filter says so at once.
-    if (!index_may_be_data(ix, hash)) return SYM_NONE;
-    return sym_lookup_data(pf->graph, text, len);
-  }
+  if (pf->graph->cg_index == nullptr) return SYM_NONE;  // an empty graph knows no data
+  if (plain_name(text, len)) return sym_lookup_data(pf->graph, text, len, hash);
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
   if (canon == PRECISE_NONE) {
@@ -246,7 +245,7 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
       if (*kind == SEC_DATA) {
         uint32_t canon = canon_of(pf, ev.id);
         if (canon == PRECISE_NONE ||
-            sym_add(pf->graph, false, pf->names[canon].text, pf->file, ev.line) == SYM_NONE) {
+            precise_define_data(pf, pf->names[canon].text, ev.line) == SYM_NONE) {
           return precise_nomem(pf, ev.line);
         }
         pf->names[canon].sym = SYM_NONE;
@@ -283,6 +282,7 @@ int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   pf->graph = graph;
   pf->file = file;
   pf->section = PRECISE_NONE;
+  pf->data_era = 1;
   pf->cap = 128;
   pf->nslots = 256;
   pf->evcap = 256;
@@ -426,11 +426,24 @@ sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
   return first != SYM_NONE ? first : made;
 }
 
-int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line) {
+sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
+  pf->data_era++;
+  return sym_add(pf->graph, false, name, pf->file, line);
+}
+
+int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line, precise_absent *absent) {
   bool nomem = false;
   sym_id data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
   if (nomem) return precise_nomem(pf, line);
-  return data == SYM_NONE ? 1 : precise_status(pf, scan_charge(pf->graph, owner, data), line);
+  if (data != SYM_NONE) return precise_status(pf, scan_charge(pf->graph, owner, data), line);
+  // Only a plain name was looked up as it stands, with no name of the
+  // file's table made for it.
+  if (absent != nullptr && plain_name(text, len)) {
+    *absent =
+        precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), pf->data_era};
+  }
+  return 1;
 }
 
 int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line) {
@@ -469,47 +482,120 @@ int precise_finish(precise_file *pf, bool need_announce) {
   return 1;
 }
 
-int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
-  word_result r = read_word(lx->src, first, &lx->word, static_cast<unsigned char>(chars));
-  if (r == WORD_NOMEM) return 0;
-  if (r == WORD_EOF) {
-    lx->word.w_text[lx->word.w_len] = '\0';  // room was made for it
-    lx->eof = true;
+namespace {
+#if defined(__SSE2__)
+// The bits of the 16 bytes at `p` that are characters of a NASM name
+// (letters, digits and "_$#@~.?") or, with `gnu`, of a GNU one (letters,
+// digits, "_.$" and every byte from 128 up). Both sets are the assemblers'
+// own, the same in every locale.
+inline unsigned name_bits(const unsigned char *p, bool gnu) {
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+  auto in = [v](char lo, char hi) {
+    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                         _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
+  };
+  auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+  // Folding the case bit in maps no other byte into the letters.
+  __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+  __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+  __m128i m = _mm_or_si128(_mm_or_si128(alpha, in('0', '9')), _mm_or_si128(is('_'), is('.')));
+  m = _mm_or_si128(m, is('$'));
+  if (gnu) {
+    m = _mm_or_si128(m, _mm_cmplt_epi8(v, _mm_setzero_si128()));
+  } else {
+    m = _mm_or_si128(_mm_or_si128(m, is('#')), _mm_or_si128(in('?', '@'), is('~')));
   }
+  return static_cast<unsigned>(_mm_movemask_epi8(m));
+}
+#endif
+
+// The end of the run of name characters (of class `chars`, CH_NASM_NAME or
+// CH_GNU_NAME) at `p`, 16 bytes at a time; it ends at the 0 after the data
+// at the latest.
+inline const unsigned char *name_end(const unsigned char *p, unsigned chars) {
+#if defined(__SSE2__)
+  bool gnu = chars == CH_GNU_NAME;
+  for (; gnu || chars == CH_NASM_NAME;) {
+    unsigned bits = name_bits(p, gnu);
+    if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
+    p += 16;
+  }
+#endif
+  while (scan_char_class[*p] & chars)
+    ++p;
+  return p;
+}
+}  // namespace
+
+int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p) {
+  scan_source *src = lx->src;
+  scan_word *word = &lx->word;
+  const unsigned char *start = src->buf + src->pos;
+  const unsigned char *stop = name_end(p, chars);
+  auto size = static_cast<size_t>(stop - start);
+  src->pos += size;
+  if (src_drained(src) || word->w_cap <= size + 1 + SRC_PAD) {
+    word_result r = read_word_rest(src, first, {reinterpret_cast<const char *>(start), size}, word,
+                                   static_cast<unsigned char>(chars));
+    if (r == WORD_NOMEM) return 0;
+    if (r == WORD_EOF) {
+      word->w_text[word->w_len] = '\0';  // room was made for it
+      lx->eof = true;
+    }
+    return 1;
+  }
+  // The run ends before the end of the data, and the word buffer has room
+  // for 16-byte copies: they stay inside the padded buffers.
+  char *out = word->w_text;
+  *out++ = static_cast<char>(first);
+  for (size_t i = 0; i < size; i += 16)
+    std::memcpy(out + i, start + i, 16);
+  out[size] = '\0';
+  word->w_len = size + 1;
   return 1;
 }
 
 namespace {
 struct keyword_slot {
-  uint64_t key[3];  // the word in lower case, zero-padded; all 0 when empty
+  uint64_t key[3];  // the word in lower case, blank-padded; all 0 when empty
   uint32_t kinds;
 };
 
-const size_t KEYWORD_SLOTS = 512;
-const size_t KEYWORD_MAX = sizeof(keyword_slot::key);
+constexpr size_t KEYWORD_SLOTS = 512;
+constexpr size_t KEYWORD_MAX = sizeof(keyword_slot::key);
+constexpr uint64_t KEYWORD_BLANKS = 0x2020202020202020ull;
 
-// The key of a word of at most KEYWORD_MAX bytes, from a buffer that holds
-// at least that many: its bytes, blanks after them, and the 0x20 bit set
-// in every byte. That bit is the ASCII case of a letter, and no other two
-// characters of a name differ in it alone, nor can a name hold a blank.
-void keyword_key(const char *text, size_t len, uint64_t key[3]) {
-  unsigned char bytes[KEYWORD_MAX];
-  std::memcpy(bytes, text, KEYWORD_MAX);
-  std::memset(bytes + len, 0, KEYWORD_MAX - len);
-  std::memcpy(key, bytes, KEYWORD_MAX);
-  for (int i = 0; i < 3; ++i)
-    key[i] |= 0x2020202020202020ull;
+// A chunk of the key of a word: its bytes from `text` (at most 8 of `len`),
+// blanks after them, and the 0x20 bit set in every byte. That bit is the
+// ASCII case of a letter, and no other two characters of a name differ in
+// it alone, nor can a name hold a blank.
+constexpr uint64_t keyword_chunk(const char *text, size_t len) {
+  uint64_t chunk = 0;
+  for (size_t i = 0; i < 8 && i < len; ++i)
+    chunk |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  return chunk | KEYWORD_BLANKS;
 }
 
-size_t keyword_hash(const uint64_t key[3]) {
+constexpr size_t keyword_hash(const uint64_t key[3]) {
   uint64_t h = (key[0] * 0x9e3779b97f4a7c15ull) ^ (key[1] * 0xc2b2ae3d27d4eb4full) ^
                (key[2] * 0x165667b19e3779f9ull);
   return static_cast<size_t>(h >> 40) % KEYWORD_SLOTS;
 }
 
-keyword_slot *keyword_find(keyword_slot *table, const uint64_t key[3]) {
+struct keyword_tables {
+  keyword_slot slots[KEYWORD_SLOTS];
+  // For each first byte (in lower case) and length, what the keywords of
+  // that first byte and length can be: with the same by second byte, most
+  // words are turned away without a lookup.
+  uint32_t first[256][KEYWORD_MAX + 1];
+  uint32_t second[256][KEYWORD_MAX + 1];
+};
+
+template <class Table>
+constexpr auto *keyword_find(Table *slots, const uint64_t key[3]) {
   for (size_t i = keyword_hash(key);; i = (i + 1) % KEYWORD_SLOTS) {
-    keyword_slot *slot = &table[i];
+    auto *slot = &slots[i];
     if (slot->kinds == 0 ||
         (slot->key[0] == key[0] && slot->key[1] == key[1] && slot->key[2] == key[2])) {
       return slot;
@@ -517,20 +603,12 @@ keyword_slot *keyword_find(keyword_slot *table, const uint64_t key[3]) {
   }
 }
 
-// For each first byte (in lower case) and length, what the keywords of that
-// first byte and length can be: with the same by second byte, most words are
-// turned away without a lookup.
-uint32_t keyword_kinds[256][KEYWORD_MAX + 1];
-uint32_t keyword_kinds2[256][KEYWORD_MAX + 1];
-
-const keyword_slot *keyword_table() {
-  static keyword_slot table[KEYWORD_SLOTS];
-  static bool built = false;
-  if (built) return table;
-  static const struct {
+constexpr keyword_tables make_keyword_tables() {
+  struct list {
     uint32_t kinds;
     const char *words;
-  } lists[] = {
+  };
+  constexpr list lists[] = {
       {KW_CALL, "call callq calll callw"},
       {KW_JUMP,
        "jmp jmpq jmpl jmpw ja jae jb jbe jc jcxz jecxz jrcxz je jg jge jl jle jna jnae "
@@ -569,37 +647,58 @@ const keyword_slot *keyword_table() {
       {KW_INTEL, ".intel_syntax"},
       {KW_ATT, ".att_syntax"},
   };
-  for (const auto &list : lists) {
-    for (const char *w = list.words; *w != '\0';) {
-      size_t len = std::strcspn(w, " ");
-      char padded[KEYWORD_MAX] = {};
-      std::memcpy(padded, w, len);
+  keyword_tables t{};
+  for (const list &l : lists) {
+    for (const char *w = l.words; *w != '\0';) {
+      size_t len = 0;
+      while (w[len] != '\0' && w[len] != ' ')
+        ++len;
       uint64_t key[3];
-      keyword_key(padded, len, key);
-      keyword_slot *slot = keyword_find(table, key);
-      std::memcpy(slot->key, key, KEYWORD_MAX);
-      slot->kinds |= list.kinds;
-      keyword_kinds[scan_fold(static_cast<unsigned char>(w[0]))][len] |= list.kinds;
-      keyword_kinds2[scan_fold(static_cast<unsigned char>(w[1]))][len] |= list.kinds;
+      for (size_t i = 0; i < 3; ++i)
+        key[i] = len > 8 * i ? keyword_chunk(w + 8 * i, len - 8 * i) : KEYWORD_BLANKS;
+      keyword_slot *slot = keyword_find(t.slots, key);
+      for (size_t i = 0; i < 3; ++i)
+        slot->key[i] = key[i];
+      slot->kinds |= l.kinds;
+      t.first[scan_fold(static_cast<unsigned char>(w[0]))][len] |= l.kinds;
+      t.second[scan_fold(static_cast<unsigned char>(w[1]))][len] |= l.kinds;
       w += len + (w[len] == ' ');
     }
   }
-  built = true;
-  return table;
+  return t;
+}
+
+constexpr keyword_tables keywords = make_keyword_tables();
+
+// The key of the word's bytes from `at` on, `len` of them: the buffer holds
+// at least 8 bytes from there.
+inline uint64_t keyword_load(const char *at, size_t len) {
+  if constexpr (std::endian::native != std::endian::little) return keyword_chunk(at, len);
+  if (len == 0) return KEYWORD_BLANKS;
+  uint64_t chunk;
+  std::memcpy(&chunk, at, 8);
+  if (len < 8) chunk &= (uint64_t{1} << (8 * len)) - 1;
+  return chunk | KEYWORD_BLANKS;
+}
+
+// The table's kinds of a word that the first two bytes did not turn away.
+[[gnu::noinline]] uint32_t keyword_lookup(const scan_word &word) {
+  // The word buffer never holds fewer than 32 bytes.
+  size_t len = word.w_len;
+  uint64_t key[3] = {keyword_load(word.w_text, len),
+                     keyword_load(word.w_text + 8, len > 8 ? len - 8 : 0),
+                     keyword_load(word.w_text + 16, len > 16 ? len - 16 : 0)};
+  return keyword_find(keywords.slots, key)->kinds;
 }
 }  // namespace
 
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
-  static const keyword_slot *table = keyword_table();
-  unsigned char first = scan_fold(static_cast<unsigned char>(word.w_text[0]));
   if (word.w_len > KEYWORD_MAX) return 0;
   // A word of one byte has its NUL second, and no keyword is that short.
+  unsigned char first = scan_fold(static_cast<unsigned char>(word.w_text[0]));
   unsigned char second = scan_fold(static_cast<unsigned char>(word.w_text[1]));
-  if (!(keyword_kinds[first][word.w_len] & keyword_kinds2[second][word.w_len] & kinds)) return 0;
-  // The word buffer never holds fewer than 32 bytes.
-  uint64_t key[3];
-  keyword_key(word.w_text, word.w_len, key);
-  return keyword_find(const_cast<keyword_slot *>(table), key)->kinds & kinds;
+  if (!(keywords.first[first][word.w_len] & keywords.second[second][word.w_len] & kinds)) return 0;
+  return keyword_lookup(word) & kinds;
 }
 
 int precise_skip_line(precise_lexer *lx) {

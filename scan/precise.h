@@ -13,9 +13,14 @@
 // apart and the few labels a jump may still ask about.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graph/symbol_graph.h"
 #include "scan/lexer.h"
@@ -71,6 +76,15 @@ struct precise_slot {
   uint32_t id;  // id + 1; 0 in an empty slot
 };
 
+// A name of at most 8 bytes that is no data label: its bytes, zero-padded.
+struct precise_absent {
+  uint64_t key;
+  uint32_t len;
+  uint32_t era;  // 0 in an empty slot
+};
+
+enum : uint32_t { PRECISE_ABSENT = 256 };
+
 // The memory of one file's precise reading.
 struct precise_file {
   call_graph *graph;
@@ -96,6 +110,11 @@ struct precise_file {
   // Ids of names met lately, by hash: calls and labels come back to the
   // same few names, and this small table stays in the cache.
   precise_slot recent[PRECISE_RECENT];
+  // Short plain names in operands (registers, mostly) that named no data
+  // when last looked up; they hold while `data_era` is what it was then,
+  // and it moves on with every data label the graph gains.
+  precise_absent absent[PRECISE_ABSENT];
+  uint32_t data_era;
 };
 
 // Starts the reading of a file; the code section `.text` is current.
@@ -150,9 +169,15 @@ std::string_view precise_canon_text(precise_file *pf, const char *text, size_t l
 // are charged to, or SYM_NONE when memory ran out.
 sym_id precise_define_now(precise_file *pf, const char *name, int64_t line);
 
+// Defines the data label `name` (as users know it) on `line`; SYM_NONE when
+// memory ran out.
+sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
+
 // Charges to `owner` a reference to the data label that `text` names, when
-// the graph knows one of that name by now. Returns 1, or 0 after a failure (noted).
-int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len, int64_t line);
+// the graph knows one of that name by now; `text` lies in a buffer of at
+// least 8 bytes. Returns 1, or 0 after a failure (noted).
+inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
 // after a failure (noted).
@@ -173,10 +198,34 @@ struct precise_lexer {
   bool eof;  // the file ended: right after the last word, or at the last get
 };
 
-// Reads the name that begins with `first` (characters of class `chars`) into
-// lx->word; a name cut off by the end of the file still counts, as it does
-// for the assembler. Returns 1, or 0 when memory ran out.
-int precise_read_name(precise_lexer *lx, int first, unsigned chars);
+// precise_read_name for a name whose characters run on at least to `p`.
+int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p);
+
+// Reads the name that begins with `first` (characters of class `chars`,
+// CH_NASM_NAME or CH_GNU_NAME) into lx->word; a name cut off by the end of
+// the file still counts, as it does for the assembler. Returns 1, or 0 when
+// memory ran out.
+inline int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
+  scan_source *src = lx->src;
+  const unsigned char *start = src->buf + src->pos;
+  // Most names are short: the rest of one of at most 8 bytes is found a byte
+  // at a time, and copied with a single load.
+  for (const unsigned char *p = start; p < start + 7; ++p) {
+    if (scan_char_class[*p] & chars) continue;
+    auto size = static_cast<size_t>(p - start);
+    scan_word *word = &lx->word;
+    // A run that ends before the end of the data has 8 bytes of the padded
+    // buffer after its start; the word buffer is at least 32 bytes long.
+    if (src->pos + size == src->len || word->w_cap <= 8) break;
+    src->pos += size;
+    word->w_text[0] = static_cast<char>(first);
+    std::memcpy(word->w_text + 1, start, 8);
+    word->w_text[size + 1] = '\0';
+    word->w_len = size + 1;
+    return 1;
+  }
+  return precise_read_name_rest(lx, first, chars, start);
+}
 
 // What a word can be to either lexer, ignoring ASCII case: a mask of
 // precise_keyword_kind, 0 for a word that is no keyword.
@@ -224,13 +273,34 @@ inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned
   } while (src_drained(lx->src) && src_fill(lx->src));
 }
 
+// The end of the run of blanks at `p` (the assemblers' own: space, tab,
+// carriage return, form feed, vertical tab); it ends at the 0 after the
+// data at the latest.
+inline const unsigned char *precise_blanks_end(const unsigned char *p) {
+#if defined(__SSE2__)
+  // Most runs are empty or a single blank.
+  if (!(scan_char_class[*p] & CH_ASM_BLANK)) return p;
+  if (!(scan_char_class[*++p] & CH_ASM_BLANK)) return p;
+  for (;;) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i ctl = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
+                                _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
+    __m128i blank = _mm_or_si128(_mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), ctl),
+                                 _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+    auto bits = static_cast<unsigned>(_mm_movemask_epi8(blank));
+    if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
+    p += 16;
+  }
+#else
+  while (scan_char_class[*p] & CH_ASM_BLANK)
+    ++p;
+  return p;
+#endif
+}
+
 // Passes over blanks (not line ends); returns the next character, consumed.
 inline int precise_skip_blanks(precise_lexer *lx) {
-  return src_get_after(lx->src, [](const unsigned char *p) {
-    while (scan_char_class[*p] & CH_ASM_BLANK)
-      ++p;
-    return p;
-  });
+  return src_get_after(lx->src, precise_blanks_end);
 }
 
 // Passes over blanks and whole blank lines, counting them; returns the next
@@ -239,8 +309,7 @@ inline int precise_skip_space(precise_lexer *lx) {
   int64_t lines = 0;
   int c = src_get_after(lx->src, [&lines](const unsigned char *p) {
     for (;; ++p, ++lines) {
-      while (scan_char_class[*p] & CH_ASM_BLANK)
-        ++p;
+      p = precise_blanks_end(p);
       if (*p != '\n') return p;
     }
   });
@@ -259,3 +328,27 @@ scan_result precise_result(const precise_lexer *lx, bool ok);
 // memory ran out.
 int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);
+
+// The bytes of a name of at most 8 bytes that lies in a buffer of at least
+// 8, zero-padded.
+inline uint64_t precise_absent_key(const char *text, size_t len) {
+  uint64_t key;
+  std::memcpy(&key, text, 8);
+  return len < 8 ? key & ((uint64_t{1} << (8 * len)) - 1) : key;
+}
+
+// precise_reference for a name that is not known to be absent; `absent` is
+// the slot that remembers it if it is, or null.
+int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line, precise_absent *absent);
+
+inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line) {
+  precise_absent *absent = nullptr;
+  if (len <= 8 && std::endian::native == std::endian::little) {
+    uint64_t key = precise_absent_key(text, len);
+    absent = &pf->absent[((key + len) * 0x9e3779b97f4a7c15ull) >> 56];
+    if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
+  }
+  return precise_reference_lookup(pf, owner, text, len, line, absent);
+}

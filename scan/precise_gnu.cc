@@ -56,7 +56,7 @@ int gp_block_comment(gnu_reader *g) {
 
 // The next character that means something in a statement: comments and
 // blanks are passed over, a line end (counted) comes back as '\n'.
-int gp_next(gnu_reader *g) {
+[[gnu::noinline]] int gp_next_slow(gnu_reader *g) {
   scan_source *src = g->lx.src;
   for (;;) {
     int c = precise_skip_blanks(&g->lx);
@@ -80,6 +80,45 @@ int gp_next(gnu_reader *g) {
         return c;
     }
   }
+}
+
+// The bytes that gp_next hands back as they are: all but blanks, newlines,
+// "#", "/" and 0 (which may be the end of the data).
+constexpr struct gp_plain_bytes {
+  bool is[256] = {};
+  constexpr gp_plain_bytes() {
+    for (int c = 1; c < 256; ++c)
+      is[c] = c != ' ' && (c < '\t' || c > '\r') && c != '#' && c != '/';
+  }
+} gp_plain;
+
+// The same, quick when the next byte, or the one after a single space or
+// tab, is a newline or handed back as it is.
+inline int gp_next(gnu_reader *g) {
+  scan_source *src = g->lx.src;
+  size_t pos = src->pos;
+  unsigned char c = src->buf[pos];
+  if (!gp_plain.is[c]) {
+    if (c == '\n') {
+      g->lx.line++;
+      src->pos = pos + 1;
+      return c;
+    }
+    // Before the end of the data a blank has a byte after it, the 0 at worst.
+    if ((c != ' ' && c != '\t') || !gp_plain.is[src->buf[pos + 1]]) return gp_next_slow(g);
+    c = src->buf[++pos];
+  }
+  src->pos = pos + 1;
+  return c;
+}
+
+// gp_next at the start of a line, or where a statement ended: blanks and
+// blank lines are passed over in bulk.
+int gp_next_line(gnu_reader *g) {
+  int c = precise_skip_space(&g->lx);
+  if (c == SRC_EOF || gp_plain.is[c]) return c;
+  src_unget(g->lx.src);
+  return gp_next(g);
 }
 
 // Consumes a string or character constant after its opening quote. Neither
@@ -409,14 +448,8 @@ scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *fi
   if (!precise_lexer_begin(&g.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;
   int ok = 1;
-  for (int c = gp_next(&g); c != SRC_EOF; c = gp_next(&g)) {
-    if (c == '\n') {
-      // Blank lines in bulk; whatever follows them is read as ever.
-      if (precise_skip_space(&g.lx) == SRC_EOF) break;
-      src_unget(src);
-      continue;
-    }
-    if (c == ';') continue;
+  for (int c = gp_next_line(&g); c != SRC_EOF; c = gp_next_line(&g)) {
+    if (c == '\n' || c == ';') continue;  // a comment's line, or an empty statement
     if (!gp_statement(&g, c)) {
       ok = precise_nomem(&g.lx.pf, g.lx.line);
       break;

@@ -74,22 +74,39 @@ bool np_end(int c) {
 // right before the newline carries it on. Returns '\n' or SRC_EOF.
 int np_comment(nasm_reader *r) {
   scan_source *src = r->lx.src;
-  int prev = 0;
+  int prev = 0;  // the byte before the newline, which a refill may have moved out
   for (;;) {
-    int c = src_get(src);
-    if (c == SRC_EOF) return c;
-    if (c == '\n') {
-      r->lx.line++;
-      if (prev != '\\') return c;
+    const unsigned char *p = src->buf + src->pos;
+    size_t left = src->len - src->pos;
+    const auto *nl = static_cast<const unsigned char *>(std::memchr(p, '\n', left));
+    if (nl == nullptr) {
+      if (left > 0) prev = p[left - 1];
+      src->pos = src->len;
+      if (!src_fill(src)) return SRC_EOF;
+      continue;
     }
-    prev = c;
+    if (nl > p) prev = nl[-1];
+    src->pos = static_cast<size_t>(nl - src->buf) + 1;
+    r->lx.line++;
+    if (prev != '\\') return '\n';
+    prev = '\n';
   }
 }
+
+// The bytes that np_next hands back as they are: all but blanks, newlines,
+// ";", the backslash and 0 (which may be the end of the data).
+constexpr struct np_plain_bytes {
+  bool is[256] = {};
+  constexpr np_plain_bytes() {
+    for (int c = 1; c < 256; ++c)
+      is[c] = c != ' ' && (c < '\t' || c > '\r') && c != ';' && c != '\\';
+  }
+} np_plain;
 
 // The next character of the statement that means something: blanks,
 // comments and continued lines are passed over; the end of the line (counted)
 // comes back as '\n'.
-int np_next(nasm_reader *r) {
+[[gnu::noinline]] int np_next_slow(nasm_reader *r) {
   scan_source *src = r->lx.src;
   for (;;) {
     int c = precise_skip_blanks(&r->lx);
@@ -112,6 +129,35 @@ int np_next(nasm_reader *r) {
         return c;
     }
   }
+}
+
+// The same, quick when the next byte, or the one after a single space, is
+// a newline or handed back as it is.
+inline int np_next(nasm_reader *r) {
+  scan_source *src = r->lx.src;
+  size_t pos = src->pos;
+  unsigned char c = src->buf[pos];
+  if (!np_plain.is[c]) {
+    if (c == '\n') {
+      r->lx.line++;
+      src->pos = pos + 1;
+      return c;
+    }
+    // Before the end of the data a space has a byte after it, the 0 at worst.
+    if (c != ' ' || !np_plain.is[src->buf[pos + 1]]) return np_next_slow(r);
+    c = src->buf[++pos];
+  }
+  src->pos = pos + 1;
+  return c;
+}
+
+// np_next at the start of a line, or where a statement ended: blanks and
+// blank lines are passed over in bulk.
+int np_next_line(nasm_reader *r) {
+  int c = precise_skip_space(&r->lx);
+  if (c == SRC_EOF || np_plain.is[c]) return c;
+  src_unget(r->lx.src);
+  return np_next(r);
 }
 
 // Consumes a string after its opening quote: backquoted ones know backslash
@@ -198,7 +244,7 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   std::string_view name = precise_canon_text(pf, word.w_text, word.w_len);
   if (name.data() == nullptr) return np_fail(r);
   if (pf->sec_kind == SEC_DATA) {
-    return sym_add(pf->graph, false, name.data(), pf->file, line) != SYM_NONE || np_fail(r);
+    return precise_define_data(pf, name.data(), line) != SYM_NONE || np_fail(r);
   }
   r->owner = precise_define_now(pf, name.data(), line);
   return r->owner != SYM_NONE || np_fail(r);
@@ -434,13 +480,8 @@ scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *f
   if (!precise_lexer_begin(&r.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;
-  for (int c = np_next(&r); ok && c != SRC_EOF; c = np_next(&r)) {
-    if (c == '\n') {
-      // Blank lines in bulk; whatever follows them is read as ever.
-      if (precise_skip_space(&r.lx) == SRC_EOF) break;
-      src_unget(src);
-      continue;
-    }
+  for (int c = np_next_line(&r); ok && c != SRC_EOF; c = np_next_line(&r)) {
+    if (c == '\n') continue;  // a comment's line
     if (c == '%') {
       ok = np_percent(&r);
     } else if (r.macro_depth > 0) {

@@ -131,6 +131,10 @@ const lex_case lex_cases[] = {
       "  call q\nsection .text\nk: mov [v], eax\n"},
      "v/a:2{f,k} f/a:5()[v,y] y/a:-1(){f} g/a:9()[z] z/a:-1(){g} h/a:12 k/b:3()[v]",
      true},
+    {"-p: an operand names data only from the data label on",
+     {"f:\n  mov eax, v\nsection .data\nv dd 0\nsection .text\ng:\n  mov eax, v\n"},
+     "f/a:1() v/a:4{g} g/a:6()[v]",
+     true},
     {"-p: macro bodies, macro-local labels and strucs",
      {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
       "struc s\n.a resb 1\nfield: resd 1\nendstruc\n  call b\n"},
