@@ -102,15 +102,21 @@ void index_free(graph_index *ix);
 // when memory is exhausted.
 const char *index_intern_file(graph_index *ix, const char *file);
 
-// Notes that the first record of the name with this hash is a data symbol.
-inline void index_note_data(graph_index *ix, uint32_t hash) {
-  uint32_t bit = hash % INDEX_DATA_BITS;
+// The bit of the data filter for the name with key `key`: one multiplication
+// of the key, which a lookup has made anyway, rather than a hash of its own.
+inline uint32_t index_data_bit(const name_key &key) {
+  return static_cast<uint32_t>((key.k_bits * 0x9e3779b97f4a7c15ull) >> 45) % INDEX_DATA_BITS;
+}
+
+// Notes that the first record of the name with key `key` is a data symbol.
+inline void index_note_data(graph_index *ix, const name_key &key) {
+  uint32_t bit = index_data_bit(key);
   ix->gi_data_bits[bit / 64] |= uint64_t{1} << (bit % 64);
 }
 
-// False when no name with this hash has ever had a data symbol first.
-inline bool index_may_be_data(const graph_index *ix, uint32_t hash) {
-  uint32_t bit = hash % INDEX_DATA_BITS;
+// False when no name with this key's bit has ever had a data symbol first.
+inline bool index_may_be_data(const graph_index *ix, const name_key &key) {
+  uint32_t bit = index_data_bit(key);
   return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
 }
 

@@ -12,13 +12,11 @@ sym_id sym_lookup(const call_graph *graph, const char *name) {
 }
 
 sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
-  return sym_lookup_data(graph, name, len, index_hash(name, len));
-}
-
-sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len, uint32_t hash) {
   const graph_index *ix = graph->cg_index;
-  if (ix == nullptr || !index_may_be_data(ix, hash)) return SYM_NONE;
-  sym_id id = index_find(graph, name, len, index_key(name, len));
+  if (ix == nullptr) return SYM_NONE;
+  name_key key = index_key(name, len);
+  if (!index_may_be_data(ix, key)) return SYM_NONE;
+  sym_id id = index_find(graph, name, len, key);
   return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
 }
 
@@ -97,7 +95,7 @@ sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const
       first.s_line = line;
       first.s_file = shared_file;
       first.s_func = is_function;
-      if (!is_function) index_note_data(ix, index_hash(name, len));
+      if (!is_function) index_note_data(ix, key);
       return first_id;
     }
     first.s_shared_name = true;
@@ -107,7 +105,7 @@ sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const
   }
   sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
   index_fill_slot(ix, slot, id, key);
-  if (!is_function) index_note_data(ix, index_hash(name, len));
+  if (!is_function) index_note_data(ix, key);
   return id;
 }
 

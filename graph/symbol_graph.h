@@ -94,8 +94,6 @@ sym_id sym_lookup(const call_graph *graph, const char *name);
 // otherwise SYM_NONE; `len` is the length of `name`. Most names never were
 // data symbols, and for them it answers without a lookup.
 sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len);
-// The same, for a caller that knows the name's index_hash already.
-sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len, uint32_t hash);
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
 // completes the first record of that name when it is only a declaration;

@@ -58,23 +58,29 @@ constexpr unsigned char scan_fold(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
+#if defined(__SSE2__)
+// 0xFF in every byte of `v` that is an ASCII letter, digit or underscore.
+// Bytes from 128 up are negative as signed bytes, so they fall in none of
+// the ranges.
+inline __m128i scan_ascii_word_bytes(__m128i v) {
+  __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+  __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+  __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+  return _mm_or_si128(_mm_or_si128(alpha, digit), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
+}
+#endif
+
 // The end of the run of word characters (of class `chars`) that starts at
 // `p`; the run ends inside the buffer at the latest, at the 0 after the data.
 inline const unsigned char *scan_word_end(const unsigned char *p, unsigned char chars = CH_WORD) {
 #if defined(__SSE2__)
   if (scan_ascii_words && chars == CH_WORD) {
     for (;;) {
-      // Bytes from 128 up are negative as signed bytes, so they fall in
-      // none of the ranges and end the vector run; the table decides them.
+      // A byte from 128 up ends the vector run; the table decides it.
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-      __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-      __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                    _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
-      __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
-                                    _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
-      __m128i under = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
-      unsigned mask =
-          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(alpha, digit), under)));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(scan_ascii_word_bytes(v)));
       if (mask != 0xFFFF) {
         p += __builtin_ctz(~mask);
         break;

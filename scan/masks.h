@@ -52,14 +52,7 @@ inline lex_masks masks_plain(const unsigned char *p, unsigned char comment) {
 inline void masks_sse2_16(const unsigned char *p, __m128i comment, uint32_t *word,
                           uint32_t *special, uint32_t *newline, uint32_t *blank) {
   __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-  // Bytes from 128 up are negative as signed bytes: in no range.
-  __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-  __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
-  __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
-                                _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
-  __m128i under = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
-  __m128i w = _mm_or_si128(_mm_or_si128(alpha, digit), under);
+  __m128i w = scan_ascii_word_bytes(v);
   __m128i s = _mm_or_si128(
       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')), _mm_cmpeq_epi8(v, comment)),
       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))));

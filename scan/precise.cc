@@ -163,12 +163,11 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
   return canon;
 }
 
-// The data label of the graph that the name `text` (with hash `hash`)
-// names, as users know it; SYM_NONE when there is none, or when memory ran
-// out (then *nomem is set).
-sym_id graph_data(precise_file *pf, const char *text, size_t len, uint32_t hash, bool *nomem) {
+// The data label of the graph that the name `text` names, as users know it;
+// SYM_NONE when there is none, or when memory ran out (then *nomem is set).
+sym_id graph_data(precise_file *pf, const char *text, size_t len, bool *nomem) {
   if (pf->graph->cg_index == nullptr) return SYM_NONE;  // an empty graph knows no data
-  if (plain_name(text, len)) return sym_lookup_data(pf->graph, text, len, hash);
+  if (plain_name(text, len)) return sym_lookup_data(pf->graph, text, len);
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : canon_of(pf, id);
   if (canon == PRECISE_NONE) {
@@ -398,7 +397,7 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
     // A data label of an earlier file?
     bool nomem = false;
-    if (graph_data(pf, text, len, hash, &nomem) == SYM_NONE) return !nomem;
+    if (graph_data(pf, text, len, &nomem) == SYM_NONE) return !nomem;
     if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     if (id == PRECISE_NONE) return 0;
   }
@@ -434,7 +433,7 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
                              int64_t line, precise_absent *absent) {
   bool nomem = false;
-  sym_id data = graph_data(pf, text, len, precise_hash(text, len), &nomem);
+  sym_id data = graph_data(pf, text, len, &nomem);
   if (nomem) return precise_nomem(pf, line);
   if (data != SYM_NONE) return precise_status(pf, scan_charge(pf->graph, owner, data), line);
   // Only a plain name was looked up as it stands, with no name of the
