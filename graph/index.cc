@@ -165,19 +165,15 @@ name_key index_key(const char *name, size_t len) {
   if (len > 8) return name_key{name_hash(name, len), NAME_LONG};
   if (len == 8) return name_key{index_load8(name), NAME_EIGHT};
   // The bytes, with loads that may overlap, and the length in the eighth
-  // byte, which no byte of the name reaches.
-  char b[8] = {};
+  // byte, which no byte of the name reaches. Put together in a register: a
+  // load of bytes just stored one by one would wait for the stores.
+  uint64_t bits = uint64_t{len} << 56;
   if (len >= 4) {
-    std::memcpy(b + len - 4, name + len - 4, 4);
-    std::memcpy(b, name, 4);
+    bits |= index_load4(name) | uint64_t{index_load4(name + len - 4)} << (8 * (len - 4));
   } else if (len > 0) {
-    b[0] = name[0];
-    b[len / 2] = name[len / 2];
-    b[len - 1] = name[len - 1];
+    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])} << (8 * i); };
+    bits |= byte(0) | byte(len / 2) | byte(len - 1);
   }
-  b[7] = static_cast<char>(len);
-  uint64_t bits;
-  std::memcpy(&bits, b, 8);
   return name_key{bits, NAME_SHORT};
 }
 
