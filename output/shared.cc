@@ -22,11 +22,29 @@ uint64_t sort_prefix(const char *name) {
 namespace {
 // Sorts by the key's bytes from the first, moving the entries within the
 // array (no second array: the table of a large graph is big enough as it
-// is), and by `full` what is left: small runs, and runs with equal keys.
+// is), and by `full` what is left: small runs. The keys hold the names'
+// bytes from `depth` on; a run whose keys are all equal takes the next
+// eight bytes of its names as its keys and goes on, so that names sharing a
+// long beginning are read once for each eight bytes rather than compared
+// whole again and again.
 template <class Full>
-void sort_by_key(sorted_entry *a, size_t n, int shift, Full full) {
-  if (n < 64 || shift < 0) {
-    std::sort(a, a + n, full);
+void sort_by_key(const call_graph *graph, sorted_entry *a, size_t n, int shift, size_t depth,
+                 Full full) {
+  if (n < 64) {
+    std::sort(a, a + n,
+              [&](const sorted_entry &x, const sorted_entry &y) { return full(x, y, depth); });
+    return;
+  }
+  if (shift < 0) {
+    // Equal keys. Names that end within them are equal: list order decides.
+    if ((a[0].key & 0xff) == 0) {
+      std::sort(a, a + n,
+                [](const sorted_entry &x, const sorted_entry &y) { return x.sym < y.sym; });
+      return;
+    }
+    for (size_t i = 0; i < n; ++i)
+      a[i].key = sort_prefix(sym_name(graph, graph->cg_syms[a[i].sym]) + depth + 8);
+    sort_by_key(graph, a, n, 56, depth + 8, full);
     return;
   }
   auto digit = [shift](const sorted_entry &e) {
@@ -53,7 +71,7 @@ void sort_by_key(sorted_entry *a, size_t n, int shift, Full full) {
   }
   size_t begin = 0;
   for (size_t d = 0; d < 256; ++d) {
-    if (end[d] - begin > 1) sort_by_key(a + begin, end[d] - begin, shift - 8, full);
+    if (end[d] - begin > 1) sort_by_key(graph, a + begin, end[d] - begin, shift - 8, depth, full);
     begin = end[d];
   }
 }
@@ -69,17 +87,18 @@ sorted_entry *sym_sorted_table(const call_graph *graph) {
   }
   // The first eight bytes of each name, kept beside the entry, spare most
   // comparisons a visit to two names in far-apart places.
-  sort_by_key(entries, n, 56, [graph](const sorted_entry &a, const sorted_entry &b) {
-    if (a.key != b.key) return a.key < b.key;
-    // Equal keys: the names are equal and shorter than eight bytes (the key
-    // ends in 0), or agree in their first eight bytes.
-    if ((a.key & 0xff) != 0) {
-      int c = std::strcmp(sym_name(graph, graph->cg_syms[a.sym]) + 8,
-                          sym_name(graph, graph->cg_syms[b.sym]) + 8);
-      if (c != 0) return c < 0;
-    }
-    return a.sym < b.sym;
-  });
+  sort_by_key(graph, entries, n, 56, 0,
+              [graph](const sorted_entry &a, const sorted_entry &b, size_t depth) {
+                if (a.key != b.key) return a.key < b.key;
+                // Equal keys: the names are equal and end within them (the
+                // key ends in 0), or agree up to their end.
+                if ((a.key & 0xff) != 0) {
+                  int c = std::strcmp(sym_name(graph, graph->cg_syms[a.sym]) + depth + 8,
+                                      sym_name(graph, graph->cg_syms[b.sym]) + depth + 8);
+                  if (c != 0) return c < 0;
+                }
+                return a.sym < b.sym;
+              });
   return entries;
 }
 

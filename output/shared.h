@@ -17,7 +17,8 @@ inline bool sym_hidden(const write_options &opts, const symbol &sym) {
 
 // One entry of the name-sorted table of the reverse outputs.
 struct sorted_entry {
-  uint64_t key;  // the name's first eight bytes, as a number that sorts like them
+  uint64_t key;  // eight bytes of the name, as a number that sorts like them; the
+                 // first eight once the table is made, others while it is sorted
   sym_id sym;
 };
 

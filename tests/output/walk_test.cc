@@ -80,13 +80,22 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
   graph_free(&graph);
 }
 // Names in runs large and small that agree in their first bytes, or in all
-// eight, or are equal; bytes above 127 sort after the others.
+// eight, or in more than sixteen, or are equal; bytes above 127 sort after
+// the others.
 TEST(Walk, SortedTableIsInNameOrder) {
   std::mt19937 gen(12);
-  const std::string stems[] = {"", "f", "fn", "fn1", "prefix__", "prefix__x", "\xe9t\xe9"};
+  const std::string stems[] = {"",
+                               "f",
+                               "fn",
+                               "fn1",
+                               "prefix__",
+                               "prefix__x",
+                               "\xe9t\xe9",
+                               "a_long_shared_beginning_",
+                               "a_long_shared_beginning_x"};
   call_graph graph;
   for (int i = 0; i < 5000; ++i) {
-    std::string name = stems[gen() % 7] + std::to_string(gen() % (i % 2 ? 50 : 5000));
+    std::string name = stems[gen() % 9] + std::to_string(gen() % (i % 2 ? 50 : 5000));
     ASSERT_NE(sym_add(&graph, true, name.c_str(), "a.s", i), SYM_NONE);
   }
   std::vector<sym_id> want(graph.cg_nsyms);
