@@ -12,7 +12,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "graph/memory.h"
 #include "scan/lexer.h"
 #include "scan/masks.h"
 

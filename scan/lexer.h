@@ -70,6 +70,15 @@ inline __m128i scan_ascii_word_bytes(__m128i v) {
                                 _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
   return _mm_or_si128(_mm_or_si128(alpha, digit), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
 }
+
+// 0xFF in every byte of `v` that is an ASCII blank: a space, or tab to
+// carriage return but the newline.
+inline __m128i scan_ascii_blank_bytes(__m128i v) {
+  __m128i ctl = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
+                              _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
+  return _mm_or_si128(_mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), ctl),
+                      _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+}
 #endif
 
 // The end of the run of word characters (of class `chars`) that starts at

@@ -57,10 +57,7 @@ inline void masks_sse2_16(const unsigned char *p, __m128i comment, uint32_t *wor
       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')), _mm_cmpeq_epi8(v, comment)),
       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))));
   __m128i nl = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
-  // Blanks: space, and tab to carriage return but the newline.
-  __m128i ctl = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
-                              _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
-  __m128i b = _mm_or_si128(_mm_andnot_si128(nl, ctl), _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+  __m128i b = scan_ascii_blank_bytes(v);
   *word = static_cast<uint32_t>(_mm_movemask_epi8(w));
   *special = static_cast<uint32_t>(_mm_movemask_epi8(s));
   *newline = static_cast<uint32_t>(_mm_movemask_epi8(nl));

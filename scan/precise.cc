@@ -494,12 +494,7 @@ inline unsigned name_bits(const unsigned char *p, bool gnu) {
                          _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
   };
   auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-  // Folding the case bit in maps no other byte into the letters.
-  __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-  __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
-  __m128i m = _mm_or_si128(_mm_or_si128(alpha, in('0', '9')), _mm_or_si128(is('_'), is('.')));
-  m = _mm_or_si128(m, is('$'));
+  __m128i m = _mm_or_si128(scan_ascii_word_bytes(v), _mm_or_si128(is('.'), is('$')));
   if (gnu) {
     m = _mm_or_si128(m, _mm_cmplt_epi8(v, _mm_setzero_si128()));
   } else {

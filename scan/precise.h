@@ -283,11 +283,7 @@ inline const unsigned char *precise_blanks_end(const unsigned char *p) {
   if (!(scan_char_class[*++p] & CH_ASM_BLANK)) return p;
   for (;;) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    __m128i ctl = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
-                                _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
-    __m128i blank = _mm_or_si128(_mm_andnot_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), ctl),
-                                 _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
-    auto bits = static_cast<unsigned>(_mm_movemask_epi8(blank));
+    auto bits = static_cast<unsigned>(_mm_movemask_epi8(scan_ascii_blank_bytes(v)));
     if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
     p += 16;
   }
@@ -351,4 +347,39 @@ inline int precise_reference(precise_file *pf, sym_id owner, const char *text, s
     if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);
+}
+
+// The next character of a statement when that is quick: the next byte, or
+// the one after a single blank (`tab_blank`: a space or a tab; otherwise a
+// space only), when `plain` says it is handed back as it is, or a newline,
+// counted. Anything else is for `slow()`.
+template <class Slow>
+inline int precise_next(precise_lexer *lx, const bool (&plain)[256], bool tab_blank, Slow slow) {
+  scan_source *src = lx->src;
+  size_t pos = src->pos;
+  unsigned char c = src->buf[pos];
+  if (!plain[c]) {
+    if (c == '\n') {
+      lx->line++;
+      src->pos = pos + 1;
+      return c;
+    }
+    // Before the end of the data a blank has a byte after it, the 0 at worst.
+    bool blank = c == ' ' || (tab_blank && c == '\t');
+    if (!blank || !plain[src->buf[pos + 1]]) return slow();
+    c = src->buf[++pos];
+  }
+  src->pos = pos + 1;
+  return c;
+}
+
+// precise_next at the start of a line, or where a statement ended: blanks
+// and blank lines are passed over in bulk first; `next()` is the reader's
+// precise_next.
+template <class Next>
+inline int precise_next_line(precise_lexer *lx, const bool (&plain)[256], Next next) {
+  int c = precise_skip_space(lx);
+  if (c == SRC_EOF || plain[c]) return c;
+  src_unget(lx->src);
+  return next();
 }

@@ -92,33 +92,14 @@ constexpr struct gp_plain_bytes {
   }
 } gp_plain;
 
-// The same, quick when the next byte, or the one after a single space or
-// tab, is a newline or handed back as it is.
+// The same, quick in the common cases.
 inline int gp_next(gnu_reader *g) {
-  scan_source *src = g->lx.src;
-  size_t pos = src->pos;
-  unsigned char c = src->buf[pos];
-  if (!gp_plain.is[c]) {
-    if (c == '\n') {
-      g->lx.line++;
-      src->pos = pos + 1;
-      return c;
-    }
-    // Before the end of the data a blank has a byte after it, the 0 at worst.
-    if ((c != ' ' && c != '\t') || !gp_plain.is[src->buf[pos + 1]]) return gp_next_slow(g);
-    c = src->buf[++pos];
-  }
-  src->pos = pos + 1;
-  return c;
+  return precise_next(&g->lx, gp_plain.is, true, [g] { return gp_next_slow(g); });
 }
 
-// gp_next at the start of a line, or where a statement ended: blanks and
-// blank lines are passed over in bulk.
+// gp_next at the start of a line, or where a statement ended.
 int gp_next_line(gnu_reader *g) {
-  int c = precise_skip_space(&g->lx);
-  if (c == SRC_EOF || gp_plain.is[c]) return c;
-  src_unget(g->lx.src);
-  return gp_next(g);
+  return precise_next_line(&g->lx, gp_plain.is, [g] { return gp_next(g); });
 }
 
 // Consumes a string or character constant after its opening quote. Neither

@@ -131,33 +131,14 @@ constexpr struct np_plain_bytes {
   }
 }
 
-// The same, quick when the next byte, or the one after a single space, is
-// a newline or handed back as it is.
+// The same, quick in the common cases.
 inline int np_next(nasm_reader *r) {
-  scan_source *src = r->lx.src;
-  size_t pos = src->pos;
-  unsigned char c = src->buf[pos];
-  if (!np_plain.is[c]) {
-    if (c == '\n') {
-      r->lx.line++;
-      src->pos = pos + 1;
-      return c;
-    }
-    // Before the end of the data a space has a byte after it, the 0 at worst.
-    if (c != ' ' || !np_plain.is[src->buf[pos + 1]]) return np_next_slow(r);
-    c = src->buf[++pos];
-  }
-  src->pos = pos + 1;
-  return c;
+  return precise_next(&r->lx, np_plain.is, false, [r] { return np_next_slow(r); });
 }
 
-// np_next at the start of a line, or where a statement ended: blanks and
-// blank lines are passed over in bulk.
+// np_next at the start of a line, or where a statement ended.
 int np_next_line(nasm_reader *r) {
-  int c = precise_skip_space(&r->lx);
-  if (c == SRC_EOF || np_plain.is[c]) return c;
-  src_unget(r->lx.src);
-  return np_next(r);
+  return precise_next_line(&r->lx, np_plain.is, [r] { return np_next(r); });
 }
 
 // Consumes a string after its opening quote: backquoted ones know backslash
