@@ -42,14 +42,52 @@ struct tree_listing {
   size_t filelen;
 };
 
-// Writes the number of the next line, right-aligned in its field, like
-// "%*ld"; returns the end.
-char *tree_number(tree_listing *t, char *p) {
+// A line put together in room that out_room gave.
+struct in_place {
+  char *p;
+  void put(const char *s, size_t n) { p = out_put(p, s, n); }
+  void blanks(size_t n) {
+    std::memset(p, ' ', n);
+    p += n;
+  }
+  void num(int64_t n) { p = out_put_num(p, n); }
+};
+
+// A line too long for that (a name, a padding or a file of kilobytes),
+// written piece by piece.
+struct piecewise {
+  out_buffer *out;
+  void put(const char *s, size_t n) { out_write(out, s, n); }
+  void blanks(size_t n) { out_right(out, "", 0, static_cast<int64_t>(n)); }
+  void num(int64_t n) { out_num(out, n, 0); }
+};
+
+// Puts the pieces of the line for `sym` into `line`: the number of the next
+// line right-aligned in its field (like "%*ld"), a blank, the name after
+// `pad` blanks, then ": <>" for a symbol only referenced, or ": (), <" (a
+// function) or ": <" (data), the file of `filelen` bytes, a blank, the
+// line and ">".
+template <class Line>
+void tree_pieces(tree_listing *t, const symbol &sym, size_t pad, size_t filelen, Line &line) {
   const line_number &n = t->number;
   size_t width = t->numwidth > n.n_digits ? t->numwidth : n.n_digits;
-  p = out_put(p, n.n_text + sizeof n.n_text - width, width);
+  line.put(n.n_text + sizeof n.n_text - width, width);
   number_next(&t->number);
-  return p;
+  line.blanks(1 + pad);
+  line.put(sym_name(t->graph, sym), sym.s_namelen);
+  if (sym.s_line == -1) {
+    line.put(": <>\n", 5);
+    return;
+  }
+  if (sym.s_func) {
+    line.put(": (), <", 7);
+  } else {
+    line.put(": <", 3);
+  }
+  line.put(sym.s_file, filelen);
+  line.blanks(1);
+  line.num(sym.s_line);
+  line.put(">\n", 2);
 }
 
 // Writes one line for `sym`, its name right-aligned in `namewidth` columns.
@@ -68,37 +106,14 @@ void tree_line(tree_listing *t, const symbol &sym, int64_t namewidth) {
   // The number, its blank, the padded name, ": (), <", the file, its blank,
   // the line number and ">\n".
   size_t most = 20 + 1 + pad + len + 7 + filelen + 1 + 20 + 2;
-  if (most <= OUT_RUN_MAX) {
-    char *p = tree_number(t, out_room(out, most));
-    *p++ = ' ';
-    std::memset(p, ' ', pad);
-    p = out_put(p + pad, sym_name(t->graph, sym), len);
-    if (sym.s_line == -1) {
-      p = out_put(p, ": <>\n", 5);
-    } else {
-      p = sym.s_func ? out_put(p, ": (), <", 7) : out_put(p, ": <", 3);
-      p = out_put(p, sym.s_file, filelen);
-      *p++ = ' ';
-      p = out_put_num(p, sym.s_line);
-      p = out_put(p, ">\n", 2);
-    }
-    out_commit(out, p);
+  if (most > OUT_RUN_MAX) {
+    piecewise line{out};
+    tree_pieces(t, sym, pad, filelen, line);
     return;
   }
-  // A name, a padding or a file too long to put together in place.
-  char number[24];
-  out_write(out, number, static_cast<size_t>(tree_number(t, number) - number));
-  out_write(out, " ", 1);
-  out_right(out, sym_name(t->graph, sym), len, namewidth);
-  if (sym.s_line == -1) {
-    out_write(out, ": <>\n", 5);
-    return;
-  }
-  out_str(out, sym.s_func ? ": (), <" : ": <");
-  out_write(out, sym.s_file, filelen);
-  out_write(out, " ", 1);
-  out_num(out, sym.s_line, 0);
-  out_write(out, ">\n", 2);
+  in_place line{out_room(out, most)};
+  tree_pieces(t, sym, pad, filelen, line);
+  out_commit(out, line.p);
 }
 
 // The longest name of the callers of `item`; hidden names count too, so
