@@ -77,13 +77,12 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
 }
 }  // namespace
 
-sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const char *file,
-               int64_t line) {
-  const char *name = text.data();
-  size_t len = text.size();
+namespace {
+// sym_add for a name whose index key the caller has made.
+sym_id sym_add_keyed(call_graph *graph, bool is_function, const char *name, size_t len,
+                     const name_key &key, const char *file, int64_t line) {
   if (!sym_reserve(graph, len)) return SYM_NONE;
   graph_index *ix = graph->cg_index;
-  name_key key = index_key(name, len);
   name_slot *slot = index_find_slot(graph, name, len, key);
   if (slot == nullptr) return SYM_NONE;
   // The records of a graph share one copy of each file name.
@@ -108,14 +107,22 @@ sym_id sym_add(call_graph *graph, bool is_function, std::string_view text, const
   if (!is_function) index_note_data(ix, key);
   return id;
 }
+}  // namespace
+
+sym_id sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
+               int64_t line) {
+  return sym_add_keyed(graph, is_function, name.data(), name.size(),
+                       index_key(name.data(), name.size()), file, line);
+}
 
 sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
+  name_key key = index_key(name, len);
   if (graph->cg_index != nullptr) {
     // Most call targets are known already: no room is made for them.
-    sym_id id = index_find(graph, name, len, index_key(name, len));
+    sym_id id = index_find(graph, name, len, key);
     if (id != SYM_NONE) return id;
   }
-  return sym_add(graph, true, std::string_view(name, len), file, -1);
+  return sym_add_keyed(graph, true, name, len, key, file, -1);
 }
 
 namespace {
