@@ -1,7 +1,7 @@
-// What the dialect lexers share: token classes, character classes, the word
-// reader, the per-file state, the white-space skip, the dispatch on the
-// character that begins a token, and the graph-building rules. A dialect only
-// says how it cuts comments and how it classifies a word or a dot word.
+// What the lexers share: token classes, character classes and their vector
+// tests, the word reader, line counting, and the per-file state and the
+// graph-building rules of the default reading. How the default lexers cut
+// tokens is in scan/blocks.h.
 #pragma once
 
 #include <cstddef>
@@ -120,7 +120,7 @@ inline std::string_view scan_word_text(const scan_word &word) {
   return {word.w_text, word.w_len};
 }
 
-// What read_word met.
+// What read_word_rest met.
 enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 
 // Makes room in `word` for at least `need` bytes plus the NUL; false when
@@ -130,33 +130,13 @@ bool word_reserve(scan_word *word, size_t need);
 // The number of newlines among the `n` bytes at `p`.
 size_t scan_count_lines(const unsigned char *p, size_t n);
 
-// read_word for a word that the buffer does not end and the word buffer may
-// not hold: `run` is the part of the word after `first` already consumed.
+// Gathers into `word` a word that begins with `first` and goes on with the
+// characters of class `chars`: `run` is the part after `first` already
+// consumed, and the word may go on past refills. Returns WORD_OK with the
+// character after the word still unread, WORD_EOF when the file ends right
+// after the word, WORD_NOMEM when the word buffer cannot grow.
 word_result read_word_rest(scan_source *src, int first, std::string_view run, scan_word *word,
                            unsigned char chars);
-
-// Reads a word that begins with `first`: `first` and the characters of class
-// `chars` after it (letters, digits and underscores unless said otherwise),
-// into `word`. Returns WORD_OK with the character after the word still
-// unread, WORD_EOF when the file ends right after the word (the word is then
-// cut off and must be dropped), WORD_NOMEM when the buffer cannot grow.
-inline word_result read_word(scan_source *src, int first, scan_word *word,
-                             unsigned char chars = CH_WORD) {
-  std::string_view run = scan_take_word_run(src, chars);
-  // The common case: the word ends inside the buffer and the word buffer has
-  // room for the run copied 16 bytes at a time. The run ends before the end
-  // of the data, so the 16-byte reads stay inside the padded buffer.
-  if (src_drained(src) || word->w_cap <= run.size() + 1 + SRC_PAD) {
-    return read_word_rest(src, first, run, word, chars);
-  }
-  char *out = word->w_text;
-  *out++ = static_cast<char>(first);
-  for (size_t i = 0; i < run.size(); i += 16)
-    std::memcpy(out + i, run.data() + i, 16);
-  out[run.size()] = '\0';
-  word->w_len = run.size() + 1;
-  return WORD_OK;
-}
 
 struct lex_cursor;
 

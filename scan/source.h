@@ -48,14 +48,6 @@ inline void src_unget(scan_source *src) {
   src->pos--;
 }
 
-// Consumes the next character when it is `c`; true when it was.
-inline bool src_take_if(scan_source *src, int c) {
-  int next = src_get(src);
-  if (next == c) return true;
-  if (next != SRC_EOF) src_unget(src);
-  return false;
-}
-
 // Consumes the run of bytes that starts at the next one and ends where
 // `run_end(first)` says, and returns the run. `run_end` must stop at a 0 byte:
 // the 0 after the data then ends the run inside the buffer, and when the run
