@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "driver/run.h"
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "output/out_buffer.h"
 #include "scan/scanner.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "graph/symbol_graph.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "graph/index.h"
-#include "graph/memory.h"
+#include "memory/memory.h"
 
 sym_id sym_lookup(const call_graph *graph, const char *name) {
   if (graph->cg_index == nullptr) return SYM_NONE;

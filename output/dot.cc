@@ -2,7 +2,7 @@
 // every symbol the walk reached.
 #include <string_view>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "output/shared.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 
 namespace {
 // The first eight bytes of a name (zeros after its end) as a number that

@@ -2,7 +2,7 @@
 // widen with depth, so the indentation comes from the field widths alone.
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "output/shared.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "scan/masks.h"
 #include "scan/scanner.h"
 

@@ -14,7 +14,7 @@
 #endif
 
 #include "graph/index.h"
-#include "graph/memory.h"
+#include "memory/memory.h"
 
 namespace {
 // The graph's hash of names serves the file's table as well.

@@ -4,7 +4,7 @@
 // flags, and the operand of every call and jump is looked at.
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "scan/precise.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <utility>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "scan/precise.h"
 
 namespace {

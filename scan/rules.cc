@@ -5,7 +5,7 @@
 // function whose body is being read).
 #include <cstring>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "scan/blocks.h"
 
 scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target) {

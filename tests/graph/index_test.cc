@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "graph/symbol_graph.h"
 
 namespace {

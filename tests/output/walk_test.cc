@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "graph/symbol_graph.h"
 #include "output/shared.h"
 #include "output/writers.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "driver/run.h"
-#include "graph/memory.h"
+#include "memory/memory.h"
 #include "scan/scanner.h"
 #include "tests/support/run_tool.h"
 

@@ -1,4 +1,4 @@
-#include "graph/memory.h"
+#include "memory/memory.h"
 
 #include <cstdlib>
 #include <cstring>
