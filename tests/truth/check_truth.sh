@@ -17,10 +17,12 @@ trap 'rm -rf "$tmp"' EXIT
 LC_ALL=C
 export LC_ALL
 
-# The sets that -p does not read yet. Each still runs and prints the recall
-# and precision it reaches and "KNOWN GAP", but passes; the change that
-# teaches -p a set takes it off this list.
-known_gaps=" i386 aarch64 arm thumb riscv64 mingw macho-arm64 macho-x86_64 noplt pg statics data "
+# The sets (or SET/PROGRAM) that -p does not read yet. Each still runs and
+# prints the recall and precision it reaches and "KNOWN GAP", but passes; the
+# change that teaches -p one takes it off this list.
+known_gaps=" i386 aarch64 arm thumb riscv64 mingw macho-arm64 macho-x86_64 noplt pg statics data
+  nasm/got.asm "
+gap() { [[ $known_gaps == *" $set "* || $known_gaps == *" $set/${program:-} "* ]]; }
 
 # One row per set: the C and C++ compilers, their flags, the optimisation
 # levels, the assembler ("as", or "cc": the compiler's own driver), the
@@ -32,7 +34,7 @@ row() {
   case $set in
     gnu) cc="gcc clang" cxx="g++ clang++" flags= levels="-O0|-O2|-O2 -fPIC -fno-semantic-interposition" ;;
     intel) cc="gcc clang" cxx="g++ clang++" flags=-masm=intel levels="-O0|-O2" ;;
-    noplt) cc="gcc clang" cxx="g++" flags=-fno-plt levels="-O0|-O2|-O2 -fPIC" ;;
+    noplt) cc="gcc clang" cxx="g++" flags=-fno-plt levels="-O0|-O2|-O2 -fPIC|-O2 -masm=intel" ;;
     pg) cc="gcc" cxx="g++" flags="-pg -fPIE" levels="-O0|-O2|-O2 -mfentry" ;;
     i386) cc=i686-linux-gnu-gcc cxx=i686-linux-gnu-g++ flags= levels="-O0|-O2|-O2 -fPIC" ;;
     aarch64) cc=aarch64-linux-gnu-gcc cxx=aarch64-linux-gnu-g++ flags= levels="-O0|-O2" ;;
@@ -157,11 +159,11 @@ compare() {
     echo "ok   $label: $n edges"
     return
   fi
-  gaps=$((gaps + 1))
   hits=$(comm -12 <(printf '%s\n' "$truth") <(printf '%s\n' "$found") | wc -l)
-  if [[ $known_gaps == *" $set "* ]]; then
+  if gap; then
     echo "KNOWN GAP $label: $n edges, recall $((100 * hits / n))%," \
       "precision $((100 * hits / ($(printf '%s\n' "$found" | grep -c .) + (hits == 0))))%"
+    gaps=$((gaps + 1))
     return
   fi
   echo "FAIL $label: $n edges in the object"
@@ -195,7 +197,8 @@ build() {
 }
 
 finish() {
-  if [[ $gaps -eq 0 && $failures -eq 0 && $known_gaps == *" $set "* ]]; then
+  program=
+  if [[ $gaps -eq 0 && $failures -eq 0 && $known_gaps == *" $set"[\ /]* ]]; then
     echo "$set is listed as a known gap but every row holds: take it off the list"
   fi
   [[ $failures -eq 0 ]]
@@ -204,7 +207,7 @@ finish() {
 
 if [[ $set == nasm ]]; then
   need nasm objdump c++filt
-  for program in flat.asm routines.asm; do
+  for program in flat.asm routines.asm got.asm; do
     nasm -f elf64 -o "$tmp/a.o" "$here/$program" || {
       echo "FAIL nasm $program: does not assemble"
       failures=$((failures + 1))
