@@ -272,7 +272,7 @@ function data_reference(type, reloc,    offset, name) {
   }
   sub(/@.*/, "", name)
   if (name in section_symbol) name = symbol_at(name, offset + (arch == "x86_64" ? 4 : 0))
-  if (name in is_data) print shown(owner) "\t" shown(name) "_var"
+  if ((name in is_data) && !is_local(name)) print shown(owner) "\t" shown(name) "_var"
 }
 
 function flush() {
