@@ -211,9 +211,8 @@ function instruction(line,    n, field, i, insn, mnemonic, operand, how, target,
   slot = substr(operand, 1, 1) == "*"
   # Through a register or memory, or through a slot that the linker fills.
   if (slot && !(type ~ /GOT/ && type !~ /GOTOFF/ || reloc ~ /^__imp_/)) return
-  if (!slot && how != "" && mnemonic != "auipc" &&
-      !match(operand, /(^|[ ,])(0x)?[0-9a-f]+ <[^>]*>$/)) return  # through a register
   if (!slot && mnemonic != "auipc") {
+    if (!match(operand, /(^|[ ,])(0x)?[0-9a-f]+ <[^>]*>$/)) return  # through a register
     shown_at = substr(operand, RSTART, RLENGTH)
     sub(/^[ ,]/, "", shown_at)
     sub(/ .*/, "", shown_at)
