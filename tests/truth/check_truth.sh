@@ -104,14 +104,15 @@ object_edges() {
     <("$objdump" -h "$1"; "$objdump" -t "$1") <("$objdump" "${dump[@]}" "$1") | c++filt | sort -u
 }
 
-# The edges "caller<TAB>callee" of a digraph; ids may be quoted, with \" and
-# \\ inside.
+# The edges "caller<TAB>callee" of a digraph, each end named by its node's
+# label (a data node's with "_var" after it): an id may differ from the name
+# it stands for. Ids and labels may be quoted, with \" and \\ inside.
 dot_edges() {
   awk '
     function id(    s, c) {
       if (substr(line, pos, 1) != "\"") {
         s = substr(line, pos)
-        sub(/[ ;].*/, "", s)
+        sub(/[ ;,\]].*/, "", s)
         pos += length(s)
         return s
       }
@@ -127,9 +128,18 @@ dot_edges() {
       line = $0
       pos = 3
       from = id()
-      if (substr(line, pos, 4) != " -> ") next
-      pos += 4
-      print from "\t" id()
+      if (substr(line, pos, 4) == " -> ") {
+        pos += 4
+        edge[++edges] = from
+        to[edges] = id()
+      } else if (substr(line, pos, 8) == " [label=") {
+        pos += 8
+        name[from] = id()
+        if (substr(line, pos) ~ /shape=box/) name[from] = name[from] "_var"
+      }
+    }
+    END {
+      for (i = 1; i <= edges; i++) print name[edge[i]] "\t" name[to[i]]
     }' | sort -u
 }
 

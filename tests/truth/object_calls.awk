@@ -107,6 +107,7 @@ FNR == NR {
   section = substr(rest, 1, tab - 1)
   name = substr(rest, tab + 1)
   if (index(rest, "\t")) sub(/^[0-9a-f]+ +/, "", name)
+  sub(/^\.(hidden|internal|protected) /, "", name)  # the symbol's visibility
   if (substr(flags, 6, 1) == "d") {
     section_symbol[name] = 1
     next
