@@ -41,8 +41,9 @@ enum class run_dialect { nasm, gnu };
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
   bool precise = false;  // -p: read as the assembler does
-  bool dot = false;
+  out_format format = out_format::tree;
   write_options write;
+  dot_options dot;
 };
 
 scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
@@ -117,7 +118,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
 
 // Writes the graph and checks that standard output really took it.
 bool run_write(const call_graph *graph, const run_options &opts, out_buffer *out) {
-  bool ok = opts.dot ? print_dot(graph, opts.write, out) : print_tree(graph, opts.write, out);
+  bool ok = print_graph(graph, opts.format, opts.write, opts.dot, out);
   if (!ok) std::fputs(NOMEM_TEXT, stderr);
   return run_flush(out) && ok;
 }
@@ -141,10 +142,10 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'p':
         opts->precise = true;
-        opts->write.quote_ids = true;
+        opts->dot.quote_ids = true;
         break;
       case 'g':
-        opts->dot = true;
+        opts->format = out_format::dot;
         break;
       case 'r':
         opts->write.reverse = true;

@@ -118,17 +118,16 @@ void dot_view(out_buffer *out, const dot_simple_id &id) {
 }
 
 // Writes the node id of `sym`.
-void dot_id(const call_graph *graph, const write_options &opts, out_buffer *out,
-            const symbol &sym) {
-  if (opts.quote_ids) return dot_precise_id(graph, out, sym);
+void dot_id(const call_graph *graph, const dot_options &dot, out_buffer *out, const symbol &sym) {
+  if (dot.quote_ids) return dot_precise_id(graph, out, sym);
   dot_view(out, dot_simple(graph, sym));
 }
 
 // Writes the edges from `sym` to `other`, numbered `label`; `from` is the
 // id of `sym` when it is a simple one.
-void dot_edge(const call_graph *graph, const write_options &opts, out_buffer *out,
-              const symbol &sym, const dot_simple_id &from, const symbol &other, int64_t label) {
-  if (!opts.quote_ids) {
+void dot_edge(const call_graph *graph, const dot_options &dot, out_buffer *out, const symbol &sym,
+              const dot_simple_id &from, const symbol &other, int64_t label) {
+  if (!dot.quote_ids) {
     dot_simple_id to = dot_simple(graph, other);
     // "  ", the ids with " -> " between them, " [label=\"", the number, "\"];\n".
     size_t most = 2 + from.size() + 4 + to.size() + 9 + 20 + 4;
@@ -141,50 +140,22 @@ void dot_edge(const call_graph *graph, const write_options &opts, out_buffer *ou
     }
   }
   dot_view(out, "  ");
-  dot_id(graph, opts, out, sym);
+  dot_id(graph, dot, out, sym);
   dot_view(out, " -> ");
-  dot_id(graph, opts, out, other);
+  dot_id(graph, dot, out, other);
   dot_view(out, " [label=\"");
   out_num(out, label, 0);
   dot_view(out, "\"];\n");
 }
 
-// Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
-void dot_edges(const call_graph *graph, const write_options &opts, out_buffer *out,
-               const symbol &sym, cell_id list) {
-  const symbol *syms = graph->cg_syms;
-  const edge *cells = graph->cg_cells;
-  dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
-  int64_t label = 0;
-  // A few entries at a time: their records, then their names, are asked
-  // for before the first is written.
-  sym_id batch[16];
-  for (cell_id c = list; c != CELL_NONE;) {
-    int n = 0;
-    for (; c != CELL_NONE && n < 16; c = cells[c].e_next) {
-      batch[n] = cells[c].e_sym;
-      __builtin_prefetch(&syms[batch[n++]]);
-    }
-    for (int k = 0; k < n; ++k)
-      __builtin_prefetch(sym_name(graph, syms[batch[k]]));
-    for (int k = 0; k < n; ++k) {
-      const symbol &other = syms[batch[k]];
-      if (!sym_hidden(opts, other)) dot_edge(graph, opts, out, sym, from, other, ++label);
-    }
-  }
-}
-
-// One node line for every visible symbol that `run` marked; with no run,
-// for every visible symbol.
-void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *out,
-               const walk_run *run) {
+// One node line for every symbol that the walk reached.
+void dot_nodes(const walk_plan &plan, const dot_options &dot, out_buffer *out) {
+  const call_graph *graph = plan.graph;
   for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
     const symbol &sym = graph->cg_syms[i];
-    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, static_cast<sym_id>(i)))) {
-      continue;
-    }
+    if (!plan_reached(plan, static_cast<sym_id>(i))) continue;
     std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
-    if (!opts.quote_ids) {
+    if (!dot.quote_ids) {
       dot_simple_id id = dot_simple(graph, sym);
       // "  ", the id, " [label=\"", the name and the tail.
       size_t most = 2 + id.size() + 9 + id.name.size() + tail.size();
@@ -195,10 +166,10 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
       }
     }
     dot_view(out, "  ");
-    dot_id(graph, opts, out, sym);
+    dot_id(graph, dot, out, sym);
     dot_view(out, " [label=\"");
     // Under -p a name may hold quotes and backslashes; the label escapes them.
-    if (opts.quote_ids) {
+    if (dot.quote_ids) {
       dot_escaped(out, dot_name(graph, sym));
     } else {
       dot_view(out, dot_name(graph, sym));
@@ -207,75 +178,55 @@ void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *o
   }
 }
 
-// Every visible symbol in name order, with edges to its callers one level deep.
-void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer *out,
-                 const sorted_entry *table) {
-  if (opts.max_depth <= 0) return;
-  reverse_item items[REVERSE_BATCH];
-  for (int64_t i = 0; i < graph->cg_nsyms;) {
-    int n = reverse_gather(graph, table, i, true, items);
-    i += n;
-    for (int k = 0; k < n; ++k) {
-      const symbol &sym = graph->cg_syms[items[k].sym];
-      if (sym_hidden(opts, sym)) continue;
-      dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
-      int64_t label = 0;
-      reverse_callers(graph, items[k], [&](sym_id id) {
-        const symbol &caller = graph->cg_syms[id];
-        if (!sym_hidden(opts, caller)) dot_edge(graph, opts, out, sym, from, caller, ++label);
-      });
-    }
-  }
-}
+// The digraph's side of the walk plan: the edges of every symbol expanded
+// (forward) or of every source (reverse), numbered from 1 for each.
+struct dot_writer {
+  const call_graph *graph;
+  const write_options &opts;
+  const dot_options &dot;
+  out_buffer *out;
+  dot_simple_id from = {};
+  int64_t label = 0;
 
-// Every visible symbol reached from the root, or from every symbol not yet
-// reached when no symbol bears the root name, with edges to its callees.
-void dot_forward(const call_graph *graph, const write_options &opts, out_buffer *out,
-                 walk_run *run) {
-  // A symbol's edges are written once, at its first visit; a symbol first
-  // met at the depth limit is marked there without its edges, so they are
-  // not written where it recurs higher up either.
-  auto visit = [&](sym_id id, int64_t depth, int64_t) -> std::optional<int64_t> {
+  int64_t top(sym_id, bool) { return 0; }
+  void meet(sym_id, int64_t, int64_t, bool) {}
+  // A symbol's edges are written once, at its first visit.
+  int64_t expand(sym_id id, int64_t, int64_t) {
     const symbol &sym = graph->cg_syms[id];
-    if (sym_hidden(opts, sym) || walk_marked(*run, id)) return std::nullopt;
-    walk_mark(run, id);
-    if (depth >= opts.max_depth || sym.s_callees == CELL_NONE) return std::nullopt;
-    dot_edges(graph, opts, out, sym, sym.s_callees);
+    dot_simple_id from_id = dot.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
+    int64_t n = 0;
+    plan_each_visible(graph, opts, sym.s_callees, [&](sym_id to) {
+      dot_edge(graph, dot, out, sym, from_id, graph->cg_syms[to], ++n);
+    });
     return 0;
-  };
-  if (sym_id root = sym_lookup(graph, opts.root_name); root != SYM_NONE) {
-    walk_forward(run, graph, root, 0, visit);
-  } else {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      sym_id id = static_cast<sym_id>(i);
-      if (!walk_marked(*run, id)) walk_forward(run, graph, id, 0, visit);
-    }
   }
-}
+  void source(const reverse_item &item) {
+    from = dot.quote_ids ? dot_simple_id{} : dot_simple(graph, graph->cg_syms[item.sym]);
+    label = 0;
+  }
+  void caller(const reverse_item &item, sym_id id) {
+    dot_edge(graph, dot, out, graph->cg_syms[item.sym], from, graph->cg_syms[id], ++label);
+  }
+};
 }  // namespace
 
-bool print_dot(const call_graph *graph, const write_options &opts, out_buffer *out) {
-  sorted_entry *table = nullptr;
-  walk_run run{};
-  if (opts.reverse) {
-    table = sym_sorted_table(graph);
-    if (table == nullptr) return false;
-  } else if (!walk_begin(&run, graph, opts)) {
-    return false;
-  }
+bool print_dot(const call_graph *graph, const write_options &opts, const dot_options &dot,
+               out_buffer *out) {
+  walk_plan plan;
+  if (!plan_begin(&plan, graph, opts)) return false;
   dot_view(out, "digraph \"");
   dot_view(out, DOT_GRAPH_NAME);
   dot_view(out, "\" {\n");
+  dot_writer w{graph, opts, dot, out};
   if (opts.reverse) {
-    dot_reverse(graph, opts, out, table);
+    plan_reverse(&plan, w);
   } else {
-    dot_forward(graph, opts, out, &run);
+    plan_forward(&plan, w);
   }
   // In reverse every visible symbol is the source of its own edges, so every
   // one gets a node line.
-  dot_nodes(graph, opts, out, opts.reverse ? nullptr : &run);
-  mem_free(table);
-  walk_end(&run);
+  dot_nodes(plan, dot, out);
+  plan_end(&plan);
   dot_view(out, "}\n");
   return true;
 }

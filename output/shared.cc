@@ -158,3 +158,31 @@ void walk_end(walk_run *run) {
   run->stack = nullptr;
   run->marks = nullptr;
 }
+
+bool plan_begin(walk_plan *plan, const call_graph *graph, const write_options &opts) {
+  *plan = walk_plan{graph, &opts, {}, nullptr, SYM_NONE};
+  if (opts.reverse) {
+    plan->table = sym_sorted_table(graph);
+    return plan->table != nullptr;
+  }
+  if (!walk_begin(&plan->run, graph, opts)) return false;
+  plan->root = sym_lookup(graph, opts.root_name);
+  return true;
+}
+
+void plan_end(walk_plan *plan) {
+  mem_free(plan->table);
+  plan->table = nullptr;
+  if (plan->run.stack != nullptr) walk_end(&plan->run);
+}
+
+bool print_graph(const call_graph *graph, out_format format, const write_options &opts,
+                 const dot_options &dot, out_buffer *out) {
+  switch (format) {
+    case out_format::dot:
+      return print_dot(graph, opts, dot, out);
+    case out_format::tree:
+      break;
+  }
+  return print_tree(graph, opts, out);
+}

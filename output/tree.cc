@@ -144,28 +144,30 @@ int64_t decimal_digits(int64_t n) {
   return digits;
 }
 
-// Every symbol in name order, each with its callers one level deep.
-void tree_reverse(tree_listing *t, const call_graph *graph, const write_options &opts,
-                  const sorted_entry *table, int64_t base_width) {
-  reverse_item items[REVERSE_BATCH];
-  for (int64_t i = 0; i < graph->cg_nsyms;) {
-    int n = reverse_gather(graph, table, i, opts.max_depth > 0, items);
-    i += n;
-    for (int k = 0; k < n; ++k) {
-      const symbol &sym = graph->cg_syms[items[k].sym];
-      if (sym_hidden(opts, sym)) continue;
-      tree_line(t, sym, base_width);
-      if (opts.max_depth <= 0) continue;
-      int64_t width = base_width + 1 + longest_caller(graph, items[k]);
-      // A hidden caller is passed over; the visible callers after it are
-      // still listed.
-      reverse_callers(graph, items[k], [&](sym_id id) {
-        const symbol &caller = graph->cg_syms[id];
-        if (!sym_hidden(opts, caller)) tree_line(t, caller, width);
-      });
-    }
+// The tree's side of the walk plan. A forward context is the name width of
+// the symbols met there.
+struct tree_writer {
+  tree_listing *t;
+  const call_graph *graph;
+  int64_t base_width;
+  int64_t callers_width = 0;
+
+  int64_t top(sym_id id, bool rooted) {
+    // The root's name fills its field exactly.
+    return rooted ? graph->cg_syms[id].s_namelen : base_width;
   }
-}
+  // A symbol is listed wherever it recurs, and expanded only where it is
+  // first met.
+  void meet(sym_id id, int64_t, int64_t width, bool) { tree_line(t, graph->cg_syms[id], width); }
+  int64_t expand(sym_id id, int64_t, int64_t width) {
+    return width + longest_name(graph, graph->cg_syms[id].s_callees) + 3;
+  }
+  void source(const reverse_item &item) {
+    tree_line(t, graph->cg_syms[item.sym], base_width);
+    callers_width = base_width + 1 + longest_caller(graph, item);
+  }
+  void caller(const reverse_item &, sym_id id) { tree_line(t, graph->cg_syms[id], callers_width); }
+};
 }  // namespace
 
 bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *out) {
@@ -179,37 +181,16 @@ bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *
       ++n;
     if (sym.s_callers == CELL_NONE && sym.s_namelen > base_width) base_width = sym.s_namelen;
   }
+  walk_plan plan;
+  if (!plan_begin(&plan, graph, opts)) return false;
   tree_listing t{graph, out, static_cast<size_t>(decimal_digits(n)), {}, nullptr, 0};
   number_start(&t.number);
+  tree_writer w{&t, graph, base_width};
   if (opts.reverse) {
-    sorted_entry *table = sym_sorted_table(graph);
-    if (table == nullptr) return false;
-    tree_reverse(&t, graph, opts, table, base_width);
-    mem_free(table);
-    return true;
-  }
-  walk_run run;
-  if (!walk_begin(&run, graph, opts)) return false;
-  // A symbol is listed wherever it recurs, but expanded only where it is
-  // first met; the depth test comes after the mark, so a symbol first met at
-  // the limit is not expanded where it recurs higher up either.
-  auto visit = [&](sym_id id, int64_t depth, int64_t width) -> std::optional<int64_t> {
-    const symbol &sym = graph->cg_syms[id];
-    if (sym_hidden(opts, sym)) return std::nullopt;
-    tree_line(&t, sym, width);
-    if (walk_marked(run, id)) return std::nullopt;
-    walk_mark(&run, id);
-    if (depth >= opts.max_depth || sym.s_callees == CELL_NONE) return std::nullopt;
-    return width + longest_name(graph, sym.s_callees) + 3;
-  };
-  if (sym_id root = sym_lookup(graph, opts.root_name); root != SYM_NONE) {
-    walk_forward(&run, graph, root, graph->cg_syms[root].s_namelen, visit);
+    plan_reverse(&plan, w);
   } else {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      sym_id id = static_cast<sym_id>(i);
-      if (!walk_marked(run, id)) walk_forward(&run, graph, id, base_width, visit);
-    }
+    plan_forward(&plan, w);
   }
-  walk_end(&run);
+  plan_end(&plan);
   return true;
 }

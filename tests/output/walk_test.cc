@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "memory/memory.h"
 #include "graph/symbol_graph.h"
+#include "memory/memory.h"
 #include "output/shared.h"
 #include "output/writers.h"
 
@@ -33,8 +33,8 @@ void *walk_thread(void *arg) {
     auto out = std::make_unique<out_buffer>();
     out_open_string(out.get(), &text);
     write_options opts;
-    job->ok &=
-        job->dot ? print_dot(job->graph, opts, out.get()) : print_tree(job->graph, opts, out.get());
+    out_format format = job->dot ? out_format::dot : out_format::tree;
+    job->ok &= print_graph(job->graph, format, opts, dot_options{}, out.get());
     out_flush(out.get());
   }
   return nullptr;
