@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "memory/memory.h"
+#include "output/names.h"
 #include "output/shared.h"
 
 namespace {
@@ -134,6 +135,7 @@ void dot_edge(const call_graph *graph, const dot_options &dot, out_buffer *out, 
     if (most <= OUT_RUN_MAX) {
       char *p = dot_put(out_room(out, most), "  ");
       p = dot_put(dot_put(dot_put(p, from), " -> "), to);
+      if (!dot.edge_labels) return out_commit(out, dot_put(p, ";\n"));
       p = out_put_num(dot_put(p, " [label=\""), label);
       out_commit(out, dot_put(p, "\"];\n"));
       return;
@@ -143,38 +145,78 @@ void dot_edge(const call_graph *graph, const dot_options &dot, out_buffer *out, 
   dot_id(graph, dot, out, sym);
   dot_view(out, " -> ");
   dot_id(graph, dot, out, other);
+  if (!dot.edge_labels) return dot_view(out, ";\n");
   dot_view(out, " [label=\"");
   out_num(out, label, 0);
   dot_view(out, "\"];\n");
 }
 
-// One node line for every symbol that the walk reached.
-void dot_nodes(const walk_plan &plan, const dot_options &dot, out_buffer *out) {
+// The node line of `id`, after `indent`; its label is the name shown.
+void dot_node(const shown_names &names, const dot_options &dot, out_buffer *out, sym_id id,
+              std::string_view indent) {
+  const call_graph *graph = names.graph;
+  const symbol &sym = graph->cg_syms[id];
+  std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
+  if (!dot.quote_ids && names.views == nullptr) {
+    dot_simple_id simple = dot_simple(graph, sym);
+    // The indent, the id, " [label=\"", the name and the tail.
+    size_t most = indent.size() + simple.size() + 9 + simple.name.size() + tail.size();
+    if (most <= OUT_RUN_MAX) {
+      char *p = dot_put(dot_put(dot_put(out_room(out, most), indent), simple), " [label=\"");
+      out_commit(out, dot_put(dot_put(p, simple.name), tail));
+      return;
+    }
+  }
+  dot_view(out, indent);
+  dot_id(graph, dot, out, sym);
+  dot_view(out, " [label=\"");
+  // Under -p a name may hold quotes and backslashes; the label escapes them.
+  if (dot.quote_ids) {
+    dot_escaped(out, name_shown(names, id));
+  } else {
+    dot_view(out, name_shown(names, id));
+  }
+  dot_view(out, tail);
+}
+
+// One node line for every symbol that the walk reached, in list order.
+void dot_nodes(const walk_plan &plan, const shown_names &names, const dot_options &dot,
+               out_buffer *out) {
+  for (int64_t i = 0; i < plan.graph->cg_nsyms; ++i) {
+    if (plan_reached(plan, static_cast<sym_id>(i))) dot_node(names, dot, out, i, "  ");
+  }
+}
+
+// The node lines with the symbols of each file in a cluster of its own, the
+// files in the order read and the symbols in list order; the names that no
+// file defines come after the clusters. `places` has room for every symbol,
+// `order` is from file_order.
+void dot_clusters(const walk_plan &plan, const shown_names &names, const dot_options &dot,
+                  out_buffer *out, file_place *places, const uint32_t *order) {
   const call_graph *graph = plan.graph;
+  size_t n = 0;
   for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    const symbol &sym = graph->cg_syms[i];
-    if (!plan_reached(plan, static_cast<sym_id>(i))) continue;
-    std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
-    if (!dot.quote_ids) {
-      dot_simple_id id = dot_simple(graph, sym);
-      // "  ", the id, " [label=\"", the name and the tail.
-      size_t most = 2 + id.size() + 9 + id.name.size() + tail.size();
-      if (most <= OUT_RUN_MAX) {
-        char *p = dot_put(dot_put(dot_put(out_room(out, most), "  "), id), " [label=\"");
-        out_commit(out, dot_put(dot_put(p, id.name), tail));
-        continue;
-      }
+    sym_id id = static_cast<sym_id>(i);
+    if (plan_reached(plan, id) && graph->cg_syms[id].s_line != -1) places[n++] = {0, id};
+  }
+  place_by_file(graph, *plan.opts, order, places, n, false);
+  int64_t cluster = 0;
+  for (size_t i = 0; i < n;) {
+    const char *file = graph->cg_syms[places[i].sym].s_file;
+    dot_view(out, "  subgraph cluster_");
+    out_num(out, cluster++, 0);
+    dot_view(out, " {\n    label=\"");
+    dot_escaped(out, file);
+    dot_view(out, "\";\n");
+    for (; i < n && graph->cg_syms[places[i].sym].s_file == file; ++i)
+      dot_node(names, dot, out, places[i].sym, "    ");
+    dot_view(out, "  }\n");
+  }
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    sym_id id = static_cast<sym_id>(i);
+    if (plan_reached(plan, id) && graph->cg_syms[id].s_line == -1) {
+      dot_node(names, dot, out, id, "  ");
     }
-    dot_view(out, "  ");
-    dot_id(graph, dot, out, sym);
-    dot_view(out, " [label=\"");
-    // Under -p a name may hold quotes and backslashes; the label escapes them.
-    if (dot.quote_ids) {
-      dot_escaped(out, dot_name(graph, sym));
-    } else {
-      dot_view(out, dot_name(graph, sym));
-    }
-    dot_view(out, tail);
   }
 }
 
@@ -208,12 +250,44 @@ struct dot_writer {
     dot_edge(graph, dot, out, graph->cg_syms[item.sym], from, graph->cg_syms[id], ++label);
   }
 };
+
+// What the digraph holds besides the walk: the shown names, and for the
+// clusters a place for every symbol and the order of the files.
+struct dot_means {
+  shown_names names;
+  file_place *places;
+  uint32_t *order;
+};
+
+void dot_release(dot_means *m) {
+  names_end(&m->names);
+  mem_free(m->places);
+  mem_free(m->order);
+}
+
+bool dot_acquire(dot_means *m, const call_graph *graph, const write_options &opts,
+                 const dot_options &dot) {
+  *m = dot_means{};
+  bool ok = names_begin(&m->names, graph, opts.short_names);
+  if (ok && dot.clusters) {
+    m->places = static_cast<file_place *>(mem_alloc(graph->cg_nsyms * sizeof(file_place) + 1));
+    m->order = file_order(opts);
+    ok = m->places != nullptr && m->order != nullptr;
+  }
+  if (!ok) dot_release(m);
+  return ok;
+}
 }  // namespace
 
 bool print_dot(const call_graph *graph, const write_options &opts, const dot_options &dot,
                out_buffer *out) {
+  dot_means means;
+  if (!dot_acquire(&means, graph, opts, dot)) return false;
   walk_plan plan;
-  if (!plan_begin(&plan, graph, opts)) return false;
+  if (!plan_begin(&plan, graph, opts)) {
+    dot_release(&means);
+    return false;
+  }
   dot_view(out, "digraph \"");
   dot_view(out, DOT_GRAPH_NAME);
   dot_view(out, "\" {\n");
@@ -225,8 +299,13 @@ bool print_dot(const call_graph *graph, const write_options &opts, const dot_opt
   }
   // In reverse every visible symbol is the source of its own edges, so every
   // one gets a node line.
-  dot_nodes(plan, dot, out);
+  if (dot.clusters) {
+    dot_clusters(plan, means.names, dot, out, means.places, means.order);
+  } else {
+    dot_nodes(plan, means.names, dot, out);
+  }
   plan_end(&plan);
+  dot_release(&means);
   dot_view(out, "}\n");
   return true;
 }

@@ -11,10 +11,33 @@
 #include "output/writers.h"
 
 // True when the writers must not show `sym`: underscore names without -i _,
-// data symbols without -i x.
+// data symbols without -i x, names that no file defines with -e.
 inline bool sym_hidden(const write_options &opts, const symbol &sym) {
-  return (!opts.show_under && sym.s_first == '_') || (!opts.show_data && !sym.s_func);
+  return (!opts.show_under && sym.s_first == '_') || (!opts.show_data && !sym.s_func) ||
+         (opts.hide_external && sym.s_line == -1);
 }
+
+// The root the forward outputs start from: the first symbol named
+// opts.root_name, or else (with root_by_short_name) the first function with
+// that short name; SYM_NONE when there is none. False when memory is
+// exhausted.
+bool plan_find_root(const call_graph *graph, const write_options &opts, sym_id *root);
+
+// One symbol placed by the file that defines it.
+struct file_place {
+  uint32_t rank;  // the file's place among the files read
+  sym_id sym;
+};
+
+// The places of opts.files sorted by name, then by place, in an array for
+// mem_free, that place_by_file needs; null when memory is exhausted.
+uint32_t *file_order(const write_options &opts);
+
+// Gives every entry its file's place among opts.files (files that are not
+// among them come after those, in name order) and sorts the entries by it,
+// then by line when `by_line`, then in list order. `order` is from file_order.
+void place_by_file(const call_graph *graph, const write_options &opts, const uint32_t *order,
+                   file_place *a, size_t n, bool by_line);
 
 // One entry of the name-sorted table of the reverse outputs.
 struct sorted_entry {
@@ -200,10 +223,11 @@ void plan_reverse(walk_plan *plan, W &w) {
 }
 
 // Calls f(id) on the symbol of every visible entry of `list`, in list order.
-// A few entries at a time: their records, then their names, are asked for
-// before the first is handed on.
+// A few entries at a time: their records, then (when `names`) their names,
+// are asked for before the first is handed on.
 template <class F>
-void plan_each_visible(const call_graph *graph, const write_options &opts, cell_id list, F f) {
+void plan_each_visible(const call_graph *graph, const write_options &opts, cell_id list, F f,
+                       bool names = true) {
   const symbol *syms = graph->cg_syms;
   const edge *cells = graph->cg_cells;
   sym_id batch[16];
@@ -213,7 +237,7 @@ void plan_each_visible(const call_graph *graph, const write_options &opts, cell_
       batch[n] = cells[c].e_sym;
       __builtin_prefetch(&syms[batch[n++]]);
     }
-    for (int k = 0; k < n; ++k)
+    for (int k = 0; names && k < n; ++k)
       __builtin_prefetch(sym_name(graph, syms[batch[k]]));
     for (int k = 0; k < n; ++k) {
       if (!sym_hidden(opts, syms[batch[k]])) f(batch[k]);
