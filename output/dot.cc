@@ -271,8 +271,7 @@ bool dot_acquire(dot_means *m, const call_graph *graph, const write_options &opt
   bool ok = names_begin(&m->names, graph, opts.short_names);
   if (ok && dot.clusters) {
     m->places = static_cast<file_place *>(mem_alloc(graph->cg_nsyms * sizeof(file_place) + 1));
-    m->order = file_order(opts);
-    ok = m->places != nullptr && m->order != nullptr;
+    ok = m->places != nullptr && (m->order = file_order(opts)) != nullptr;
   }
   if (!ok) dot_release(m);
   return ok;

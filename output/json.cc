@@ -142,13 +142,20 @@ void json_release(json_means *m) {
 }
 
 bool json_acquire(json_means *m, const call_graph *graph) {
+  *m = json_means{};
   size_t n = static_cast<size_t>(graph->cg_nsyms);
   size_t blocks = (n + 63) / 64;
+  // Each allocation only once the one before it succeeded: a failure ends
+  // the writer at once.
   m->calls = static_cast<uint32_t *>(mem_alloc((n + graph->cg_ncells) * sizeof(uint32_t) + 1));
-  m->bits = static_cast<uint64_t *>(mem_alloc(blocks * (sizeof(uint64_t) + sizeof(uint32_t)) + 1));
-  m->counts = nullptr;
-  if (graph->cg_allcalls) m->counts = static_cast<uint32_t *>(mem_alloc(n * sizeof(uint32_t) + 1));
-  if (m->calls == nullptr || m->bits == nullptr || (graph->cg_allcalls && m->counts == nullptr)) {
+  if (m->calls != nullptr) {
+    m->bits =
+        static_cast<uint64_t *>(mem_alloc(blocks * (sizeof(uint64_t) + sizeof(uint32_t)) + 1));
+  }
+  if (m->bits != nullptr && graph->cg_allcalls) {
+    m->counts = static_cast<uint32_t *>(mem_alloc(n * sizeof(uint32_t) + 1));
+  }
+  if (m->bits == nullptr || (graph->cg_allcalls && m->counts == nullptr)) {
     json_release(m);
     return false;
   }

@@ -95,8 +95,9 @@ bool names_begin(shown_names *names, const call_graph *graph, bool shorten) {
   if (!shorten) return true;
   size_t n = static_cast<size_t>(graph->cg_nsyms);
   names->views = static_cast<std::string_view *>(mem_alloc(n * sizeof(std::string_view) + 1));
-  names->text = static_cast<char *>(mem_alloc(graph->cg_names_len + 1));
-  if (names->views == nullptr || names->text == nullptr) {
+  if (names->views != nullptr)
+    names->text = static_cast<char *>(mem_alloc(graph->cg_names_len + 1));
+  if (names->text == nullptr) {
     names_end(names);
     return false;
   }

@@ -28,11 +28,11 @@ bool uncalled_acquire(uncalled_means *m, const call_graph *graph, const write_op
   *m = uncalled_means{};
   size_t n = static_cast<size_t>(graph->cg_nsyms);
   size_t marks = (n + 63) / 64 * sizeof(uint64_t);
-  m->queue = static_cast<sym_id *>(mem_alloc(marks + n * sizeof(sym_id) + 1));
-  m->places = static_cast<file_place *>(mem_alloc(n * sizeof(file_place) + 1));
-  m->order = file_order(opts);
-  bool ok = names_begin(&m->names, graph, opts.short_names);
-  if (!ok || m->queue == nullptr || m->places == nullptr || m->order == nullptr) {
+  // Each allocation only once the one before it succeeded.
+  bool ok = (m->queue = static_cast<sym_id *>(mem_alloc(marks + n * sizeof(sym_id) + 1))) &&
+            (m->places = static_cast<file_place *>(mem_alloc(n * sizeof(file_place) + 1))) &&
+            (m->order = file_order(opts)) && names_begin(&m->names, graph, opts.short_names);
+  if (!ok) {
     uncalled_release(m);
     return false;
   }
