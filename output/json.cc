@@ -170,15 +170,54 @@ uint32_t json_index(const json_means &m, sym_id id) {
   return m.before[id / 64] + static_cast<uint32_t>(__builtin_popcountll(below));
 }
 
-void json_symbol(const call_graph *graph, out_buffer *out, sym_id id) {
+bool json_plain_run(std::string_view s) {
+  for (char c : s) {
+    if (!json_plain.is[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// The file of the last symbol written: symbols mostly come from one file.
+struct json_file {
+  const char *name = nullptr;
+  std::string_view text;
+  bool plain = false;
+};
+
+// One symbol, after `sep`; put together in place unless a name needs escapes
+// or the line is long.
+void json_symbol(const call_graph *graph, out_buffer *out, sym_id id, std::string_view sep,
+                 json_file *file) {
   const symbol &sym = graph->cg_syms[id];
+  std::string_view name(sym_name(graph, sym), sym.s_namelen);
+  bool external = sym.s_line == -1;
+  if (!external && sym.s_file != file->name) {
+    *file = json_file{sym.s_file, sym.s_file, false};
+    file->plain = json_plain_run(file->text);
+  }
+  std::string_view kind = external ? "\", \"kind\": \"external\", \"file\": null, \"line\": null}"
+                          : sym.s_func ? "\", \"kind\": \"function\", \"file\": \""
+                                       : "\", \"kind\": \"data\", \"file\": \"";
+  size_t filelen = external ? 0 : file->text.size();
+  // The separator, "    {\"name\": \"", the name, the kind, the file,
+  // "\", \"line\": ", the line and "}".
+  size_t most = sep.size() + 14 + name.size() + kind.size() + filelen + 11 + 20 + 1;
+  if (most <= OUT_RUN_MAX && (external || file->plain) && json_plain_run(name)) {
+    char *p = out_put(out_room(out, most), sep.data(), sep.size());
+    p = out_put(out_put(p, "    {\"name\": \"", 14), name.data(), name.size());
+    p = out_put(p, kind.data(), kind.size());
+    if (!external) {
+      p = out_put(out_put(p, file->text.data(), filelen), "\", \"line\": ", 11);
+      p = out_put(out_put_num(p, sym.s_line), "}", 1);
+    }
+    return out_commit(out, p);
+  }
+  json_view(out, sep);
   json_view(out, "    {\"name\": ");
-  json_string(out, {sym_name(graph, sym), sym.s_namelen});
-  if (sym.s_line == -1)
-    return json_view(out, ", \"kind\": \"external\", \"file\": null, \"line\": null}");
-  json_view(out, sym.s_func ? ", \"kind\": \"function\", \"file\": "
-                            : ", \"kind\": \"data\", \"file\": ");
-  json_string(out, sym.s_file);
+  json_string(out, name);
+  if (external) return json_view(out, kind.substr(1));
+  json_view(out, kind.substr(1, kind.size() - 2));
+  json_string(out, file->text);
   json_view(out, ", \"line\": ");
   out_num(out, sym.s_line, 0);
   json_view(out, "}");
@@ -186,8 +225,9 @@ void json_symbol(const call_graph *graph, out_buffer *out, sym_id id) {
 
 // One call: "caller" and "callee" numbered as in "symbols", its number among
 // its source's calls, and under -c how many calls the caller makes to the callee.
-void json_call(out_buffer *out, uint32_t caller, uint32_t callee, int64_t order, int64_t count) {
-  char *p = out_room(out, 128);
+void json_call(out_buffer *out, std::string_view sep, uint32_t caller, uint32_t callee,
+               int64_t order, int64_t count) {
+  char *p = out_put(out_room(out, 128), sep.data(), sep.size());
   p = out_put(p, "    {\"caller\": ", 15);
   p = out_put(out_put_num(p, caller), ", \"callee\": ", 12);
   p = out_put(out_put_num(p, callee), ", \"order\": ", 11);
@@ -197,7 +237,7 @@ void json_call(out_buffer *out, uint32_t caller, uint32_t callee, int64_t order,
 }
 
 void json_calls(const write_options &opts, const json_means &m, size_t ncalls, out_buffer *out) {
-  const char *sep = "\n";
+  std::string_view sep = "\n";
   for (size_t i = 0; i < ncalls;) {
     sym_id source = m.calls[i++] & ~JSON_SOURCE;
     size_t end = i;
@@ -211,14 +251,13 @@ void json_calls(const write_options &opts, const json_means &m, size_t ncalls, o
       m.counts[m.calls[k]]++;
     for (int64_t order = 1; i < end; ++i, ++order) {
       uint32_t other = json_index(m, m.calls[i]);
-      json_view(out, sep);
-      sep = ",\n";
       int64_t n = count ? m.counts[m.calls[i]] : 0;
       if (opts.reverse) {
-        json_call(out, other, from, order, n);
+        json_call(out, sep, other, from, order, n);
       } else {
-        json_call(out, from, other, order, n);
+        json_call(out, sep, from, other, order, n);
       }
+      sep = ",\n";
     }
     for (size_t k = start; count && k < end; ++k)
       m.counts[m.calls[k]] = 0;
@@ -280,12 +319,12 @@ bool print_json(const call_graph *graph, const write_options &opts, out_buffer *
   }
   json_number(plan, &m);
   json_head(plan, out);
-  const char *sep = "\n";
+  std::string_view sep = "\n";
+  json_file file;
   for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
     if ((m.bits[i / 64] >> (i % 64) & 1) == 0) continue;
-    json_view(out, sep);
+    json_symbol(graph, out, static_cast<sym_id>(i), sep, &file);
     sep = ",\n";
-    json_symbol(graph, out, static_cast<sym_id>(i));
   }
   json_view(out, "\n  ],\n  \"calls\": [");
   json_calls(opts, m, w.ncalls, out);
