@@ -1,5 +1,6 @@
-# Bash completion for telvanor(1): its options, the values of -i, and the
-# assembly source files (.asm, .s, .S) it reads.
+# Bash completion for telvanor(1): its options (outputs -g, -j and -u; views
+# -b, -e, -f, -l and -s), the values of -i, and the assembly source files
+# (.asm, .s, .S) it reads.
 
 _telvanor() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev= word i takes_arg=0 operands=0
@@ -15,7 +16,7 @@ _telvanor() {
     elif [[ $word == -- ]]; then
       operands=1
       break
-    elif [[ $word =~ ^-[acgnpr]*[diR]$ ]]; then
+    elif [[ $word =~ ^-[abcefgjlnprsu]*[diR]$ ]]; then
       takes_arg=1
     elif [[ $word != -?* ]]; then
       operands=1
@@ -32,7 +33,7 @@ _telvanor() {
   fi
 
   if ((!operands)) && [[ $cur == -* ]]; then
-    local opts='-a -c -d -g -i -n -p -r -R'
+    local opts='-a -b -c -d -e -f -g -i -j -l -n -p -r -R -s -u'
     ((COMP_CWORD == 1)) && opts+=' --help --version'
     COMPREPLY=($(compgen -W "$opts" -- "$cur"))
     return 0

@@ -41,8 +41,9 @@ enum class run_dialect { nasm, gnu };
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
   bool precise = false;  // -p: read as the assembler does
-  bool dot = false;
+  out_format format = out_format::tree;
   write_options write;
+  dot_options dot;
 };
 
 scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
@@ -115,11 +116,58 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
   return ok;
 }
 
+// Writes the functions never called and their count.
+bool run_write_uncalled(const call_graph *graph, const run_options &opts, out_buffer *out) {
+  uncalled_count count;
+  if (!print_uncalled(graph, opts.write, out, &count)) {
+    std::fputs(NOMEM_TEXT, stderr);
+    return false;
+  }
+  if (!run_flush(out)) return false;
+  std::fprintf(stderr, "%lld of %lld functions not reached from %s%s\n",
+               static_cast<long long>(count.listed), static_cast<long long>(count.functions),
+               opts.write.root_name, count.rooted ? "" : " (no such symbol)");
+  return true;
+}
+
 // Writes the graph and checks that standard output really took it.
 bool run_write(const call_graph *graph, const run_options &opts, out_buffer *out) {
-  bool ok = opts.dot ? print_dot(graph, opts.write, out) : print_tree(graph, opts.write, out);
+  if (opts.format == out_format::uncalled) return run_write_uncalled(graph, opts, out);
+  bool ok = print_graph(graph, opts.format, opts.write, opts.dot, out);
   if (!ok) std::fputs(NOMEM_TEXT, stderr);
   return run_flush(out) && ok;
+}
+
+// Takes an option that says what the output shows and how; false for any other.
+bool run_parse_view(int opt, run_options *opts) {
+  switch (opt) {
+    // Of -g, -j and -u the last one given wins, as of -a and -n.
+    case 'g':
+      opts->format = out_format::dot;
+      return true;
+    case 'j':
+      opts->format = out_format::json;
+      return true;
+    case 'u':
+      opts->format = out_format::uncalled;
+      return true;
+    case 'b':
+      opts->dot.edge_labels = false;
+      return true;
+    case 'f':
+      opts->dot.clusters = true;
+      return true;
+    case 'e':
+      opts->write.hide_external = true;
+      return true;
+    case 'l':
+      opts->write.compact = true;
+      return true;
+    case 's':
+      opts->write.short_names = true;
+      return true;
+  }
+  return false;
 }
 
 // Reads the options into `opts`; returns the exit status, 0 when the run
@@ -128,7 +176,8 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.
-  while ((opt = getopt(argc, argv, "+acd:i:gnprR:")) != -1) {
+  while ((opt = getopt(argc, argv, "+abcd:efgi:jlnprR:su")) != -1) {
+    if (run_parse_view(opt, opts)) continue;
     switch (opt) {
       case 'a':
         opts->dialect = run_dialect::gnu;
@@ -141,10 +190,8 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'p':
         opts->precise = true;
-        opts->write.quote_ids = true;
-        break;
-      case 'g':
-        opts->dot = true;
+        opts->dot.quote_ids = true;
+        opts->write.root_by_short_name = true;
         break;
       case 'r':
         opts->write.reverse = true;
@@ -185,6 +232,9 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
   }
+  opts.write.files = argv + optind;
+  opts.write.nfiles = argc - optind;
+  opts.write.stdin_name = run_stdin_name;
   if (status == 0 && !run_write(&graph, opts, out)) status = 1;
   graph_free(&graph);
   return status;

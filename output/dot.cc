@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "memory/memory.h"
+#include "output/names.h"
 #include "output/shared.h"
 
 namespace {
@@ -118,164 +119,192 @@ void dot_view(out_buffer *out, const dot_simple_id &id) {
 }
 
 // Writes the node id of `sym`.
-void dot_id(const call_graph *graph, const write_options &opts, out_buffer *out,
-            const symbol &sym) {
-  if (opts.quote_ids) return dot_precise_id(graph, out, sym);
+void dot_id(const call_graph *graph, const dot_options &dot, out_buffer *out, const symbol &sym) {
+  if (dot.quote_ids) return dot_precise_id(graph, out, sym);
   dot_view(out, dot_simple(graph, sym));
 }
 
 // Writes the edges from `sym` to `other`, numbered `label`; `from` is the
 // id of `sym` when it is a simple one.
-void dot_edge(const call_graph *graph, const write_options &opts, out_buffer *out,
-              const symbol &sym, const dot_simple_id &from, const symbol &other, int64_t label) {
-  if (!opts.quote_ids) {
+void dot_edge(const call_graph *graph, const dot_options &dot, out_buffer *out, const symbol &sym,
+              const dot_simple_id &from, const symbol &other, int64_t label) {
+  if (!dot.quote_ids) {
     dot_simple_id to = dot_simple(graph, other);
     // "  ", the ids with " -> " between them, " [label=\"", the number, "\"];\n".
     size_t most = 2 + from.size() + 4 + to.size() + 9 + 20 + 4;
     if (most <= OUT_RUN_MAX) {
       char *p = dot_put(out_room(out, most), "  ");
       p = dot_put(dot_put(dot_put(p, from), " -> "), to);
+      if (!dot.edge_labels) return out_commit(out, dot_put(p, ";\n"));
       p = out_put_num(dot_put(p, " [label=\""), label);
       out_commit(out, dot_put(p, "\"];\n"));
       return;
     }
   }
   dot_view(out, "  ");
-  dot_id(graph, opts, out, sym);
+  dot_id(graph, dot, out, sym);
   dot_view(out, " -> ");
-  dot_id(graph, opts, out, other);
+  dot_id(graph, dot, out, other);
+  if (!dot.edge_labels) return dot_view(out, ";\n");
   dot_view(out, " [label=\"");
   out_num(out, label, 0);
   dot_view(out, "\"];\n");
 }
 
-// Writes the edges from `sym` to every visible symbol of `list`, numbered 1, 2, ...
-void dot_edges(const call_graph *graph, const write_options &opts, out_buffer *out,
-               const symbol &sym, cell_id list) {
-  const symbol *syms = graph->cg_syms;
-  const edge *cells = graph->cg_cells;
-  dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
-  int64_t label = 0;
-  // A few entries at a time: their records, then their names, are asked
-  // for before the first is written.
-  sym_id batch[16];
-  for (cell_id c = list; c != CELL_NONE;) {
-    int n = 0;
-    for (; c != CELL_NONE && n < 16; c = cells[c].e_next) {
-      batch[n] = cells[c].e_sym;
-      __builtin_prefetch(&syms[batch[n++]]);
-    }
-    for (int k = 0; k < n; ++k)
-      __builtin_prefetch(sym_name(graph, syms[batch[k]]));
-    for (int k = 0; k < n; ++k) {
-      const symbol &other = syms[batch[k]];
-      if (!sym_hidden(opts, other)) dot_edge(graph, opts, out, sym, from, other, ++label);
+// The node line of `id`, after `indent`; its label is the name shown.
+void dot_node(const shown_names &names, const dot_options &dot, out_buffer *out, sym_id id,
+              std::string_view indent) {
+  const call_graph *graph = names.graph;
+  const symbol &sym = graph->cg_syms[id];
+  std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
+  if (!dot.quote_ids && names.views == nullptr) {
+    dot_simple_id simple = dot_simple(graph, sym);
+    // The indent, the id, " [label=\"", the name and the tail.
+    size_t most = indent.size() + simple.size() + 9 + simple.name.size() + tail.size();
+    if (most <= OUT_RUN_MAX) {
+      char *p = dot_put(dot_put(dot_put(out_room(out, most), indent), simple), " [label=\"");
+      out_commit(out, dot_put(dot_put(p, simple.name), tail));
+      return;
     }
   }
-}
-
-// One node line for every visible symbol that `run` marked; with no run,
-// for every visible symbol.
-void dot_nodes(const call_graph *graph, const write_options &opts, out_buffer *out,
-               const walk_run *run) {
-  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-    const symbol &sym = graph->cg_syms[i];
-    if (sym_hidden(opts, sym) || (run != nullptr && !walk_marked(*run, static_cast<sym_id>(i)))) {
-      continue;
-    }
-    std::string_view tail = sym.s_func ? "\"];\n" : "\",shape=box];\n";
-    if (!opts.quote_ids) {
-      dot_simple_id id = dot_simple(graph, sym);
-      // "  ", the id, " [label=\"", the name and the tail.
-      size_t most = 2 + id.size() + 9 + id.name.size() + tail.size();
-      if (most <= OUT_RUN_MAX) {
-        char *p = dot_put(dot_put(dot_put(out_room(out, most), "  "), id), " [label=\"");
-        out_commit(out, dot_put(dot_put(p, id.name), tail));
-        continue;
-      }
-    }
-    dot_view(out, "  ");
-    dot_id(graph, opts, out, sym);
-    dot_view(out, " [label=\"");
-    // Under -p a name may hold quotes and backslashes; the label escapes them.
-    if (opts.quote_ids) {
-      dot_escaped(out, dot_name(graph, sym));
-    } else {
-      dot_view(out, dot_name(graph, sym));
-    }
-    dot_view(out, tail);
-  }
-}
-
-// Every visible symbol in name order, with edges to its callers one level deep.
-void dot_reverse(const call_graph *graph, const write_options &opts, out_buffer *out,
-                 const sorted_entry *table) {
-  if (opts.max_depth <= 0) return;
-  reverse_item items[REVERSE_BATCH];
-  for (int64_t i = 0; i < graph->cg_nsyms;) {
-    int n = reverse_gather(graph, table, i, true, items);
-    i += n;
-    for (int k = 0; k < n; ++k) {
-      const symbol &sym = graph->cg_syms[items[k].sym];
-      if (sym_hidden(opts, sym)) continue;
-      dot_simple_id from = opts.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
-      int64_t label = 0;
-      reverse_callers(graph, items[k], [&](sym_id id) {
-        const symbol &caller = graph->cg_syms[id];
-        if (!sym_hidden(opts, caller)) dot_edge(graph, opts, out, sym, from, caller, ++label);
-      });
-    }
-  }
-}
-
-// Every visible symbol reached from the root, or from every symbol not yet
-// reached when no symbol bears the root name, with edges to its callees.
-void dot_forward(const call_graph *graph, const write_options &opts, out_buffer *out,
-                 walk_run *run) {
-  // A symbol's edges are written once, at its first visit; a symbol first
-  // met at the depth limit is marked there without its edges, so they are
-  // not written where it recurs higher up either.
-  auto visit = [&](sym_id id, int64_t depth, int64_t) -> std::optional<int64_t> {
-    const symbol &sym = graph->cg_syms[id];
-    if (sym_hidden(opts, sym) || walk_marked(*run, id)) return std::nullopt;
-    walk_mark(run, id);
-    if (depth >= opts.max_depth || sym.s_callees == CELL_NONE) return std::nullopt;
-    dot_edges(graph, opts, out, sym, sym.s_callees);
-    return 0;
-  };
-  if (sym_id root = sym_lookup(graph, opts.root_name); root != SYM_NONE) {
-    walk_forward(run, graph, root, 0, visit);
+  dot_view(out, indent);
+  dot_id(graph, dot, out, sym);
+  dot_view(out, " [label=\"");
+  // Under -p a name may hold quotes and backslashes; the label escapes them.
+  if (dot.quote_ids) {
+    dot_escaped(out, name_shown(names, id));
   } else {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      sym_id id = static_cast<sym_id>(i);
-      if (!walk_marked(*run, id)) walk_forward(run, graph, id, 0, visit);
+    dot_view(out, name_shown(names, id));
+  }
+  dot_view(out, tail);
+}
+
+// One node line for every symbol that the walk reached, in list order.
+void dot_nodes(const walk_plan &plan, const shown_names &names, const dot_options &dot,
+               out_buffer *out) {
+  for (int64_t i = 0; i < plan.graph->cg_nsyms; ++i) {
+    if (plan_reached(plan, static_cast<sym_id>(i))) dot_node(names, dot, out, i, "  ");
+  }
+}
+
+// The node lines with the symbols of each file in a cluster of its own, the
+// files in the order read and the symbols in list order; the names that no
+// file defines come after the clusters. `places` has room for every symbol,
+// `order` is from file_order.
+void dot_clusters(const walk_plan &plan, const shown_names &names, const dot_options &dot,
+                  out_buffer *out, file_place *places, const uint32_t *order) {
+  const call_graph *graph = plan.graph;
+  size_t n = 0;
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    sym_id id = static_cast<sym_id>(i);
+    if (plan_reached(plan, id) && graph->cg_syms[id].s_line != -1) places[n++] = {0, id};
+  }
+  place_by_file(graph, *plan.opts, order, places, n, false);
+  int64_t cluster = 0;
+  for (size_t i = 0; i < n;) {
+    const char *file = graph->cg_syms[places[i].sym].s_file;
+    dot_view(out, "  subgraph cluster_");
+    out_num(out, cluster++, 0);
+    dot_view(out, " {\n    label=\"");
+    dot_escaped(out, file);
+    dot_view(out, "\";\n");
+    for (; i < n && graph->cg_syms[places[i].sym].s_file == file; ++i)
+      dot_node(names, dot, out, places[i].sym, "    ");
+    dot_view(out, "  }\n");
+  }
+  for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
+    sym_id id = static_cast<sym_id>(i);
+    if (plan_reached(plan, id) && graph->cg_syms[id].s_line == -1) {
+      dot_node(names, dot, out, id, "  ");
     }
   }
+}
+
+// The digraph's side of the walk plan: the edges of every symbol expanded
+// (forward) or of every source (reverse), numbered from 1 for each.
+struct dot_writer {
+  const call_graph *graph;
+  const write_options &opts;
+  const dot_options &dot;
+  out_buffer *out;
+  dot_simple_id from = {};
+  int64_t label = 0;
+
+  int64_t top(sym_id, bool) { return 0; }
+  void meet(sym_id, int64_t, int64_t, bool) {}
+  // A symbol's edges are written once, at its first visit.
+  int64_t expand(sym_id id, int64_t, int64_t) {
+    const symbol &sym = graph->cg_syms[id];
+    dot_simple_id from_id = dot.quote_ids ? dot_simple_id{} : dot_simple(graph, sym);
+    int64_t n = 0;
+    plan_each_visible(graph, opts, sym.s_callees, [&](sym_id to) {
+      dot_edge(graph, dot, out, sym, from_id, graph->cg_syms[to], ++n);
+    });
+    return 0;
+  }
+  void source(const reverse_item &item) {
+    from = dot.quote_ids ? dot_simple_id{} : dot_simple(graph, graph->cg_syms[item.sym]);
+    label = 0;
+  }
+  void caller(const reverse_item &item, sym_id id) {
+    dot_edge(graph, dot, out, graph->cg_syms[item.sym], from, graph->cg_syms[id], ++label);
+  }
+};
+
+// What the digraph holds besides the walk: the shown names, and for the
+// clusters a place for every symbol and the order of the files.
+struct dot_means {
+  shown_names names;
+  file_place *places;
+  uint32_t *order;
+};
+
+void dot_release(dot_means *m) {
+  names_end(&m->names);
+  mem_free(m->places);
+  mem_free(m->order);
+}
+
+bool dot_acquire(dot_means *m, const call_graph *graph, const write_options &opts,
+                 const dot_options &dot) {
+  *m = dot_means{};
+  bool ok = names_begin(&m->names, graph, opts.short_names);
+  if (ok && dot.clusters) {
+    m->places = static_cast<file_place *>(mem_alloc(graph->cg_nsyms * sizeof(file_place) + 1));
+    ok = m->places != nullptr && (m->order = file_order(opts)) != nullptr;
+  }
+  if (!ok) dot_release(m);
+  return ok;
 }
 }  // namespace
 
-bool print_dot(const call_graph *graph, const write_options &opts, out_buffer *out) {
-  sorted_entry *table = nullptr;
-  walk_run run{};
-  if (opts.reverse) {
-    table = sym_sorted_table(graph);
-    if (table == nullptr) return false;
-  } else if (!walk_begin(&run, graph, opts)) {
+bool print_dot(const call_graph *graph, const write_options &opts, const dot_options &dot,
+               out_buffer *out) {
+  dot_means means;
+  if (!dot_acquire(&means, graph, opts, dot)) return false;
+  walk_plan plan;
+  if (!plan_begin(&plan, graph, opts)) {
+    dot_release(&means);
     return false;
   }
   dot_view(out, "digraph \"");
   dot_view(out, DOT_GRAPH_NAME);
   dot_view(out, "\" {\n");
+  dot_writer w{graph, opts, dot, out};
   if (opts.reverse) {
-    dot_reverse(graph, opts, out, table);
+    plan_reverse(&plan, w);
   } else {
-    dot_forward(graph, opts, out, &run);
+    plan_forward(&plan, w);
   }
   // In reverse every visible symbol is the source of its own edges, so every
   // one gets a node line.
-  dot_nodes(graph, opts, out, opts.reverse ? nullptr : &run);
-  mem_free(table);
-  walk_end(&run);
+  if (dot.clusters) {
+    dot_clusters(plan, means.names, dot, out, means.places, means.order);
+  } else {
+    dot_nodes(plan, means.names, dot, out);
+  }
+  plan_end(&plan);
+  dot_release(&means);
   dot_view(out, "}\n");
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "memory/memory.h"
+#include "output/names.h"
 
 namespace {
 // The first eight bytes of a name (zeros after its end) as a number that
@@ -157,4 +158,92 @@ void walk_end(walk_run *run) {
   mem_free(run->stack);
   run->stack = nullptr;
   run->marks = nullptr;
+}
+
+bool plan_begin(walk_plan *plan, const call_graph *graph, const write_options &opts) {
+  *plan = walk_plan{graph, &opts, {}, nullptr, SYM_NONE};
+  if (opts.reverse) {
+    plan->table = sym_sorted_table(graph);
+    return plan->table != nullptr;
+  }
+  if (!walk_begin(&plan->run, graph, opts)) return false;
+  if (plan_find_root(graph, opts, &plan->root)) return true;
+  walk_end(&plan->run);
+  return false;
+}
+
+void plan_end(walk_plan *plan) {
+  mem_free(plan->table);
+  plan->table = nullptr;
+  if (plan->run.stack != nullptr) walk_end(&plan->run);
+}
+
+bool print_graph(const call_graph *graph, out_format format, const write_options &opts,
+                 const dot_options &dot, out_buffer *out) {
+  switch (format) {
+    case out_format::dot:
+      return print_dot(graph, opts, dot, out);
+    case out_format::json:
+      return print_json(graph, opts, out);
+    case out_format::tree:
+    case out_format::uncalled:  // it has a count besides: print_uncalled
+      break;
+  }
+  return print_tree(graph, opts, out);
+}
+
+bool plan_find_root(const call_graph *graph, const write_options &opts, sym_id *root) {
+  *root = sym_lookup(graph, opts.root_name);
+  if (*root != SYM_NONE || !opts.root_by_short_name) return true;
+  return names_find_short(graph, opts.root_name, root);
+}
+
+namespace {
+// The place among opts.files of the file named `file`: the first operand
+// that bears the name; opts.nfiles when none does. `order` holds the
+// operands' places sorted by name, then by place.
+uint32_t file_rank(const write_options &opts, const uint32_t *order, const char *file) {
+  const uint32_t *end = order + opts.nfiles;
+  const uint32_t *at = std::lower_bound(order, end, file, [&](uint32_t i, const char *f) {
+    return std::strcmp(write_file_name(opts, i), f) < 0;
+  });
+  if (at != end && std::strcmp(write_file_name(opts, *at), file) == 0) return *at;
+  return static_cast<uint32_t>(opts.nfiles);
+}
+}  // namespace
+
+uint32_t *file_order(const write_options &opts) {
+  uint32_t *order = static_cast<uint32_t *>(mem_alloc((opts.nfiles + 1) * sizeof(uint32_t)));
+  if (order == nullptr) return nullptr;
+  for (int64_t i = 0; i < opts.nfiles; ++i)
+    order[i] = static_cast<uint32_t>(i);
+  std::sort(order, order + opts.nfiles, [&](uint32_t x, uint32_t y) {
+    int c = std::strcmp(write_file_name(opts, x), write_file_name(opts, y));
+    return c != 0 ? c < 0 : x < y;
+  });
+  return order;
+}
+
+void place_by_file(const call_graph *graph, const write_options &opts, const uint32_t *order,
+                   file_place *a, size_t n, bool by_line) {
+  const symbol *syms = graph->cg_syms;
+  // The records share one copy of each file name: rank each copy once.
+  std::sort(a, a + n, [&](const file_place &x, const file_place &y) {
+    return std::less<const char *>()(syms[x.sym].s_file, syms[y.sym].s_file) ||
+           (syms[x.sym].s_file == syms[y.sym].s_file && x.sym < y.sym);
+  });
+  for (size_t i = 0; i < n;) {
+    const char *file = syms[a[i].sym].s_file;
+    uint32_t rank = file_rank(opts, order, file);
+    for (; i < n && syms[a[i].sym].s_file == file; ++i)
+      a[i].rank = rank;
+  }
+  uint32_t unknown = static_cast<uint32_t>(opts.nfiles);
+  std::sort(a, a + n, [&](const file_place &x, const file_place &y) {
+    if (x.rank != y.rank) return x.rank < y.rank;
+    const symbol &sx = syms[x.sym], &sy = syms[y.sym];
+    if (x.rank == unknown && sx.s_file != sy.s_file) return std::strcmp(sx.s_file, sy.s_file) < 0;
+    if (by_line && sx.s_line != sy.s_line) return sx.s_line < sy.s_line;
+    return x.sym < y.sym;
+  });
 }

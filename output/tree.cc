@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "memory/memory.h"
+#include "output/names.h"
 #include "output/shared.h"
 
 namespace {
@@ -34,6 +35,7 @@ void number_next(line_number *n) {
 // One listing being written: where it goes and its line numbers.
 struct tree_listing {
   const call_graph *graph;
+  const shown_names *names;
   out_buffer *out;
   size_t numwidth;  // the width of the number field, at most 19
   line_number number;
@@ -68,13 +70,14 @@ struct piecewise {
 // function) or ": <" (data), the file of `filelen` bytes, a blank, the
 // line and ">".
 template <class Line>
-void tree_pieces(tree_listing *t, const symbol &sym, size_t pad, size_t filelen, Line &line) {
+void tree_pieces(tree_listing *t, const symbol &sym, std::string_view name, size_t pad,
+                 size_t filelen, Line &line) {
   const line_number &n = t->number;
   size_t width = t->numwidth > n.n_digits ? t->numwidth : n.n_digits;
   line.put(n.n_text + sizeof n.n_text - width, width);
   number_next(&t->number);
   line.blanks(1 + pad);
-  line.put(sym_name(t->graph, sym), sym.s_namelen);
+  line.put(name.data(), name.size());
   if (sym.s_line == -1) {
     line.put(": <>\n", 5);
     return;
@@ -90,11 +93,12 @@ void tree_pieces(tree_listing *t, const symbol &sym, size_t pad, size_t filelen,
   line.put(">\n", 2);
 }
 
-// Writes one line for `sym`, its name right-aligned in `namewidth` columns.
-void tree_line(tree_listing *t, const symbol &sym, int64_t namewidth) {
+// Writes one line for the symbol `id`, its name after `pad` blanks.
+void tree_line_padded(tree_listing *t, sym_id id, size_t pad) {
   out_buffer *out = t->out;
-  size_t len = sym.s_namelen;
-  size_t pad = namewidth > static_cast<int64_t>(len) ? static_cast<size_t>(namewidth) - len : 0;
+  const symbol &sym = t->graph->cg_syms[id];
+  std::string_view name = name_shown(*t->names, id);
+  size_t len = name.size();
   size_t filelen = 0;
   if (sym.s_line != -1) {
     if (sym.s_file != t->file) {
@@ -108,30 +112,42 @@ void tree_line(tree_listing *t, const symbol &sym, int64_t namewidth) {
   size_t most = 20 + 1 + pad + len + 7 + filelen + 1 + 20 + 2;
   if (most > OUT_RUN_MAX) {
     piecewise line{out};
-    tree_pieces(t, sym, pad, filelen, line);
+    tree_pieces(t, sym, name, pad, filelen, line);
     return;
   }
   in_place line{out_room(out, most)};
-  tree_pieces(t, sym, pad, filelen, line);
+  tree_pieces(t, sym, name, pad, filelen, line);
   out_commit(out, line.p);
+}
+
+int64_t shown_length(const shown_names &names, sym_id id) {
+  if (names.views != nullptr) return static_cast<int64_t>(names.views[id].size());
+  return names.graph->cg_syms[id].s_namelen;
+}
+
+// Writes one line for the symbol `id`, its name right-aligned in `namewidth` columns.
+void tree_line(tree_listing *t, sym_id id, int64_t namewidth) {
+  int64_t len = shown_length(*t->names, id);
+  tree_line_padded(t, id, namewidth > len ? static_cast<size_t>(namewidth - len) : 0);
 }
 
 // The longest name of the callers of `item`; hidden names count too, so
 // that a hidden entry still widens the field of its visible siblings.
-int64_t longest_caller(const call_graph *graph, const reverse_item &item) {
+int64_t longest_caller(const shown_names &names, const reverse_item &item) {
   int64_t longest = 0;
-  reverse_callers(graph, item, [&](sym_id id) {
-    int64_t len = graph->cg_syms[id].s_namelen;
+  reverse_callers(names.graph, item, [&](sym_id id) {
+    int64_t len = shown_length(names, id);
     if (len > longest) longest = len;
   });
   return longest;
 }
 
 // The longest name that `list` points at, hidden ones too.
-int64_t longest_name(const call_graph *graph, cell_id list) {
+int64_t longest_name(const shown_names &names, cell_id list) {
+  const call_graph *graph = names.graph;
   int64_t longest = 0;
   for (cell_id c = list; c != CELL_NONE; c = graph->cg_cells[c].e_next) {
-    int64_t len = graph->cg_syms[graph->cg_cells[c].e_sym].s_namelen;
+    int64_t len = shown_length(names, graph->cg_cells[c].e_sym);
     if (len > longest) longest = len;
   }
   return longest;
@@ -144,31 +160,46 @@ int64_t decimal_digits(int64_t n) {
   return digits;
 }
 
-// Every symbol in name order, each with its callers one level deep.
-void tree_reverse(tree_listing *t, const call_graph *graph, const write_options &opts,
-                  const sorted_entry *table, int64_t base_width) {
-  reverse_item items[REVERSE_BATCH];
-  for (int64_t i = 0; i < graph->cg_nsyms;) {
-    int n = reverse_gather(graph, table, i, opts.max_depth > 0, items);
-    i += n;
-    for (int k = 0; k < n; ++k) {
-      const symbol &sym = graph->cg_syms[items[k].sym];
-      if (sym_hidden(opts, sym)) continue;
-      tree_line(t, sym, base_width);
-      if (opts.max_depth <= 0) continue;
-      int64_t width = base_width + 1 + longest_caller(graph, items[k]);
-      // A hidden caller is passed over; the visible callers after it are
-      // still listed.
-      reverse_callers(graph, items[k], [&](sym_id id) {
-        const symbol &caller = graph->cg_syms[id];
-        if (!sym_hidden(opts, caller)) tree_line(t, caller, width);
-      });
-    }
+// The tree's side of the walk plan. A forward context is the name width of
+// the symbols met there; in the compact layout names are left-aligned and
+// each level is indented by TREE_STEP blanks.
+constexpr size_t TREE_STEP = 2;
+struct tree_writer {
+  tree_listing *t;
+  const shown_names &names;
+  int64_t base_width;
+  bool compact;
+  int64_t callers_width = 0;
+
+  int64_t top(sym_id id, bool rooted) {
+    // The root's name fills its field exactly.
+    return rooted ? shown_length(names, id) : base_width;
   }
-}
+  // A symbol is listed wherever it recurs, and expanded only where it is
+  // first met.
+  void meet(sym_id id, int64_t depth, int64_t width, bool) {
+    if (compact) return tree_line_padded(t, id, static_cast<size_t>(depth) * TREE_STEP);
+    tree_line(t, id, width);
+  }
+  int64_t expand(sym_id id, int64_t, int64_t width) {
+    if (compact) return 0;
+    return width + longest_name(names, names.graph->cg_syms[id].s_callees) + 3;
+  }
+  void source(const reverse_item &item) {
+    if (compact) return tree_line_padded(t, item.sym, 0);
+    tree_line(t, item.sym, base_width);
+    callers_width = base_width + 1 + longest_caller(names, item);
+  }
+  void caller(const reverse_item &, sym_id id) {
+    if (compact) return tree_line_padded(t, id, TREE_STEP);
+    tree_line(t, id, callers_width);
+  }
+};
 }  // namespace
 
 bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *out) {
+  shown_names names;
+  if (!names_begin(&names, graph, opts.short_names)) return false;
   // The numbers are as wide as the largest a listing can reach: one line
   // per symbol and per callee entry.
   int64_t n = graph->cg_nsyms;
@@ -177,39 +208,23 @@ bool print_tree(const call_graph *graph, const write_options &opts, out_buffer *
     const symbol &sym = graph->cg_syms[i];
     for (cell_id c = sym.s_callees; c != CELL_NONE; c = graph->cg_cells[c].e_next)
       ++n;
-    if (sym.s_callers == CELL_NONE && sym.s_namelen > base_width) base_width = sym.s_namelen;
+    int64_t len = shown_length(names, static_cast<sym_id>(i));
+    if (sym.s_callers == CELL_NONE && len > base_width) base_width = len;
   }
-  tree_listing t{graph, out, static_cast<size_t>(decimal_digits(n)), {}, nullptr, 0};
+  walk_plan plan;
+  if (!plan_begin(&plan, graph, opts)) {
+    names_end(&names);
+    return false;
+  }
+  tree_listing t{graph, &names, out, static_cast<size_t>(decimal_digits(n)), {}, nullptr, 0};
   number_start(&t.number);
+  tree_writer w{&t, names, base_width, opts.compact};
   if (opts.reverse) {
-    sorted_entry *table = sym_sorted_table(graph);
-    if (table == nullptr) return false;
-    tree_reverse(&t, graph, opts, table, base_width);
-    mem_free(table);
-    return true;
-  }
-  walk_run run;
-  if (!walk_begin(&run, graph, opts)) return false;
-  // A symbol is listed wherever it recurs, but expanded only where it is
-  // first met; the depth test comes after the mark, so a symbol first met at
-  // the limit is not expanded where it recurs higher up either.
-  auto visit = [&](sym_id id, int64_t depth, int64_t width) -> std::optional<int64_t> {
-    const symbol &sym = graph->cg_syms[id];
-    if (sym_hidden(opts, sym)) return std::nullopt;
-    tree_line(&t, sym, width);
-    if (walk_marked(run, id)) return std::nullopt;
-    walk_mark(&run, id);
-    if (depth >= opts.max_depth || sym.s_callees == CELL_NONE) return std::nullopt;
-    return width + longest_name(graph, sym.s_callees) + 3;
-  };
-  if (sym_id root = sym_lookup(graph, opts.root_name); root != SYM_NONE) {
-    walk_forward(&run, graph, root, graph->cg_syms[root].s_namelen, visit);
+    plan_reverse(&plan, w);
   } else {
-    for (int64_t i = 0; i < graph->cg_nsyms; ++i) {
-      sym_id id = static_cast<sym_id>(i);
-      if (!walk_marked(run, id)) walk_forward(&run, graph, id, base_width, visit);
-    }
+    plan_forward(&plan, w);
   }
-  walk_end(&run);
+  plan_end(&plan);
+  names_end(&names);
   return true;
 }

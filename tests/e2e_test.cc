@@ -82,6 +82,22 @@ std::vector<std::string> ok_case_names() {
   return names;
 }
 
+// True when an argument of the case `name` gives one of the option `letters`.
+bool case_has_option(const std::string &name, const char *letters) {
+  for (const std::string &a : case_args(std::string(TELVANOR_CASES) + "/" + name)) {
+    if (a.size() > 1 && a[0] == '-' && a.find_first_of(letters, 1) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+// The cases whose own options leave the choice of output to the check.
+std::vector<std::string> digraph_case_names() {
+  std::vector<std::string> names = ok_case_names();
+  std::erase_if(names, [](const std::string &n) { return case_has_option(n, "ju"); });
+  return names;
+}
+
 class Graphviz : public testing::TestWithParam<std::string> {};
 
 TEST_P(Graphviz, AcceptsDigraph) {
@@ -115,7 +131,89 @@ TEST_P(Graphviz, AcceptsDigraph) {
   EXPECT_EQ(status, 0) << r.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(ok_case_names()), case_test_name);
+INSTANTIATE_TEST_SUITE_P(Cases, Graphviz, testing::ValuesIn(digraph_case_names()), case_test_name);
+
+// Every successful case, written with -j, must be one valid JSON document
+// whose calls are the edges of the digraph of the same run, in the same
+// order (a reverse run's edges point from the callee to its callers).
+// Runs that choose another output themselves, or shorten the digraph's
+// labels, keep their own.
+const char kJsonCheck[] = R"py(
+import json, re, sys
+doc = json.load(open(sys.argv[1], encoding="utf-8"))
+assert doc["version"] == 1 and isinstance(doc["reverse"], bool), doc
+syms = doc["symbols"]
+for s in syms:
+    assert s["kind"] in ("function", "data", "external"), s
+    assert (s["file"] is None) == (s["kind"] == "external") == (s["line"] is None), s
+name = lambda i: syms[i]["name"]
+calls = [(name(c["callee"]), name(c["caller"])) if doc["reverse"] else
+         (name(c["caller"]), name(c["callee"])) for c in doc["calls"]]
+orders = [c["order"] for c in doc["calls"]]
+ID = r'("(?:[^"\\]|\\.)*"|\S+)'
+unquote = lambda s: re.sub(r'\\(.)', r'\1', s)
+labels, edges, nodes = {}, [], 0
+for line in open(sys.argv[2], encoding="utf-8", errors="surrogateescape").read().splitlines()[1:-1]:
+    m = re.fullmatch(r"\s+" + ID + r' -> ' + ID + r' \[label="(\d+)"\];', line)
+    if m:
+        edges.append((m[1], m[2], int(m[3])))
+        continue
+    m = re.fullmatch(r"\s+" + ID + r' \[label="((?:[^"\\]|\\.)*)"(,shape=box)?\];', line)
+    assert m, line
+    labels[m[1]] = unquote(m[2])
+    nodes += 1
+want = [(labels[a], labels[b]) for a, b, _ in edges]
+assert calls == want, (calls, want)
+assert orders == [n for _, _, n in edges], orders
+assert len(syms) == nodes, (len(syms), nodes)
+)py";
+
+std::vector<std::string> json_case_names() {
+  std::vector<std::string> names = ok_case_names();
+  std::erase_if(names, [](const std::string &n) { return case_has_option(n, "gjus"); });
+  return names;
+}
+
+// Writes `text` to a new temporary file and returns its name.
+std::string json_temp(const std::string &text) {
+  char name[] = "/tmp/telvanor-json-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd >= 0) {
+    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) unlink(name);
+    close(fd);
+  }
+  return name;
+}
+
+class Json : public testing::TestWithParam<std::string> {};
+
+TEST_P(Json, ParsesAndMatchesDigraph) {
+  static const bool have_python = std::system("command -v python3 >/dev/null 2>&1") == 0;
+  if (!have_python) GTEST_SKIP() << "python3 is not installed: JSON not checked";
+  std::string dir = std::string(TELVANOR_CASES) + "/" + GetParam();
+  std::vector<std::string> args = case_args(dir);
+  args.insert(args.begin(), "-j");
+  tool_result json = run_case(dir, args);
+  ASSERT_EQ(json.status, 0) << json.err;
+  args[0] = "-g";
+  tool_result dot = run_case(dir, args);
+  ASSERT_EQ(dot.status, 0) << dot.err;
+  std::string script = json_temp(kJsonCheck), doc = json_temp(json.out), graph = json_temp(dot.out);
+  std::string command = "python3 " + script + " " + doc + " " + graph + " 2>&1";
+  std::string complaints;
+  FILE *check = popen(command.c_str(), "r");
+  ASSERT_NE(check, nullptr);
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, check)) > 0;)
+    complaints.append(buf, n);
+  int status = pclose(check);
+  for (const std::string &f : {script, doc, graph})
+    unlink(f.c_str());
+  EXPECT_EQ(complaints, "") << json.out;
+  EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Json, testing::ValuesIn(json_case_names()), case_test_name);
 
 // A full disk or a closed standard output fails the run instead of passing
 // for success.

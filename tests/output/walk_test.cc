@@ -14,15 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "memory/memory.h"
 #include "graph/symbol_graph.h"
+#include "memory/memory.h"
+#include "output/names.h"
 #include "output/shared.h"
 #include "output/writers.h"
 
 namespace {
 struct walk_job {
   const call_graph *graph;
-  bool dot;
+  out_format format;
+  bool compact;
   std::string text[2];
   bool ok = true;
 };
@@ -33,8 +35,8 @@ void *walk_thread(void *arg) {
     auto out = std::make_unique<out_buffer>();
     out_open_string(out.get(), &text);
     write_options opts;
-    job->ok &=
-        job->dot ? print_dot(job->graph, opts, out.get()) : print_tree(job->graph, opts, out.get());
+    opts.compact = job->compact;
+    job->ok &= print_graph(job->graph, job->format, opts, dot_options{}, out.get());
     out_flush(out.get());
   }
   return nullptr;
@@ -54,15 +56,21 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
     caller = sym;
   }
   struct row {
-    bool dot;
-    long lines;  // the tree: one per symbol; the digraph: header, edges, nodes, brace
-    const char *last;
+    out_format format;
+    bool compact;
+    // The tree: one per symbol; the digraph: header, edges, nodes, brace;
+    // the JSON: six lines of head, symbols, two between, calls, two of end.
+    long lines;
+    std::string last;
   } rows[] = {
-      {false, depth, "f4999: (), <chain.asm 5000>\n"},
-      {true, 2 * depth + 1, "  f4999 [label=\"f4999\"];\n}\n"},
+      {out_format::tree, false, depth, "f4999: (), <chain.asm 5000>\n"},
+      {out_format::tree, true, depth, std::string(2 * 4999, ' ') + "f4999: (), <chain.asm 5000>\n"},
+      {out_format::dot, false, 2 * depth + 1, "  f4999 [label=\"f4999\"];\n}\n"},
+      {out_format::json, false, 2 * depth + 9,
+       "    {\"caller\": 4998, \"callee\": 4999, \"order\": 1}\n  ]\n}\n"},
   };
   for (const row &r : rows) {
-    walk_job job{&graph, r.dot, {}};
+    walk_job job{&graph, r.format, r.compact, {}};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     long min_stack = sysconf(_SC_THREAD_STACK_MIN);
@@ -71,7 +79,7 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
     ASSERT_EQ(pthread_create(&thread, &attr, walk_thread, &job), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-    SCOPED_TRACE(r.dot ? "digraph" : "tree");
+    SCOPED_TRACE(static_cast<int>(r.format));
     EXPECT_TRUE(job.ok);
     EXPECT_EQ(std::count(job.text[0].begin(), job.text[0].end(), '\n'), r.lines);
     EXPECT_TRUE(job.text[0].ends_with(r.last)) << job.text[0].substr(job.text[0].size() - 100);
@@ -112,3 +120,62 @@ TEST(Walk, SortedTableIsInNameOrder) {
   graph_free(&graph);
 }
 }  // namespace
+
+// Short names drop parameter lists, template arguments, return types and
+// qualifiers, and keep operators, local names and names that are no C++.
+TEST(Names, ShortNames) {
+  const char *rows[][2] = {
+      {"main", "main"},
+      {"a.b$c", "a.b$c"},
+      {"parse(std::__cxx11::basic_string<char> const&)", "parse"},
+      {"void foo::bar<int>(int)", "foo::bar"},
+      {"std::vector<int, std::allocator<int> >::push_back(int const&)", "std::vector::push_back"},
+      {"counter::operator<(counter const&) const", "counter::operator<"},
+      {"std::operator<< <std::char_traits<char> >(std::ostream&, char const*)", "std::operator<<"},
+      {"operator delete(void*)", "operator delete"},
+      {"operator new[](unsigned long)", "operator new[]"},
+      {"operator\"\" _min(char const*)", "operator\"\" _min"},
+      {"Foo::operator bool() const", "Foo::operator bool"},
+      {"(anonymous namespace)::helper(int)", "(anonymous namespace)::helper"},
+      {"foo(int)::{lambda()#1}::operator()() const", "foo::{lambda()#1}::operator()"},
+      {"s<char>::f()::_Guard::~_Guard()", "s::f::_Guard::~_Guard"},
+      {"vtable for Foo", "vtable for Foo"},
+      {"myoperator(int)", "myoperator"},
+  };
+  for (const auto &row : rows) {
+    std::string name = row[0], out(name.size(), '\0');
+    out.resize(name_shorten(name.data(), name.size(), out.data()));
+    EXPECT_EQ(out, row[1]) << row[0];
+  }
+}
+
+// Every name and file name is one valid JSON string that gives its bytes
+// back: UTF-8 as it is, control bytes escaped, other bytes as lone
+// surrogates from U+DC80.
+TEST(Json, OddNamesStayWholeAndValid) {
+  const char *rows[][2] = {
+      {"a\"b\\c", "a\\\"b\\\\c"},
+      {"tab\there\n", "tab\\there\\n"},
+      {"\x01\x1f\x7f", "\\u0001\\u001f\x7f"},
+      {"caf\xc3\xa9 \xf0\x9f\x98\x80", "caf\xc3\xa9 \xf0\x9f\x98\x80"},
+      {"bad\xe9", "bad\\udce9"},
+      {"cut\xe2\x82", "cut\\udce2\\udc82"},
+      {"over\xc0\xaf", "over\\udcc0\\udcaf"},
+      {"sur\xed\xa0\x80", "sur\\udced\\udca0\\udc80"},
+      {"big\xf4\x90\x80\x80", "big\\udcf4\\udc90\\udc80\\udc80"},
+  };
+  call_graph graph;
+  for (const auto &row : rows)
+    ASSERT_NE(sym_add(&graph, true, row[0], "odd\"\xff.s", 7), SYM_NONE);
+  std::string text;
+  auto out = std::make_unique<out_buffer>();
+  out_open_string(out.get(), &text);
+  ASSERT_TRUE(print_graph(&graph, out_format::json, write_options{}, dot_options{}, out.get()));
+  out_flush(out.get());
+  for (const auto &row : rows) {
+    std::string line = std::string("{\"name\": \"") + row[1] +
+                       "\", \"kind\": \"function\", \"file\": \"odd\\\"\\udcff.s\", \"line\": 7}";
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+  graph_free(&graph);
+}

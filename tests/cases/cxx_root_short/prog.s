@@ -1,0 +1,1 @@
+../cxx_compact_short/prog.s

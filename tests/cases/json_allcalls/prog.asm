@@ -1,0 +1,1 @@
+../tree_all_calls/prog.asm

@@ -1,0 +1,1 @@
+../uncalled_precise/prog.asm
