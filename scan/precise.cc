@@ -47,8 +47,8 @@ bool data_bit(const precise_file *pf, uint32_t hash) {
 }
 
 precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
-  uint32_t mask = pf->nslots - 1;
-  for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
+  size_t mask = pf->nslots - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
     precise_slot *slot = &pf->slots[i];
     if (slot->id == 0) return slot;
     if (slot->hash != hash) continue;
@@ -57,20 +57,27 @@ precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint
   }
 }
 
-// Doubles the table when it is half full; 0 when memory ran out.
+// The most names a file's table holds: ids stay below PRECISE_NONE, and its
+// sizes in size_t never wrap.
+constexpr size_t PRECISE_MAX_NAMES = size_t{1} << 31;
+
+// Doubles the table when it is half full; 0 when memory ran out or the
+// table is as large as it may grow.
 int names_reserve(precise_file *pf) {
   if (pf->count < pf->cap && pf->count < pf->nslots / 2) return 1;
-  uint32_t cap = pf->cap * 2;
+  if (pf->cap >= PRECISE_MAX_NAMES) return 0;
+  size_t cap = pf->cap * 2;
   auto *names = static_cast<precise_name *>(mem_realloc(pf->names, cap * sizeof(precise_name)));
   if (names == nullptr) return 0;
   pf->names = names;
   pf->cap = cap;
-  auto *slots = static_cast<precise_slot *>(mem_alloc(2 * size_t{cap} * sizeof(precise_slot)));
+  size_t nslots = 2 * cap;
+  auto *slots = static_cast<precise_slot *>(mem_alloc(nslots * sizeof(precise_slot)));
   if (slots == nullptr) return 0;
-  std::memset(slots, 0, 2 * size_t{cap} * sizeof(precise_slot));
+  std::memset(slots, 0, nslots * sizeof(precise_slot));
   mem_free(pf->slots);
   pf->slots = slots;
-  pf->nslots = 2 * cap;
+  pf->nslots = nslots;
   for (uint32_t id = 0; id < pf->count; ++id) {
     const precise_name &n = pf->names[id];
     *slot_of(pf, n.text, n.len, n.hash) = precise_slot{n.hash, id + 1};

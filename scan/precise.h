@@ -91,9 +91,9 @@ struct precise_file {
   const char *file;
   precise_name *names;
   uint32_t count;
-  uint32_t cap;
+  size_t cap;
   precise_slot *slots;  // open addressing over `names`
-  uint32_t nslots;
+  size_t nslots;
   precise_event *events;
   size_t nevents;
   size_t evcap;
