@@ -289,6 +289,7 @@ int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   pf->file = file;
   pf->section = PRECISE_NONE;
   pf->data_era = 1;
+  pf->absent_mul = index_hash_keys.k_small_mul;
   pf->cap = 128;
   pf->nslots = 256;
   pf->evcap = 256;
