@@ -4,10 +4,7 @@
 // to the function that owns them.
 #include "scan/precise.h"
 
-#include <cxxabi.h>
-
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +12,7 @@
 
 #include "graph/index.h"
 #include "memory/memory.h"
+#include "scan/demangle.h"
 
 namespace {
 // The graph's hash of names serves the file's table as well.
@@ -145,17 +143,13 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
   size_t len = base_length(text, pf->names[id].len);
   uint32_t canon = id;
   if (len > 2 && text[0] == '_' && text[1] == 'Z') {
-    // The demangler wants the name alone, NUL-terminated.
-    char *bare = mem_strndup(text, len);
-    if (bare == nullptr) return PRECISE_NONE;
-    int status = 0;
-    char *readable = abi::__cxa_demangle(bare, nullptr, nullptr, &status);
-    mem_free(bare);
-    // Its memory comes from malloc, outside the seam: copied, then freed.
-    if (status == -1) return PRECISE_NONE;
-    if (status == 0 && readable != nullptr) {
-      canon = precise_intern(pf, readable, std::strlen(readable));
-      std::free(readable);
+    bool nomem = false;
+    size_t readable_len = 0;
+    char *readable = demangle_name(text, len, &readable_len, &nomem);
+    if (nomem) return PRECISE_NONE;
+    if (readable != nullptr) {
+      canon = precise_intern(pf, readable, readable_len);
+      mem_free(readable);
     } else if (len != pf->names[id].len) {
       canon = precise_intern(pf, text, len);
     }
