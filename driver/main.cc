@@ -53,6 +53,7 @@ int main_print(out_buffer *out, const char *a, const char *b) {
 int main(int argc, char **argv) {
   std::setlocale(LC_ALL, "");
   scan_init_chars();
+  run_seed_hashes();
   out_buffer out;
   out_open(&out, 1);
   // The long options stand alone: with anything beside them the command line

@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 
+#include "graph/index.h"
 #include "graph/symbol_graph.h"
 #include "output/writers.h"
 #include "scan/scanner.h"
@@ -25,6 +28,23 @@ bool run_flush(out_buffer *out) {
   if (out_flush(out)) return true;
   std::fprintf(stderr, "write error: %s\n", std::strerror(out->err));
   return false;
+}
+
+void run_seed_hashes() {
+  uint64_t seed = 0;
+  if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) != sizeof seed) {
+    int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || read(fd, &seed, sizeof seed) != sizeof seed) {
+      // No kernel randomness: the clock, the process and where the stack
+      // lies differ from run to run, which is as much as can be had.
+      timespec now{};
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      seed ^= static_cast<uint64_t>(now.tv_nsec) ^ static_cast<uint64_t>(now.tv_sec) << 32;
+      seed ^= static_cast<uint64_t>(getpid()) << 16 ^ reinterpret_cast<uintptr_t>(&now);
+    }
+    if (fd >= 0) close(fd);
+  }
+  index_seed(seed);
 }
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "memory/memory.h"
 #include "graph/symbol_graph.h"
+#include "memory/memory.h"
 
 namespace {
 constexpr size_t TABLE_MIN_CAP = 64;
@@ -26,15 +26,17 @@ uint32_t index_load4(const char *p) {
   return v;
 }
 
-uint64_t index_mix(uint64_t h) {
-  h ^= h >> 32;
-  h *= 0xd6e8feb86659fd93ull;
-  h ^= h >> 32;
-  return h;
+// Both halves of the 128-bit product of `a` and `b`, folded together: every
+// bit of either factor reaches the low bits that pick a slot.
+uint64_t index_fold(uint64_t a, uint64_t b) {
+  __extension__ typedef unsigned __int128 wide;
+  wide p = static_cast<wide>(a) * b;
+  return static_cast<uint64_t>(p) ^ static_cast<uint64_t>(p >> 64);
 }
 
 size_t pair_hash(uint32_t caller, uint32_t key) {
-  return static_cast<size_t>(index_mix((uint64_t{caller} << 32 | key) * 0x9e3779b97f4a7c15ull));
+  const index_keys &k = index_hash_keys;
+  return static_cast<size_t>(index_fold((uint64_t{caller} << 32 | key) ^ k.k_pair, k.k_pair_mul));
 }
 
 uint64_t slot_bits(const name_slot &s) {
@@ -49,7 +51,8 @@ uint32_t slot_class(const name_slot &s) {
 
 // Where a key belongs in the name table.
 size_t key_place(uint64_t bits, uint32_t cls) {
-  return static_cast<size_t>(index_mix((bits ^ cls) * 0x9e3779b97f4a7c15ull));
+  const index_keys &k = index_hash_keys;
+  return static_cast<size_t>(index_fold(bits ^ k.k_place, cls ^ k.k_class));
 }
 
 bool slot_empty(const name_slot &s) {
@@ -58,6 +61,14 @@ bool slot_empty(const name_slot &s) {
 
 size_t slot_hash(const name_slot &s) {
   return key_place(slot_bits(s), slot_class(s));
+}
+
+bool slot_empty(const file_slot &s) {
+  return s.f_file == nullptr;
+}
+
+size_t slot_hash(const file_slot &s) {
+  return static_cast<size_t>(s.f_file->f_hash);
 }
 
 uint32_t pair_key(const pair_slot &s) {
@@ -115,16 +126,17 @@ bool sym_named(const call_graph *graph, sym_id id, const char *name, size_t len)
   return sym.s_namelen == len && std::memcmp(graph->cg_names + sym.s_name, name, len) == 0;
 }
 
-// Hash of the `len` bytes of a name, all 64 bits of it.
+// Hash of the `len` bytes of a name, all 64 bits of it, under the secret
+// keys.
 uint64_t name_hash(const char *name, size_t len) {
   // Names are short: a few fixed-size loads, which may overlap, and one
   // multiplication for each eight bytes.
-  uint64_t h = len * 0x9e3779b97f4a7c15ull;
+  const index_keys &k = index_hash_keys;
+  uint64_t h = len ^ k.k_len;
   uint64_t v;
   if (len > 8) {
     while (len > 8) {
-      h = (h ^ index_load8(name)) * 0xbf58476d1ce4e5b9ull;
-      h ^= h >> 31;
+      h = index_fold(index_load8(name) ^ k.k_chunk, h ^ k.k_chain);
       name += 8;
       len -= 8;
     }
@@ -137,7 +149,7 @@ uint64_t name_hash(const char *name, size_t len) {
   } else {
     v = 0;
   }
-  return index_mix((h ^ v) * 0x94d049bb133111ebull);
+  return index_fold(v ^ k.k_last, h ^ k.k_final);
 }
 
 // True when `s` holds the name of `len` bytes at `name`, whose key is `key`.
@@ -154,6 +166,43 @@ name_slot key_slot(const name_key &key, sym_id sym) {
   return s;
 }
 }  // namespace
+
+namespace {
+// The next of a sequence of well-mixed numbers from `state` (splitmix64).
+uint64_t index_next_key(uint64_t *state) {
+  uint64_t z = (*state += 0x9e3779b97f4a7c15ull);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  return z ^ (z >> 31);
+}
+
+constexpr uint64_t INDEX_FIRST_SEED = 0x243f6a8885a308d3ull;
+
+index_keys index_keys_of(uint64_t seed) {
+  index_keys k;
+  uint64_t *all[] = {&k.k_len,      &k.k_chunk,    &k.k_chain,    &k.k_last,
+                     &k.k_final,    &k.k_place,    &k.k_class,    &k.k_pair,
+                     &k.k_pair_mul, &k.k_data_mul, &k.k_small_mul};
+  for (uint64_t *key : all)
+    *key = index_next_key(&seed);
+  k.k_pair_mul |= 1;
+  k.k_data_mul |= 1;
+  k.k_small_mul |= 1;
+  return k;
+}
+}  // namespace
+
+// Keys that serve until a run seeds its own: tests of the graph alone see the
+// same placement every time.
+index_keys index_hash_keys = index_keys_of(INDEX_FIRST_SEED);
+
+void index_seed(uint64_t seed) {
+  index_hash_keys = index_keys_of(seed);
+}
+
+size_t index_place(const name_key &key) {
+  return key_place(key.k_bits, key.k_class);
+}
 
 uint32_t index_hash(const char *name, size_t len) {
   // 0 marks an empty slot in the tables of the readings that use it.
@@ -188,7 +237,8 @@ graph_index *index_create() {
   std::memset(ix->gi_data_bits, 0, INDEX_DATA_BITS / 8);
   ix->gi_names = probe_table<name_slot>{};
   ix->gi_pairs = probe_table<pair_slot>{};
-  ix->gi_files = nullptr;
+  ix->gi_files = probe_table<file_slot>{};
+  ix->gi_newest = nullptr;
   return ix;
 }
 
@@ -196,27 +246,37 @@ void index_free(graph_index *ix) {
   mem_free(ix->gi_names.t_slots);
   mem_free(ix->gi_pairs.t_slots);
   mem_free(ix->gi_data_bits);
-  while (ix->gi_files != nullptr) {
-    file_name *next = ix->gi_files->f_next;
-    mem_free(ix->gi_files);
-    ix->gi_files = next;
-  }
+  for (size_t i = 0; i < ix->gi_files.t_cap; ++i)
+    mem_free(ix->gi_files.t_slots[i].f_file);
+  mem_free(ix->gi_files.t_slots);
   mem_free(ix);
 }
 
 const char *index_intern_file(graph_index *ix, const char *file) {
-  // A run has a few files and scans them one after another: the newest is
-  // nearly always the one asked for.
-  for (const file_name *f = ix->gi_files; f != nullptr; f = f->f_next) {
-    if (std::strcmp(f->f_name, file) == 0) return f->f_name;
+  // A file's records come one after another: the newest name is nearly
+  // always the one asked for, and the set answers the rest at once, however
+  // many files a run reads.
+  if (ix->gi_newest != nullptr && std::strcmp(ix->gi_newest->f_name, file) == 0) {
+    return ix->gi_newest->f_name;
   }
   size_t len = std::strlen(file);
+  uint64_t hash = name_hash(file, len);
+  auto same = [&](const file_slot &s) {
+    return s.f_file->f_hash == hash && std::strcmp(s.f_file->f_name, file) == 0;
+  };
+  if (ix->gi_files.t_cap != 0) {
+    const file_slot *known = table_probe(ix->gi_files, hash, same);
+    if (!slot_empty(*known)) return (ix->gi_newest = known->f_file)->f_name;
+  }
+  if (!table_reserve(&ix->gi_files, 1)) return nullptr;
   file_name *f = static_cast<file_name *>(mem_alloc(sizeof(file_name) + len + 1));
   if (f == nullptr) return nullptr;
+  f->f_hash = hash;
   f->f_name = reinterpret_cast<char *>(f + 1);
   std::memcpy(f->f_name, file, len + 1);
-  f->f_next = ix->gi_files;
-  ix->gi_files = f;
+  *table_vacancy(ix->gi_files, hash) = file_slot{f};
+  ix->gi_files.t_count++;
+  ix->gi_newest = f;
   return f->f_name;
 }
 

@@ -71,20 +71,47 @@ constexpr uint32_t INDEX_SHORT_LIST = 8;
 
 constexpr uint32_t INDEX_DATA_BITS = 1 << 19;
 
-// One file name that the records of a graph share.
+// One file name that the records of a graph share, with its hash.
 struct file_name {
-  file_name *f_next;
+  uint64_t f_hash;
   char *f_name;  // right after the cell, in the same block
+};
+
+// One slot of the file name set.
+struct file_slot {
+  file_name *f_file;  // null in an empty slot
 };
 
 struct graph_index {
   probe_table<name_slot> gi_names;
   probe_table<pair_slot> gi_pairs;
-  file_name *gi_files;  // every file name the records point at, newest first
+  probe_table<file_slot> gi_files;  // every file name the records point at
+  const file_name *gi_newest;       // the file name interned last
   // One bit per hash value modulo the size: set for every name whose first
   // record is, or once was, a data symbol. A clear bit proves a name is none.
   uint64_t *gi_data_bits;
 };
+
+// The secret keys of every hash of names, of the graph and of the -p
+// readings alike: with keys that no input can know, no input can choose
+// names that all land in one place. The multipliers are odd.
+struct index_keys {
+  uint64_t k_len, k_chunk, k_chain, k_last, k_final;  // a name's hash
+  uint64_t k_place, k_class;                          // a name table slot
+  uint64_t k_pair, k_pair_mul;                        // a pair table slot
+  uint64_t k_data_mul;                                // the data filter's bit
+  uint64_t k_small_mul;                               // small caches
+};
+
+extern index_keys index_hash_keys;
+
+// Derives every key from `seed`. Only while no table exists (before a run
+// makes its graph): tables built under other keys would no longer be found.
+// The output of a run never depends on the seed.
+void index_seed(uint64_t seed);
+
+// Where the probe for `key` starts in a table of any size (before the mask).
+size_t index_place(const name_key &key);
 
 // Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
@@ -104,8 +131,11 @@ const char *index_intern_file(graph_index *ix, const char *file);
 
 // The bit of the data filter for the name with key `key`: one multiplication
 // of the key, which a lookup has made anyway, rather than a hash of its own.
+// The top bits of a product with a secret odd multiplier: two names share a
+// bit no more often than by chance, whatever names a file holds.
 inline uint32_t index_data_bit(const name_key &key) {
-  return static_cast<uint32_t>((key.k_bits * 0x9e3779b97f4a7c15ull) >> 45) % INDEX_DATA_BITS;
+  static_assert(INDEX_DATA_BITS == 1 << 19);
+  return static_cast<uint32_t>((key.k_bits * index_hash_keys.k_data_mul) >> 45);
 }
 
 // Notes that the first record of the name with key `key` is a data symbol.

@@ -4,10 +4,7 @@
 // to the function that owns them.
 #include "scan/precise.h"
 
-#include <cxxabi.h>
-
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +12,7 @@
 
 #include "graph/index.h"
 #include "memory/memory.h"
+#include "scan/demangle.h"
 
 namespace {
 // The graph's hash of names serves the file's table as well.
@@ -47,8 +45,8 @@ bool data_bit(const precise_file *pf, uint32_t hash) {
 }
 
 precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
-  uint32_t mask = pf->nslots - 1;
-  for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
+  size_t mask = pf->nslots - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
     precise_slot *slot = &pf->slots[i];
     if (slot->id == 0) return slot;
     if (slot->hash != hash) continue;
@@ -57,20 +55,27 @@ precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint
   }
 }
 
-// Doubles the table when it is half full; 0 when memory ran out.
+// The most names a file's table holds: ids stay below PRECISE_NONE, and its
+// sizes in size_t never wrap.
+constexpr size_t PRECISE_MAX_NAMES = size_t{1} << 31;
+
+// Doubles the table when it is half full; 0 when memory ran out or the
+// table is as large as it may grow.
 int names_reserve(precise_file *pf) {
   if (pf->count < pf->cap && pf->count < pf->nslots / 2) return 1;
-  uint32_t cap = pf->cap * 2;
+  if (pf->cap >= PRECISE_MAX_NAMES) return 0;
+  size_t cap = pf->cap * 2;
   auto *names = static_cast<precise_name *>(mem_realloc(pf->names, cap * sizeof(precise_name)));
   if (names == nullptr) return 0;
   pf->names = names;
   pf->cap = cap;
-  auto *slots = static_cast<precise_slot *>(mem_alloc(2 * size_t{cap} * sizeof(precise_slot)));
+  size_t nslots = 2 * cap;
+  auto *slots = static_cast<precise_slot *>(mem_alloc(nslots * sizeof(precise_slot)));
   if (slots == nullptr) return 0;
-  std::memset(slots, 0, 2 * size_t{cap} * sizeof(precise_slot));
+  std::memset(slots, 0, nslots * sizeof(precise_slot));
   mem_free(pf->slots);
   pf->slots = slots;
-  pf->nslots = 2 * cap;
+  pf->nslots = nslots;
   for (uint32_t id = 0; id < pf->count; ++id) {
     const precise_name &n = pf->names[id];
     *slot_of(pf, n.text, n.len, n.hash) = precise_slot{n.hash, id + 1};
@@ -138,17 +143,13 @@ uint32_t canon_of(precise_file *pf, uint32_t id) {
   size_t len = base_length(text, pf->names[id].len);
   uint32_t canon = id;
   if (len > 2 && text[0] == '_' && text[1] == 'Z') {
-    // The demangler wants the name alone, NUL-terminated.
-    char *bare = mem_strndup(text, len);
-    if (bare == nullptr) return PRECISE_NONE;
-    int status = 0;
-    char *readable = abi::__cxa_demangle(bare, nullptr, nullptr, &status);
-    mem_free(bare);
-    // Its memory comes from malloc, outside the seam: copied, then freed.
-    if (status == -1) return PRECISE_NONE;
-    if (status == 0 && readable != nullptr) {
-      canon = precise_intern(pf, readable, std::strlen(readable));
-      std::free(readable);
+    bool nomem = false;
+    size_t readable_len = 0;
+    char *readable = demangle_name(text, len, &readable_len, &nomem);
+    if (nomem) return PRECISE_NONE;
+    if (readable != nullptr) {
+      canon = precise_intern(pf, readable, readable_len);
+      mem_free(readable);
     } else if (len != pf->names[id].len) {
       canon = precise_intern(pf, text, len);
     }
@@ -282,6 +283,7 @@ int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
   pf->file = file;
   pf->section = PRECISE_NONE;
   pf->data_era = 1;
+  pf->absent_mul = index_hash_keys.k_small_mul;
   pf->cap = 128;
   pf->nslots = 256;
   pf->evcap = 256;

@@ -91,9 +91,9 @@ struct precise_file {
   const char *file;
   precise_name *names;
   uint32_t count;
-  uint32_t cap;
+  size_t cap;
   precise_slot *slots;  // open addressing over `names`
-  uint32_t nslots;
+  size_t nslots;
   precise_event *events;
   size_t nevents;
   size_t evcap;
@@ -115,6 +115,7 @@ struct precise_file {
   // and it moves on with every data label the graph gains.
   precise_absent absent[PRECISE_ABSENT];
   uint32_t data_era;
+  uint64_t absent_mul;  // a secret odd multiplier that places names in `absent`
 };
 
 // Starts the reading of a file; the code section `.text` is current.
@@ -343,7 +344,7 @@ inline int precise_reference(precise_file *pf, sym_id owner, const char *text, s
   precise_absent *absent = nullptr;
   if (len <= 8 && std::endian::native == std::endian::little) {
     uint64_t key = precise_absent_key(text, len);
-    absent = &pf->absent[((key + len) * 0x9e3779b97f4a7c15ull) >> 56];
+    absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
     if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);

@@ -15,12 +15,6 @@
 #include "scan/precise.h"
 
 namespace {
-// The function that owned the code of a section when the file left it.
-struct np_owner {
-  uint32_t section;
-  sym_id owner;
-};
-
 // A jump that waits for the end of the file.
 struct np_pending {
   sym_id owner;
@@ -34,8 +28,6 @@ struct nasm_reader {
   uint32_t outside;         // the section that a struc interrupts
   int64_t macro_depth;      // inside %macro ... %endmacro: templates, not code
   sym_id owner = SYM_NONE;  // the function whose code is being read, if any
-  np_owner *owners;
-  size_t nowners;
   np_pending *jumps;
   size_t njumps;
   size_t jumps_cap;
@@ -187,30 +179,19 @@ int np_name(nasm_reader *r, int *c) {
 }
 
 // Makes a section current, with its kind and with the function that owned
-// its code when the file last left it. Returns 1, or 0 after a failure (noted).
-int np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
+// its code when the file last left it: each section's table entry keeps its
+// owner, so a switch costs the same however many sections the file has.
+void np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
   precise_file *pf = &r->lx.pf;
-  size_t i = 0;
-  while (i < r->nowners && r->owners[i].section != pf->section)
-    ++i;
-  if (i == r->nowners && pf->section != PRECISE_NONE) {
-    auto *owners =
-        static_cast<np_owner *>(mem_realloc(r->owners, (r->nowners + 1) * sizeof(np_owner)));
-    if (owners == nullptr) return np_fail(r);
-    r->owners = owners;
-    r->owners[r->nowners++].section = pf->section;
-  }
-  if (i < r->nowners) r->owners[i].owner = r->owner;
+  static_assert(SYM_NONE == PRECISE_NONE, "a new entry's owner is no function");
+  if (pf->section != PRECISE_NONE) pf->names[pf->section].owner = r->owner;
   precise_enter(pf, id, kind);
-  r->owner = SYM_NONE;
-  for (i = 0; i < r->nowners; ++i) {
-    if (r->owners[i].section == id) r->owner = r->owners[i].owner;
-  }
-  return 1;
+  r->owner = id == PRECISE_NONE ? SYM_NONE : pf->names[id].owner;
 }
 
 // A label that is not local: in code a routine, unless data follows it; in
-// a data section a data label. Returns 1, or 0 after a failure (noted).
+// a data section a data label. Returns 1, or 0 after a failure, noted on
+// the label's own line (the reader may be on the next one by now).
 int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only) {
   precise_file *pf = &r->lx.pf;
   if (np_local(word) || pf->sec_kind == SEC_NONE) return 1;
@@ -218,17 +199,17 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
     // Data in code: neither routine nor data label, but a jump to it is
     // no tail call.
     uint32_t id = precise_intern(pf, word.w_text, word.w_len);
-    if (id == PRECISE_NONE) return np_fail(r);
+    if (id == PRECISE_NONE) return precise_nomem(pf, line);
     pf->names[id].flags |= PN_LABEL;
     return 1;
   }
   std::string_view name = precise_canon_text(pf, word.w_text, word.w_len);
-  if (name.data() == nullptr) return np_fail(r);
+  if (name.data() == nullptr) return precise_nomem(pf, line);
   if (pf->sec_kind == SEC_DATA) {
-    return precise_define_data(pf, name.data(), line) != SYM_NONE || np_fail(r);
+    return precise_define_data(pf, name.data(), line) != SYM_NONE || precise_nomem(pf, line);
   }
   r->owner = precise_define_now(pf, name.data(), line);
-  return r->owner != SYM_NONE || np_fail(r);
+  return r->owner != SYM_NONE || precise_nomem(pf, line);
 }
 
 // Operands from `c` on: names of known data are references.
@@ -340,7 +321,8 @@ int np_section(nasm_reader *r) {
       np_quoted(r, c);
     }
   }
-  return np_switch(r, id, kind);
+  np_switch(r, id, kind);
+  return 1;
 }
 
 // A directive that begins a line (bare or in brackets). Returns 1 when the
@@ -353,11 +335,13 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
     // Its labels are offsets, neither code nor data; endstruc goes back.
     if (lx->pf.section != PRECISE_NONE) r->outside = lx->pf.section;
     np_skip(r, np_next(r));
-    return np_switch(r, PRECISE_NONE, SEC_NONE);
+    np_switch(r, PRECISE_NONE, SEC_NONE);
+    return 1;
   }
   if (kinds & KW_ENDSTRUC) {
     np_skip(r, np_next(r));
-    return np_switch(r, r->outside, SEC_UNKNOWN);
+    np_switch(r, r->outside, SEC_UNKNOWN);
+    return 1;
   }
   if (kinds & KW_CGLOBAL) {
     // The codec projects' macro: cglobal NAME, ... begins the function NAME.
@@ -487,7 +471,6 @@ scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *f
   scan_result result = precise_result(&r.lx, ok);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);
-  mem_free(r.owners);
   mem_free(r.jumps);
   return result;
 }

@@ -1,13 +1,18 @@
 // The name and pair indexes must answer exactly as the list walks would:
 // first record by name, duplicates by name, callers by record, for short
 // (walked) and long (indexed) callee lists alike.
+#include "graph/index.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "memory/memory.h"
 #include "graph/symbol_graph.h"
+#include "memory/memory.h"
 
 namespace {
 int count(const call_graph &g, cell_id list) {
@@ -146,5 +151,57 @@ TEST(GraphIndex, EveryFailedAllocationLeavesTheGraphWhole) {
       break;
     }
   }
+}
+// Where a name lands: in the name table, the -p tables or the data filter.
+enum class landing { table, hash, data_bit };
+
+uint64_t land(landing how, const std::string &s) {
+  name_key key = index_key(s.data(), s.size());
+  switch (how) {
+    case landing::table:
+      return index_place(key);
+    case landing::hash:
+      return index_hash(s.data(), s.size());
+    case landing::data_bit:
+      return index_data_bit(key);
+  }
+  return 0;
+}
+
+// Names found to share where they land under one seed's keys land apart
+// under another's: what a file can choose, it cannot aim without the keys.
+// For the name table's place of names of each class, the hash of the -p
+// readings' tables and the data filter's bit.
+TEST(GraphIndex, SeedsPlaceNamesApart) {
+  struct row {
+    landing how;
+    size_t len;
+  };
+  const row rows[] = {
+      {landing::table, 5}, {landing::table, 8},    {landing::table, 16},   {landing::hash, 5},
+      {landing::hash, 12}, {landing::data_bit, 6}, {landing::data_bit, 9},
+  };
+  const uint64_t low = 1023;
+  std::mt19937_64 gen(17);
+  for (const row &r : rows) {
+    SCOPED_TRACE(testing::Message() << "landing " << static_cast<int>(r.how) << ", " << r.len);
+    index_seed(1);
+    std::vector<std::string> crafted;
+    uint64_t aim = 0;
+    while (crafted.size() < 64) {
+      std::string name;
+      for (size_t i = 0; i < r.len; ++i)
+        name += static_cast<char>('a' + gen() % 26);
+      uint64_t at = land(r.how, name) & low;
+      if (crafted.empty()) aim = at;
+      if (at == aim) crafted.push_back(name);
+    }
+    index_seed(2);
+    std::set<uint64_t> places;
+    for (const std::string &name : crafted)
+      places.insert(land(r.how, name) & low);
+    EXPECT_GT(places.size(), 48u);
+  }
+  index_seed(0);
 }
 }  // namespace

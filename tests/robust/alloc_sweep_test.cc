@@ -116,7 +116,12 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"b.s", kGnuB},
       // No callee with a second caller: only the writer may fail with the
       // message of a further caller.
-      {"c.asm", "global main\nmain:\n    call f\nglobal f\nf:\n    call g\n    call main\n"}};
+      {"c.asm", "global main\nmain:\n    call f\nglobal f\nf:\n    call g\n    call main\n"},
+      // A label alone on its line, whose failures -p must charge to it and not
+      // to the line after; and a name past the demangler's budget.
+      {"d.asm",
+       "global f\nf:\n    call _Z1f1AIS_IS_IS_IS_IS_IS_IS_IS_IS_IS_IiiES0_ES1_ES2_ES3_ES4_"
+       "ES5_ES6_ES7_ES8_ES9_E\n    call _ZN3foo3barEv\nglobal LONG\nLONG:\n"}};
   const std::regex long_name("LONG");
   for (const auto &[name, text] : files) {
     FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
@@ -125,7 +130,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
     std::fclose(f);
   }
   std::string a = dir + "/a.asm", b = dir + "/b.asm", ga = dir + "/a.s", gb = dir + "/b.s";
-  std::string c = dir + "/c.asm";
+  std::string c = dir + "/c.asm", d = dir + "/d.asm";
   const std::vector<std::vector<std::string>> runs = {
       {"telvanor", a, b},
       {"telvanor", "-i", "x", "-i", "_", a, b, a},
@@ -149,6 +154,7 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       {"telvanor", "-u", "-s", a, b},
       {"telvanor", "-g", "-f", "-b", "-s", "-i", "x", a, b},
       {"telvanor", "-a", "-p", "-l", "-s", "-R", "foo::bar", gb, ga},
+      {"telvanor", "-p", "-i", "_", "-R", std::string(80, 'n'), d},
   };
   long total = 0;
   std::set<std::string> kinds;
@@ -174,6 +180,9 @@ TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
       ASSERT_EQ(mem_attempts(), n);  // a failure ends the run at once
       if (args.back() == c && n < attempts) {
         ASSERT_NE(kind, "later caller or writer");
+      }
+      if (args.back() == d && kind.starts_with("scanner")) {
+        ASSERT_LE(kind, "scanner d.asm:6");
       }
       kinds.insert(kind);
       last_failure = r.err;

@@ -83,6 +83,40 @@ std::string crlf_expect(size_t n) {
   return "1 main: (), <in 3>\n2        f: <>\n3        g: (), <in " + line + ">\n";
 }
 
+// A mangled name of `levels` nested templates, each an argument list that
+// names the one before it twice: its demangled text doubles with every
+// level. `id` tells the names apart.
+std::string demangler_bomb(size_t id, size_t levels) {
+  std::string f = "f" + std::to_string(id);
+  std::string name = "_Z" + std::to_string(f.size()) + f + "1AI";
+  for (size_t i = 1; i < levels; ++i)
+    name += "S_I";
+  name += "iiE";
+  // The substitutions S0_ to SZ_ are the 2nd to the 37th.
+  for (size_t i = 0; i + 1 < levels && i < 36; ++i)
+    name += std::string("S") + "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[i] + "_E";
+  return name;
+}
+
+// A function calling n bombs, each of 28 levels; and the digraph that keeps
+// every one of them as it is written.
+std::string bombs(size_t n, bool gnu) {
+  std::string s = gnu ? ".text\n.globl main\nmain:\n" : "section .text\nglobal main\nmain:\n";
+  for (size_t i = 0; i < n; ++i)
+    s += (i % 2 ? "  mov eax, " : "  call ") + demangler_bomb(i, 28) + "\n";
+  return s;
+}
+
+std::string bombs_dot(size_t n) {
+  std::string edges, nodes;
+  for (size_t i = 0; i < n; i += 2) {
+    std::string name = demangler_bomb(i, 28);
+    edges += "  main -> " + name + " [label=\"" + std::to_string(i / 2 + 1) + "\"];\n";
+    nodes += "  " + name + " [label=\"" + name + "\"];\n";
+  }
+  return "digraph \"TODO\" {\n" + edges + "  main [label=\"main\"];\n" + nodes + "}\n";
+}
+
 size_t count_lines(const std::string &s) {
   return static_cast<size_t>(std::count(s.begin(), s.end(), '\n'));
 }
@@ -95,6 +129,10 @@ struct hostile_case {
   // The exact output, or null when only the number of lines is checked.
   std::function<std::string(size_t)> expect;
   std::function<size_t(size_t)> lines = nullptr;
+  // At full scale the time must grow in proportion from 1/part of the size.
+  size_t part = 4;
+  // How many operands name the input (all of them the same file).
+  std::function<size_t(size_t)> operands = nullptr;
 };
 
 const char kCallF[] = "1 main: (), <in 3>\n2        f: <>\n";
@@ -137,6 +175,35 @@ const std::vector<hostile_case> &scan_cases() {
       {"newlines", {"-p"}, big, nasm_lines, at_line},
       {"newlines", {"-a", "-p"}, big, gnu_lines, at_line},
       {"CRLF", {"-a", "-p"}, 4 << 20, [](size_t n) { return crlf(n, true); }, crlf_expect},
+      // Names whose demangled text would double with every few bytes stay
+      // as they are written; calls and operands alike.
+      {"bombs",
+       {"-p", "-g", "-i", "_"},
+       20000,
+       [](size_t n) { return bombs(n, false); },
+       bombs_dot,
+       nullptr,
+       10},
+      {"bombs",
+       {"-a", "-p", "-g", "-i", "_"},
+       20000,
+       [](size_t n) { return bombs(n, true); },
+       bombs_dot,
+       nullptr,
+       10},
+      // Many sections, every switch as quick as the first.
+      {"sections",
+       {"-p"},
+       200000,
+       [](size_t n) {
+         std::string s;
+         for (size_t i = 0; i < n; ++i)
+           s += "section s" + std::to_string(i) + "\n";
+         return s + kNasmMain;
+       },
+       at_line,
+       nullptr,
+       10},
   };
   return cases;
 }
@@ -163,6 +230,19 @@ const std::vector<hostile_case> &graph_cases() {
        [](size_t n) { return wide(n, true); },
        nullptr,
        [](size_t n) { return 6 * n; }},
+      // Many operands, each file name compared with the earlier ones at once.
+      {"operands",
+       {},
+       80000,
+       [](size_t) { return std::string(kNasmMain); },
+       [](size_t n) {
+         // Every operand defines main once more: the numbers widen.
+         std::string pad(std::to_string(n + 1).size() - 1, ' ');
+         return pad + "1 main: (), <in 3>\n" + pad + "2        f: <>\n";
+       },
+       nullptr,
+       10,
+       [](size_t n) { return n; }},
   };
   return cases;
 }
@@ -177,22 +257,34 @@ class HostileInput : public testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  tool_result run(const std::vector<std::string> &args, const std::string &input) {
+  // Runs telvanor on `input`, named by `operands` operands: "in" and then
+  // hard links to it.
+  tool_result run(const std::vector<std::string> &args, const std::string &input,
+                  size_t operands = 1) {
     FILE *f = std::fopen((dir_ + "/in").c_str(), "w");
     std::fwrite(input.data(), 1, input.size(), f);
     std::fclose(f);
     std::vector<std::string> all = args;
     all.push_back("in");
+    for (size_t i = 1; i < operands; ++i) {
+      all.push_back("in" + std::to_string(i));
+      std::string path = dir_ + "/" + all.back();
+      if (!file_exists(path)) {
+        EXPECT_EQ(link((dir_ + "/in").c_str(), path.c_str()), 0);
+      }
+    }
     return run_tool(TELVANOR_BIN, all, dir_);
   }
 
-  // Runs a case at its size and, at full scale, at a quarter of it: the
-  // result must be right and the time in proportion.
+  // Runs a case at its size and, at full scale, at a part of it (a quarter
+  // unless the case says otherwise): the result must be right and the time
+  // in proportion.
   void check(const hostile_case &c, bool full) {
     size_t n = full ? c.full : c.full / 500;
+    auto operands = [&c](size_t m) { return c.operands ? c.operands(m) : 1; };
     SCOPED_TRACE(testing::Message()
                  << c.name << " " << testing::PrintToString(c.args) << " n=" << n);
-    tool_result r = run(c.args, c.make(n));
+    tool_result r = run(c.args, c.make(n), operands(n));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     if (c.expect) {
@@ -202,11 +294,11 @@ class HostileInput : public testing::Test {
       EXPECT_EQ(count_lines(r.out), c.lines(n));
     }
     if (!full) return;
-    tool_result quarter = run(c.args, c.make(n / 4));
-    std::printf("%-12s %-14s %9zu: %6.2f s, a quarter %6.2f s\n", c.name,
-                testing::PrintToString(c.args).c_str(), n, r.cpu_seconds, quarter.cpu_seconds);
+    tool_result part = run(c.args, c.make(n / c.part), operands(n / c.part));
+    std::printf("%-12s %-14s %9zu: %6.2f s, 1/%zu of it %6.2f s\n", c.name,
+                testing::PrintToString(c.args).c_str(), n, r.cpu_seconds, c.part, part.cpu_seconds);
     EXPECT_LT(r.cpu_seconds, 10.0);
-    EXPECT_LT(r.cpu_seconds, 4 * 2.5 * quarter.cpu_seconds + 0.5);
+    EXPECT_LT(r.cpu_seconds, static_cast<double>(c.part) * 2.5 * part.cpu_seconds + 0.5);
   }
   std::string dir_;
 };
