@@ -43,14 +43,18 @@ struct run_options {
   bool precise = false;  // -p: read as the assembler does
   bool dot = false;
   write_options write;
+  lex_chars chars;  // the locale's byte classes, the same for every file
 };
 
 scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
                         const char *name) {
+  const lex_chars *chars = &opts.chars;
   if (opts.dialect == run_dialect::gnu) {
-    return opts.precise ? scan_gnu_precise(graph, src, name) : scan_gnu(graph, src, name);
+    return opts.precise ? scan_gnu_precise(chars, graph, src, name)
+                        : scan_gnu(chars, graph, src, name);
   }
-  return opts.precise ? scan_nasm_precise(graph, src, name) : scan_nasm(graph, src, name);
+  return opts.precise ? scan_nasm_precise(chars, graph, src, name)
+                      : scan_nasm(chars, graph, src, name);
 }
 
 // The depth a -d argument asks for; nothing when it is a usage error.
@@ -181,6 +185,7 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   run_options opts;
   call_graph graph;
   int status = run_parse_options(argc, argv, &opts, &graph);
+  lex_chars_from_locale(&opts.chars);
   scan_source src;
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;

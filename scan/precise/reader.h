@@ -18,13 +18,14 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "graph/symbol_graph.h"
-#include "scan/lexer.h"
+#include "scan/charge.h"
+#include "scan/lex/chars.h"
+#include "scan/lex/word.h"
 #include "scan/scanner.h"
+#include "scan/simd/dispatch.h"
+#include "scan/syntax/classes.h"
 
 // What a file does with a name, gathered while it is read.
 enum precise_name_flag : uint32_t {
@@ -192,6 +193,7 @@ int precise_status(precise_file *pf, scan_status status, int64_t line);
 // What the two lexers share to cut characters.
 struct precise_lexer {
   precise_file pf;
+  const lex_chars *chars;
   scan_source *src;
   scan_word word;
   int64_t line;
@@ -211,7 +213,7 @@ inline int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
   // Most names are short: the rest of one of at most 8 bytes is found a byte
   // at a time, and copied with a single load.
   for (const unsigned char *p = start; p < start + 7; ++p) {
-    if (scan_char_class[*p] & chars) continue;
+    if (syntax_classes.cls[*p] & chars) continue;
     auto size = static_cast<size_t>(p - start);
     scan_word *word = &lx->word;
     // A run that ends before the end of the data has 8 bytes of the padded
@@ -276,36 +278,22 @@ inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned
 // The end of the run of blanks at `p` (the assemblers' own: space, tab,
 // carriage return, form feed, vertical tab); it ends at the 0 after the
 // data at the latest.
-inline const unsigned char *precise_blanks_end(const unsigned char *p) {
-#if defined(__SSE2__)
-  // Most runs are empty or a single blank.
-  if (!(scan_char_class[*p] & CH_ASM_BLANK)) return p;
-  if (!(scan_char_class[*++p] & CH_ASM_BLANK)) return p;
-  for (;;) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    auto bits = static_cast<unsigned>(_mm_movemask_epi8(scan_ascii_blank_bytes(v)));
-    if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
-    p += 16;
-  }
-#else
-  while (scan_char_class[*p] & CH_ASM_BLANK)
-    ++p;
-  return p;
-#endif
+inline const unsigned char *precise_blanks_end(const precise_lexer *lx, const unsigned char *p) {
+  return simd_run_end(lx->chars->kernel, p, syntax_classes.cls, CH_ASM_BLANK);
 }
 
 // Passes over blanks (not line ends); returns the next character, consumed.
 inline int precise_skip_blanks(precise_lexer *lx) {
-  return src_get_after(lx->src, precise_blanks_end);
+  return src_get_after(lx->src, [lx](const unsigned char *p) { return precise_blanks_end(lx, p); });
 }
 
 // Passes over blanks and whole blank lines, counting them; returns the next
 // character, consumed.
 inline int precise_skip_space(precise_lexer *lx) {
   int64_t lines = 0;
-  int c = src_get_after(lx->src, [&lines](const unsigned char *p) {
+  int c = src_get_after(lx->src, [lx, &lines](const unsigned char *p) {
     for (;; ++p, ++lines) {
-      p = precise_blanks_end(p);
+      p = precise_blanks_end(lx, p);
       if (*p != '\n') return p;
     }
   });
@@ -322,7 +310,8 @@ scan_result precise_result(const precise_lexer *lx, bool ok);
 
 // Starts and ends the lexer of one file; precise_lexer_begin returns 0 when
 // memory ran out.
-int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file);
+int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
+                        scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);
 
 // The bytes of a name of at most 8 bytes that lies in a buffer of at least

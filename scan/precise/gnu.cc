@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "memory/memory.h"
-#include "scan/precise.h"
+#include "scan/precise/reader.h"
 
 namespace {
 struct gnu_reader {
@@ -39,7 +39,7 @@ bool gp_local(const scan_word &word) {
 }
 
 bool gp_name_start(int c) {
-  return c != SRC_EOF && (scan_char_class[c] & CH_GNU_START);
+  return c != SRC_EOF && (syntax_classes.cls[c] & CH_GNU_START);
 }
 
 // Consumes a block comment after its "/*"; 0 at the end of the file.
@@ -138,7 +138,7 @@ void gp_skip(gnu_reader *g, int c) {
 
 // Passes over the characters of class `chars` that come next.
 void gp_pass(gnu_reader *g, unsigned chars) {
-  precise_pass(&g->lx, scan_char_class, chars);
+  precise_pass(&g->lx, syntax_classes.cls, chars);
 }
 
 // Passes over a relocation suffix ("@PLT") if one follows.
@@ -310,7 +310,7 @@ const unsigned char *gp_operand_run_end(const unsigned char *p) {
     } else if (*p == '%' || (*p >= '0' && *p <= '9')) {
       do {
         ++p;
-      } while (scan_char_class[*p] & CH_GNU_NAME);
+      } while (syntax_classes.cls[*p] & CH_GNU_NAME);
     } else {
       return p;
     }
@@ -323,7 +323,7 @@ bool gp_run_ends_in_token(std::string_view run) {
   bool in_token = false;
   for (char ch : run) {
     auto c = static_cast<unsigned char>(ch);
-    if (in_token && (scan_char_class[c] & CH_GNU_NAME)) continue;
+    if (in_token && (syntax_classes.cls[c] & CH_GNU_NAME)) continue;
     in_token = !(gp_chars.is[c] & GP_PUNCT);
   }
   return in_token;
@@ -339,7 +339,7 @@ int gp_operands(gnu_reader *g) {
     do {
       if (cut) {
         src_take_run(lx->src, [](const unsigned char *p) {
-          while (scan_char_class[*p] & CH_GNU_NAME)
+          while (syntax_classes.cls[*p] & CH_GNU_NAME)
             ++p;
           return p;
         });
@@ -420,13 +420,15 @@ int gp_statement(gnu_reader *g, int c) {
 }
 }  // namespace
 
-scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+                             const char *file) {
   gnu_reader g;
   g.previous = PRECISE_NONE;
   g.depth = 0;
   g.macro_depth = 0;
   g.intel = false;
-  if (!precise_lexer_begin(&g.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  if (!precise_lexer_begin(&g.lx, chars, graph, src, file))
+    return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;
   int ok = 1;
   for (int c = gp_next_line(&g); c != SRC_EOF; c = gp_next_line(&g)) {

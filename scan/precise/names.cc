@@ -2,19 +2,17 @@
 // of names and log of events, the names as users know them, and the end of
 // the file, where functions are told from other labels and calls are charged
 // to the function that owns them.
-#include "scan/precise.h"
-
 #include <cxxabi.h>
 
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "graph/index.h"
 #include "memory/memory.h"
+#include "scan/isa/x86_64.h"
+#include "scan/lex/keys.h"
+#include "scan/precise/reader.h"
 
 namespace {
 // The graph's hash of names serves the file's table as well.
@@ -481,57 +479,18 @@ int precise_finish(precise_file *pf, bool need_announce) {
   return 1;
 }
 
-namespace {
-#if defined(__SSE2__)
-// The bits of the 16 bytes at `p` that are characters of a NASM name
-// (letters, digits and "_$#@~.?") or, with `gnu`, of a GNU one (letters,
-// digits, "_.$" and every byte from 128 up). Both sets are the assemblers'
-// own, the same in every locale.
-inline unsigned name_bits(const unsigned char *p, bool gnu) {
-  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-  auto in = [v](char lo, char hi) {
-    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
-                         _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
-  };
-  auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-  __m128i m = _mm_or_si128(scan_ascii_word_bytes(v), _mm_or_si128(is('.'), is('$')));
-  if (gnu) {
-    m = _mm_or_si128(m, _mm_cmplt_epi8(v, _mm_setzero_si128()));
-  } else {
-    m = _mm_or_si128(_mm_or_si128(m, is('#')), _mm_or_si128(in('?', '@'), is('~')));
-  }
-  return static_cast<unsigned>(_mm_movemask_epi8(m));
-}
-#endif
-
-// The end of the run of name characters (of class `chars`, CH_NASM_NAME or
-// CH_GNU_NAME) at `p`, 16 bytes at a time; it ends at the 0 after the data
-// at the latest.
-inline const unsigned char *name_end(const unsigned char *p, unsigned chars) {
-#if defined(__SSE2__)
-  bool gnu = chars == CH_GNU_NAME;
-  for (; gnu || chars == CH_NASM_NAME;) {
-    unsigned bits = name_bits(p, gnu);
-    if (bits != 0xFFFF) return p + __builtin_ctz(~bits);
-    p += 16;
-  }
-#endif
-  while (scan_char_class[*p] & chars)
-    ++p;
-  return p;
-}
-}  // namespace
-
 int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p) {
   scan_source *src = lx->src;
   scan_word *word = &lx->word;
   const unsigned char *start = src->buf + src->pos;
-  const unsigned char *stop = name_end(p, chars);
+  const unsigned char *stop =
+      simd_run_end(lx->chars->kernel, p, syntax_classes.cls, static_cast<unsigned char>(chars));
   auto size = static_cast<size_t>(stop - start);
   src->pos += size;
   if (src_drained(src) || word->w_cap <= size + 1 + SRC_PAD) {
-    word_result r = read_word_rest(src, first, {reinterpret_cast<const char *>(start), size}, word,
-                                   static_cast<unsigned char>(chars));
+    word_result r =
+        read_word_rest(src, lx->chars, first, {reinterpret_cast<const char *>(start), size}, word,
+                       static_cast<unsigned char>(chars));
     if (r == WORD_NOMEM) return 0;
     if (r == WORD_EOF) {
       word->w_text[word->w_len] = '\0';  // room was made for it
@@ -551,148 +510,51 @@ int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const u
 }
 
 namespace {
-struct keyword_slot {
-  uint64_t key[3];  // the word in lower case, blank-padded; all 0 when empty
-  uint32_t kinds;
-};
+using keyword_table = lex_keywords<uint32_t, 24, 512, true>;
 
-constexpr size_t KEYWORD_SLOTS = 512;
-constexpr size_t KEYWORD_MAX = sizeof(keyword_slot::key);
-constexpr uint64_t KEYWORD_BLANKS = 0x2020202020202020ull;
-
-// A chunk of the key of a word: its bytes from `text` (at most 8 of `len`),
-// blanks after them, and the 0x20 bit set in every byte. That bit is the
-// ASCII case of a letter, and no other two characters of a name differ in
-// it alone, nor can a name hold a blank.
-constexpr uint64_t keyword_chunk(const char *text, size_t len) {
-  uint64_t chunk = 0;
-  for (size_t i = 0; i < 8 && i < len; ++i)
-    chunk |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
-  return chunk | KEYWORD_BLANKS;
-}
-
-constexpr size_t keyword_hash(const uint64_t key[3]) {
-  uint64_t h = (key[0] * 0x9e3779b97f4a7c15ull) ^ (key[1] * 0xc2b2ae3d27d4eb4full) ^
-               (key[2] * 0x165667b19e3779f9ull);
-  return static_cast<size_t>(h >> 40) % KEYWORD_SLOTS;
-}
-
-struct keyword_tables {
-  keyword_slot slots[KEYWORD_SLOTS];
-  // For each first byte (in lower case) and length, what the keywords of
-  // that first byte and length can be: with the same by second byte, most
-  // words are turned away without a lookup.
-  uint32_t first[256][KEYWORD_MAX + 1];
-  uint32_t second[256][KEYWORD_MAX + 1];
-};
-
-template <class Table>
-constexpr auto *keyword_find(Table *slots, const uint64_t key[3]) {
-  for (size_t i = keyword_hash(key);; i = (i + 1) % KEYWORD_SLOTS) {
-    auto *slot = &slots[i];
-    if (slot->kinds == 0 ||
-        (slot->key[0] == key[0] && slot->key[1] == key[1] && slot->key[2] == key[2])) {
-      return slot;
-    }
-  }
-}
-
-constexpr keyword_tables make_keyword_tables() {
-  struct list {
-    uint32_t kinds;
-    const char *words;
-  };
-  constexpr list lists[] = {
-      {KW_CALL, "call callq calll callw"},
-      {KW_JUMP,
-       "jmp jmpq jmpl jmpw ja jae jb jbe jc jcxz jecxz jrcxz je jg jge jl jle jna jnae "
-       "jnb jnbe jnc jne jng jnge jnl jnle jno jnp jns jnz jo jp jpe jpo js jz"},
-      {KW_PREFIX,
-       "notrack bnd lock rep repe repz repne repnz data16 data32 addr16 addr32 rex "
-       "rex64 cs ds es fs gs ss"},
-      {KW_DATA, "db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ incbin"},
-      {KW_SIZE,
-       "near far short strict byte word dword qword tword oword yword zword ptr fword "
-       "tbyte xmmword ymmword zmmword"},
-      {KW_REGISTER,
-       "rax rbx rcx rdx rsi rdi rbp rsp eax ebx ecx edx esi edi ebp esp ax bx cx dx "
-       "si di bp sp r8 r9 r10 r11 r12 r13 r14 r15 r8d r9d r10d r11d r12d r13d r14d "
-       "r15d r8w r9w r10w r11w r12w r13w r14w r15w"},
-      {KW_SECTION, "section segment"},
-      {KW_STRUC, "struc absolute"},
-      {KW_ENDSTRUC, "endstruc"},
-      {KW_DIRECTIVE,
-       "global extern common static bits default cpu org align alignb istruc iend "
-       "use16 use32 use64 float warning required cextern cvisible"},
-      {KW_CGLOBAL, "cglobal"},
-      {KW_EXEC, "exec"},
-      {KW_NOEXEC, "noexec"},
-      {KW_FUNC_TYPE, "function stt_func gnu_indirect_function stt_gnu_ifunc"},
-      {KW_MACRO, "macro imacro rmacro irmacro .macro"},
-      {KW_ENDMACRO, "endmacro endm .endm"},
-      {KW_TEXT, ".text"},
-      {KW_DATASEC, ".data .bss"},
-      {KW_SECTION_DIR, ".section"},
-      {KW_PUSHSECTION, ".pushsection"},
-      {KW_POPSECTION, ".popsection"},
-      {KW_PREVIOUS, ".previous"},
-      {KW_ANNOUNCE, ".globl .global .weak"},
-      {KW_TYPE, ".type"},
-      {KW_INTEL, ".intel_syntax"},
-      {KW_ATT, ".att_syntax"},
-  };
-  keyword_tables t{};
-  for (const list &l : lists) {
-    for (const char *w = l.words; *w != '\0';) {
-      size_t len = 0;
-      while (w[len] != '\0' && w[len] != ' ')
-        ++len;
-      uint64_t key[3];
-      for (size_t i = 0; i < 3; ++i)
-        key[i] = len > 8 * i ? keyword_chunk(w + 8 * i, len - 8 * i) : KEYWORD_BLANKS;
-      keyword_slot *slot = keyword_find(t.slots, key);
-      for (size_t i = 0; i < 3; ++i)
-        slot->key[i] = key[i];
-      slot->kinds |= l.kinds;
-      t.first[scan_fold(static_cast<unsigned char>(w[0]))][len] |= l.kinds;
-      t.second[scan_fold(static_cast<unsigned char>(w[1]))][len] |= l.kinds;
-      w += len + (w[len] == ' ');
-    }
-  }
+constexpr keyword_table make_keyword_tables() {
+  keyword_table t{};
+  t.add(x86_64_isa.calls, KW_CALL);
+  t.add(x86_64_isa.jumps, KW_JUMP);
+  t.add(x86_64_isa.cond_jumps, KW_JUMP);
+  t.add(x86_64_isa.prefixes, KW_PREFIX);
+  t.add(x86_64_isa.size_words, KW_SIZE);
+  t.add(x86_64_isa.registers, KW_REGISTER);
+  t.add("db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ incbin",
+        KW_DATA);
+  t.add("section segment", KW_SECTION);
+  t.add("struc absolute", KW_STRUC);
+  t.add("endstruc", KW_ENDSTRUC);
+  t.add(
+      "global extern common static bits default cpu org align alignb istruc iend "
+      "use16 use32 use64 float warning required cextern cvisible",
+      KW_DIRECTIVE);
+  t.add("cglobal", KW_CGLOBAL);
+  t.add("exec", KW_EXEC);
+  t.add("noexec", KW_NOEXEC);
+  t.add("function stt_func gnu_indirect_function stt_gnu_ifunc", KW_FUNC_TYPE);
+  t.add("macro imacro rmacro irmacro .macro", KW_MACRO);
+  t.add("endmacro endm .endm", KW_ENDMACRO);
+  t.add(".text", KW_TEXT);
+  t.add(".data .bss", KW_DATASEC);
+  t.add(".section", KW_SECTION_DIR);
+  t.add(".pushsection", KW_PUSHSECTION);
+  t.add(".popsection", KW_POPSECTION);
+  t.add(".previous", KW_PREVIOUS);
+  t.add(".globl .global .weak", KW_ANNOUNCE);
+  t.add(".type", KW_TYPE);
+  t.add(".intel_syntax", KW_INTEL);
+  t.add(".att_syntax", KW_ATT);
   return t;
 }
 
-constexpr keyword_tables keywords = make_keyword_tables();
-
-// The key of the word's bytes from `at` on, `len` of them: the buffer holds
-// at least 8 bytes from there.
-inline uint64_t keyword_load(const char *at, size_t len) {
-  if constexpr (std::endian::native != std::endian::little) return keyword_chunk(at, len);
-  if (len == 0) return KEYWORD_BLANKS;
-  uint64_t chunk;
-  std::memcpy(&chunk, at, 8);
-  if (len < 8) chunk &= (uint64_t{1} << (8 * len)) - 1;
-  return chunk | KEYWORD_BLANKS;
-}
-
-// The table's kinds of a word that the first two bytes did not turn away.
-[[gnu::noinline]] uint32_t keyword_lookup(const scan_word &word) {
-  // The word buffer never holds fewer than 32 bytes.
-  size_t len = word.w_len;
-  uint64_t key[3] = {keyword_load(word.w_text, len),
-                     keyword_load(word.w_text + 8, len > 8 ? len - 8 : 0),
-                     keyword_load(word.w_text + 16, len > 16 ? len - 16 : 0)};
-  return keyword_find(keywords.slots, key)->kinds;
-}
+constexpr keyword_table keywords = make_keyword_tables();
 }  // namespace
 
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
-  if (word.w_len > KEYWORD_MAX) return 0;
-  // A word of one byte has its NUL second, and no keyword is that short.
-  unsigned char first = scan_fold(static_cast<unsigned char>(word.w_text[0]));
-  unsigned char second = scan_fold(static_cast<unsigned char>(word.w_text[1]));
-  if (!(keywords.first[first][word.w_len] & keywords.second[second][word.w_len] & kinds)) return 0;
-  return keyword_lookup(word) & kinds;
+  // The word buffer never holds fewer than 32 bytes; a word of one byte has
+  // its NUL second.
+  return keywords.find(word.w_text, word.w_len, kinds);
 }
 
 int precise_skip_line(precise_lexer *lx) {
@@ -702,7 +564,9 @@ int precise_skip_line(precise_lexer *lx) {
   return c;
 }
 
-int precise_lexer_begin(precise_lexer *lx, call_graph *graph, scan_source *src, const char *file) {
+int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
+                        scan_source *src, const char *file) {
+  lx->chars = chars;
   lx->src = src;
   lx->word = scan_word{nullptr, 0, 0};
   lx->line = 1;

@@ -1,0 +1,21 @@
+// The byte classes of a run and the kernel that reads with them: built once
+// by the driver from the locale, and passed to every reading.
+#pragma once
+
+#include "scan/simd/simd.h"
+
+struct lex_chars {
+  unsigned char cls[256];  // CH_* flags of every byte; the byte 0 has none
+  simd_kind kernel;        // the kernel the readings use
+};
+
+// Fills `chars` from the current locale, with the fastest kernel that this
+// processor runs and that agrees with the locale; never fails.
+void lex_chars_from_locale(lex_chars *chars);
+
+// The byte with an ASCII capital folded to lower case. Keywords are plain
+// ASCII and must read the same in every locale: a Turkish one would
+// otherwise fold "I" to a dotless i and miss "GLOBAL".
+constexpr unsigned char lex_fold(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
