@@ -9,8 +9,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "scan/lex/chars.h"
+
+// True when `word` is one of the blank-separated words of `list`.
+constexpr bool lex_list_has(const char *list, std::string_view word) {
+  for (const char *w = list; *w != '\0';) {
+    size_t len = 0;
+    while (w[len] != '\0' && w[len] != ' ')
+      ++len;
+    if (std::string_view(w, len) == word) return true;
+    w += len + (w[len] == ' ');
+  }
+  return false;
+}
 
 // `V` is a mask of kinds, `max_len` the longest keyword, `nslots` a power of
 // two well above the number of keywords. With `fold`, a word matches in any

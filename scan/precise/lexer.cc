@@ -6,6 +6,8 @@
 #include "scan/isa/x86_64.h"
 #include "scan/lex/keys.h"
 #include "scan/precise/reader.h"
+#include "scan/syntax/gnu.h"
+#include "scan/syntax/nasm.h"
 
 int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p) {
   scan_source *src = lx->src;
@@ -40,6 +42,32 @@ int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const u
 namespace {
 using keyword_table = lex_keywords<uint32_t, 24, 512, true>;
 
+// Adds what a dialect's syntax spells for each kind of directive.
+constexpr void add_directives(keyword_table *t, const syntax_desc &s) {
+  const syntax_directives &d = s.precise;
+  t->add(d.data, KW_DATA);
+  t->add(d.sections, KW_SECTION);
+  t->add(d.strucs, KW_STRUC);
+  t->add(d.endstrucs, KW_ENDSTRUC);
+  t->add(d.others, KW_DIRECTIVE);
+  t->add(d.cglobal, KW_CGLOBAL);
+  t->add(d.exec, KW_EXEC);
+  t->add(d.noexec, KW_NOEXEC);
+  t->add(d.func_types, KW_FUNC_TYPE);
+  t->add(d.macros, KW_MACRO);
+  t->add(d.endmacros, KW_ENDMACRO);
+  t->add(d.push, KW_PUSHSECTION);
+  t->add(d.pop, KW_POPSECTION);
+  t->add(d.previous, KW_PREVIOUS);
+  t->add(d.announce, KW_ANNOUNCE);
+  t->add(d.type, KW_TYPE);
+  t->add(d.intel, KW_INTEL);
+  t->add(d.att, KW_ATT);
+}
+
+// One table for both readers: each asks only for the kinds its dialect has.
+// NASM's global and extern are plain directives there; GNU's global
+// spellings announce, and its section words are the section directive.
 constexpr keyword_table make_keyword_tables() {
   keyword_table t{};
   t.add(x86_64_isa.calls, KW_CALL);
@@ -48,31 +76,14 @@ constexpr keyword_table make_keyword_tables() {
   t.add(x86_64_isa.prefixes, KW_PREFIX);
   t.add(x86_64_isa.size_words, KW_SIZE);
   t.add(x86_64_isa.registers, KW_REGISTER);
-  t.add("db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ incbin",
-        KW_DATA);
-  t.add("section segment", KW_SECTION);
-  t.add("struc absolute", KW_STRUC);
-  t.add("endstruc", KW_ENDSTRUC);
-  t.add(
-      "global extern common static bits default cpu org align alignb istruc iend "
-      "use16 use32 use64 float warning required cextern cvisible",
-      KW_DIRECTIVE);
-  t.add("cglobal", KW_CGLOBAL);
-  t.add("exec", KW_EXEC);
-  t.add("noexec", KW_NOEXEC);
-  t.add("function stt_func gnu_indirect_function stt_gnu_ifunc", KW_FUNC_TYPE);
-  t.add("macro imacro rmacro irmacro .macro", KW_MACRO);
-  t.add("endmacro endm .endm", KW_ENDMACRO);
-  t.add(".text", KW_TEXT);
-  t.add(".data .bss", KW_DATASEC);
-  t.add(".section", KW_SECTION_DIR);
-  t.add(".pushsection", KW_PUSHSECTION);
-  t.add(".popsection", KW_POPSECTION);
-  t.add(".previous", KW_PREVIOUS);
-  t.add(".globl .global .weak", KW_ANNOUNCE);
-  t.add(".type", KW_TYPE);
-  t.add(".intel_syntax", KW_INTEL);
-  t.add(".att_syntax", KW_ATT);
+  add_directives(&t, nasm_syntax);
+  t.add(nasm_syntax.global_words, KW_DIRECTIVE);
+  t.add(nasm_syntax.extern_words, KW_DIRECTIVE);
+  add_directives(&t, gnu_syntax);
+  t.add(gnu_syntax.code_sections, KW_TEXT);
+  t.add(gnu_syntax.data_sections, KW_DATASEC);
+  t.add(gnu_syntax.section_words, KW_SECTION_DIR);
+  t.add(gnu_syntax.global_words, KW_ANNOUNCE);
   return t;
 }
 

@@ -9,6 +9,8 @@
 
 #include "graph/index.h"
 #include "memory/memory.h"
+#include "scan/isa/x86_64.h"
+#include "scan/lex/keys.h"
 
 // The graph's hash of names serves the file's table as well.
 uint32_t precise_hash(const char *text, size_t len) {
@@ -90,16 +92,13 @@ constexpr std::string_view clone_words[] = {
     "part",  "cold", "constprop", "isra",        "lto_priv", "localalias",
     "clone", "llvm", "ipa_sra",   "specialized", "resolver", "interposable_alias"};
 
-// The suffixes of a relocation (`foo@PLT`).
-constexpr std::string_view reloc_words[] = {"PLT",    "GOTPCREL", "GOT", "GOTOFF",  "PLTOFF",
-                                            "GOTPLT", "plt",      "got", "gotpcrel"};
-
 }  // namespace
 
 size_t precise_base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
   if (at != nullptr && at > text &&
-      word_in(reloc_words, std::string_view(at + 1, len - static_cast<size_t>(at + 1 - text)))) {
+      lex_list_has(x86_64_isa.reloc_suffixes,
+                   std::string_view(at + 1, len - static_cast<size_t>(at + 1 - text)))) {
     len = static_cast<size_t>(at - text);
   }
   for (size_t i = 1; i < len; ++i) {

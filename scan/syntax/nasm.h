@@ -19,4 +19,27 @@ constexpr syntax_desc nasm_syntax = {
     .section_words = "section",
     .data_sections = ".data .bss",
     .code_sections = ".text",
+    .precise =
+        {
+            .data = "db dw dd dq dt do dy dz resb resw resd resq rest reso resy resz times equ "
+                    "incbin",
+            .sections = "section segment",
+            .strucs = "struc absolute",
+            .endstrucs = "endstruc",
+            .others = "common static bits default cpu org align alignb istruc iend use16 use32 "
+                      "use64 float warning required cextern cvisible",
+            .cglobal = "cglobal",
+            .exec = "exec",
+            .noexec = "noexec",
+            .func_types = "",
+            .macros = "macro imacro rmacro irmacro",
+            .endmacros = "endmacro endm",
+            .push = "",
+            .pop = "",
+            .previous = "",
+            .announce = "",
+            .type = "",
+            .intel = "",
+            .att = "",
+        },
 };

@@ -6,6 +6,29 @@
 
 #include <cstring>
 
+// The directives that the precise reading follows, by what they do
+// (blank-separated; empty where a dialect has none of a kind).
+struct syntax_directives {
+  const char *data;        // data and constant pseudo-instructions
+  const char *sections;    // section switches
+  const char *strucs;      // open a structure or an absolute block
+  const char *endstrucs;   // close one
+  const char *others;      // other directives, which a statement may begin with
+  const char *cglobal;     // the x86inc macro that begins a function
+  const char *exec;        // section attributes: code
+  const char *noexec;      // and not code
+  const char *func_types;  // the type of a function in a type directive
+  const char *macros;      // open a macro body
+  const char *endmacros;   // close one
+  const char *push;        // push a section
+  const char *pop;         // pop one
+  const char *previous;    // go back to the section before
+  const char *announce;    // make a name global or weak
+  const char *type;        // give a name a type
+  const char *intel;       // Intel operand syntax from here
+  const char *att;         // AT&T operand syntax from here
+};
+
 struct syntax_desc {
   const char *name;
   // The byte that opens a comment, or that the openers begin with ("//" and
@@ -35,6 +58,7 @@ struct syntax_desc {
   const char *section_words;
   const char *data_sections;
   const char *code_sections;
+  syntax_directives precise;
 
   // True when `c` may begin a name.
   constexpr bool name_start(unsigned char c) const {
