@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "memory/memory.h"
+#include "scan/isa/x86_64.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -25,7 +26,9 @@ const struct gp_classes {
   gp_classes() {
     for (int c = 1; c < 256; ++c) {
       if (std::strchr("\n;#/\"'", c) == nullptr) is[c] |= GP_DULL;
-      if (std::strchr(" \t,()$*+-:", c) != nullptr) is[c] |= GP_PUNCT;
+      if (std::strchr(" \t,()+-:", c) != nullptr) is[c] |= GP_PUNCT;
+      // An immediate's and an indirect operand's marks lead to no name.
+      if (c == x86_64_isa.immediate_mark || c == x86_64_isa.indirect_mark) is[c] |= GP_PUNCT;
     }
   }
 } gp_chars;
@@ -307,7 +310,7 @@ const unsigned char *gp_operand_run_end(const unsigned char *p) {
   for (;;) {
     if (gp_chars.is[*p] & GP_PUNCT) {
       ++p;
-    } else if (*p == '%' || (*p >= '0' && *p <= '9')) {
+    } else if (*p == x86_64_isa.register_mark || (*p >= '0' && *p <= '9')) {
       do {
         ++p;
       } while (syntax_classes.cls[*p] & CH_GNU_NAME);
@@ -352,7 +355,7 @@ int gp_operands(gnu_reader *g) {
     } while (src_drained(lx->src) && src_fill(lx->src));
     int c = gp_next(g);
     if (gp_end(c)) return 1;
-    if (c == '%') {
+    if (c == x86_64_isa.register_mark) {
       gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
