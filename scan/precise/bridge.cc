@@ -4,18 +4,21 @@
 
 #include "scan/precise/names.h"
 
-// The data label of the graph that the name `text` names, as users know it;
-// SYM_NONE when there is none, or when memory ran out (then *nomem is set).
-sym_id precise_graph_data(precise_file *pf, const char *text, size_t len, bool *nomem) {
-  if (pf->graph->cg_index == nullptr) return SYM_NONE;  // an empty graph knows no data
-  if (precise_plain_name(text, len)) return sym_lookup_data(pf->graph, text, len);
+namespace {
+scan_lookup found_or_absent(sym_id sym) {
+  return {sym == SYM_NONE ? scan_found::absent : scan_found::found, sym};
+}
+}  // namespace
+
+scan_lookup precise_graph_data(precise_file *pf, const char *text, size_t len) {
+  // An empty graph knows no data.
+  if (pf->graph->cg_index == nullptr) return {scan_found::absent, SYM_NONE};
+  if (precise_plain_name(text, len)) return found_or_absent(sym_lookup_data(pf->graph, text, len));
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
-  if (canon == PRECISE_NONE) {
-    *nomem = true;
-    return SYM_NONE;
-  }
-  return sym_lookup_data(pf->graph, pf->names[canon].text, pf->names[canon].len);
+  if (canon == PRECISE_NONE) return {scan_found::nomem, SYM_NONE};
+  const precise_name &n = pf->names[canon];
+  return found_or_absent(sym_lookup_data(pf->graph, n.text, n.len));
 }
 
 sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
@@ -38,10 +41,11 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
 
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
                              int64_t line, precise_absent *absent) {
-  bool nomem = false;
-  sym_id data = precise_graph_data(pf, text, len, &nomem);
-  if (nomem) return precise_nomem(pf, line);
-  if (data != SYM_NONE) return precise_status(pf, scan_charge(pf->graph, owner, data), line);
+  scan_lookup data = precise_graph_data(pf, text, len);
+  if (data.how == scan_found::nomem) return precise_nomem(pf, line);
+  if (data.how == scan_found::found) {
+    return precise_status(pf, scan_charge(pf->graph, owner, data.sym), line);
+  }
   // Only a plain name was looked up as it stands, with no name of the
   // file's table made for it.
   if (absent != nullptr && precise_plain_name(text, len)) {

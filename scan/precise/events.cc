@@ -158,8 +158,8 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
       precise_data_bit(pf, hash) ? precise_find_hashed(pf, text, len, hash) : PRECISE_NONE;
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
     // A data label of an earlier file?
-    bool nomem = false;
-    if (precise_graph_data(pf, text, len, &nomem) == SYM_NONE) return !nomem;
+    scan_found how = precise_graph_data(pf, text, len).how;
+    if (how != scan_found::found) return how == scan_found::absent;
     if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     if (id == PRECISE_NONE) return 0;
   }

@@ -117,38 +117,39 @@ struct precise_file {
 
 // Starts the reading of a file; the code section `.text` is current.
 // Returns 1, or 0 when memory ran out (nothing to release).
-int precise_begin(precise_file *pf, call_graph *graph, const char *file);
+[[nodiscard]] int precise_begin(precise_file *pf, call_graph *graph, const char *file);
 
 // Releases what the reading holds.
 void precise_release(precise_file *pf);
 
 // The id of the name, entered when new; PRECISE_NONE when memory ran out.
-uint32_t precise_intern(precise_file *pf, const char *text, size_t len);
+[[nodiscard]] uint32_t precise_intern(precise_file *pf, const char *text, size_t len);
 
 // Notes an event; 0 when memory ran out.
-int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t line,
-                 uint32_t arg = 0);
+[[nodiscard]] int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t line,
+                               uint32_t arg = 0);
 
 // Makes the named section (PRECISE_NONE: none) current, with `kind` when the
 // file says so and otherwise the kind it had.
 void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 
 // The same, noted as an event; 0 when memory ran out.
-int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line);
+[[nodiscard]] int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind,
+                                  int64_t line);
 
 // A label of the current section; 0 when memory ran out.
-int precise_label(precise_file *pf, uint32_t id, int64_t line);
+[[nodiscard]] int precise_label(precise_file *pf, uint32_t id, int64_t line);
 
 // A name in an operand: noted as a data reference when it names a data label
 // that is already known, in this file or an earlier one. 0 when memory ran
 // out.
-int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line);
+[[nodiscard]] int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line);
 
 // The end of the file: decides which labels are functions (with
 // `need_announce`, only those announced or called; otherwise every label in
 // code), defines them and the data labels, and records every call, jump and
 // reference owned by a function. Returns 1, or 0 after a failure (noted).
-int precise_finish(precise_file *pf, bool need_announce);
+[[nodiscard]] int precise_finish(precise_file *pf, bool need_announce);
 
 // The length of the name `text` without a relocation suffix (`@PLT`) or a
 // compiler clone's suffix (`.part.0`).
@@ -160,26 +161,26 @@ size_t precise_base_length(const char *text, size_t len);
 // The name as users know it of `text` (NUL-terminated, `len` bytes): `text`
 // itself when there is nothing to take off or undo, else the table's copy;
 // either way NUL-terminated. A null view when memory ran out.
-std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len);
+[[nodiscard]] std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len);
 
 // Defines the function `name` (as users know it) on `line`, unless this file
 // has defined it already (by a clone, say); returns the record that its calls
 // are charged to, or SYM_NONE when memory ran out.
-sym_id precise_define_now(precise_file *pf, const char *name, int64_t line);
+[[nodiscard]] sym_id precise_define_now(precise_file *pf, const char *name, int64_t line);
 
 // Defines the data label `name` (as users know it) on `line`; SYM_NONE when
 // memory ran out.
-sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
+[[nodiscard]] sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
 
 // Charges to `owner` a reference to the data label that `text` names, when
 // the graph knows one of that name by now; `text` lies in a buffer of at
 // least 8 bytes. Returns 1, or 0 after a failure (noted).
-inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
-                             int64_t line);
+[[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
+                                           size_t len, int64_t line);
 
 // Charges to `owner` a call of `name` (as users know it). Returns 1, or 0
 // after a failure (noted).
-int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line);
+[[nodiscard]] int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line);
 
 // Notes that memory ran out on `line`; returns 0.
 int precise_nomem(precise_file *pf, int64_t line);
@@ -197,11 +198,11 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
 
 // precise_reference for a name that is not known to be absent; `absent` is
 // the slot that remembers it if it is, or null.
-int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
-                             int64_t line, precise_absent *absent);
+[[nodiscard]] int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text,
+                                           size_t len, int64_t line, precise_absent *absent);
 
-inline int precise_reference(precise_file *pf, sym_id owner, const char *text, size_t len,
-                             int64_t line) {
+[[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
+                                           size_t len, int64_t line) {
   precise_absent *absent = nullptr;
   if (len <= 8 && std::endian::native == std::endian::little) {
     uint64_t key = precise_absent_key(text, len);
@@ -215,11 +216,10 @@ inline int precise_reference(precise_file *pf, sym_id owner, const char *text, s
 // label of the file has a name of this hash; the id of a name the file has
 // met, else PRECISE_NONE; whether a name is as users know it already; the id
 // of the name as users know it (PRECISE_NONE when memory ran out); and the
-// graph's data label a name names (SYM_NONE when none, or when memory ran
-// out: then *nomem is set).
+// graph's data label a name names, as users know it.
 uint32_t precise_hash(const char *text, size_t len);
 bool precise_data_bit(const precise_file *pf, uint32_t hash);
 uint32_t precise_find_hashed(precise_file *pf, const char *text, size_t len, uint32_t hash);
 bool precise_plain_name(const char *text, size_t len);
-uint32_t precise_canon_of(precise_file *pf, uint32_t id);
-sym_id precise_graph_data(precise_file *pf, const char *text, size_t len, bool *nomem);
+[[nodiscard]] uint32_t precise_canon_of(precise_file *pf, uint32_t id);
+scan_lookup precise_graph_data(precise_file *pf, const char *text, size_t len);

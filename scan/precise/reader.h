@@ -24,13 +24,14 @@ struct precise_lexer {
 };
 
 // precise_read_name for a name whose characters run on at least to `p`.
-int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p);
+[[nodiscard]] int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars,
+                                         const unsigned char *p);
 
 // Reads the name that begins with `first` (characters of class `chars`,
 // CH_NASM_NAME or CH_GNU_NAME) into lx->word; a name cut off by the end of
 // the file still counts, as it does for the assembler. Returns 1, or 0 when
 // memory ran out.
-inline int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
+[[nodiscard]] inline int precise_read_name(precise_lexer *lx, int first, unsigned chars) {
   scan_source *src = lx->src;
   const unsigned char *start = src->buf + src->pos;
   // Most names are short: the rest of one of at most 8 bytes is found a byte
@@ -133,8 +134,8 @@ scan_result precise_result(const precise_lexer *lx, bool ok);
 
 // Starts and ends the lexer of one file; precise_lexer_begin returns 0 when
 // memory ran out.
-int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
-                        scan_source *src, const char *file);
+[[nodiscard]] int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
+                                      scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);
 
 // The next character of a statement when that is quick: the next byte, or
