@@ -30,4 +30,5 @@ void lex_chars_from_locale(lex_chars *chars) {
     if (blank != ((flags & CH_BLANK) != 0)) c_locale = false;
   }
   chars->kernel = c_locale ? simd_best() : simd_kind::plain;
+  chars->fixed_kernel = simd_best();
 }

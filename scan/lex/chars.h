@@ -6,11 +6,15 @@
 
 struct lex_chars {
   unsigned char cls[256];  // CH_* flags of every byte; the byte 0 has none
-  simd_kind kernel;        // the kernel the readings use
+  simd_kind kernel;        // the kernel for the locale's classes: words and blanks
+  // The kernel for what needs no locale: newlines, searches for a byte, and
+  // the assemblers' own classes.
+  simd_kind fixed_kernel;
 };
 
-// Fills `chars` from the current locale, with the fastest kernel that this
-// processor runs and that agrees with the locale; never fails.
+// Fills `chars` from the current locale, with the fastest kernels that this
+// processor runs and, for the locale's classes, that agree with it; never
+// fails.
 void lex_chars_from_locale(lex_chars *chars);
 
 // The byte with an ASCII capital folded to lower case. Keywords are plain

@@ -34,7 +34,7 @@ inline lex_cursor lex_open(scan_source *src, const lex_chars *chars) {
   return lex_cursor{.src = src,
                     .cls = chars->cls,
                     .pos = src->pos,
-                    .lines = lex_lines{.src = src, .kernel = chars->kernel}};
+                    .lines = lex_lines{.src = src, .kernel = chars->fixed_kernel}};
 }
 
 // True when only blanks stand between the last newline and byte `p`: a word

@@ -32,7 +32,7 @@ word_result read_word_rest(scan_source *src, const lex_chars *chars, int first,
     // The buffer ran out inside the word: refill and go on.
     if (!src_fill(src)) return WORD_EOF;
     run = src_take_run(src, [chars, bit](const unsigned char *p) {
-      return simd_run_end(chars->kernel, p, chars->cls, bit);
+      return simd_run_end(chars->fixed_kernel, p, chars->cls, bit);
     });
   }
   word->w_text[word->w_len] = '\0';

@@ -26,7 +26,8 @@ enum word_result { WORD_OK, WORD_EOF, WORD_NOMEM };
 [[nodiscard]] bool word_reserve(scan_word *word, size_t need);
 
 // Gathers into `word` a word that begins with `first` and goes on with the
-// characters of class `bit`: `run` is the part after `first` already
+// characters of class `bit`, one of the assemblers' own (CH_NASM_NAME,
+// CH_GNU_NAME): `run` is the part after `first` already
 // consumed, and the word may go on past refills. Returns WORD_OK with the
 // character after the word still unread, WORD_EOF when the file ends right
 // after the word, WORD_NOMEM when the word buffer cannot grow.

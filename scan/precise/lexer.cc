@@ -13,8 +13,8 @@ int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const u
   scan_source *src = lx->src;
   scan_word *word = &lx->word;
   const unsigned char *start = src->buf + src->pos;
-  const unsigned char *stop =
-      simd_run_end(lx->chars->kernel, p, syntax_classes.cls, static_cast<unsigned char>(chars));
+  const unsigned char *stop = simd_run_end(lx->chars->fixed_kernel, p, syntax_classes.cls,
+                                           static_cast<unsigned char>(chars));
   auto size = static_cast<size_t>(stop - start);
   src->pos += size;
   if (src_drained(src) || word->w_cap <= size + 1 + SRC_PAD) {

@@ -103,7 +103,7 @@ inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned
 // carriage return, form feed, vertical tab); it ends at the 0 after the
 // data at the latest.
 inline const unsigned char *precise_blanks_end(const precise_lexer *lx, const unsigned char *p) {
-  return simd_run_end(lx->chars->kernel, p, syntax_classes.cls, CH_ASM_BLANK);
+  return simd_run_end(lx->chars->fixed_kernel, p, syntax_classes.cls, CH_ASM_BLANK);
 }
 
 // Passes over blanks (not line ends); returns the next character, consumed.

@@ -74,6 +74,7 @@ void for_each_reading(const std::function<void(const std::string &what, const le
   for (simd_kind kind : {simd_kind::plain, simd_kind::sse2, simd_kind::avx2, simd_kind::neon}) {
     if (!simd_available(kind)) continue;
     chars.kernel = kind;
+    chars.fixed_kernel = kind;
     for (size_t cap : {SRC_CAP, size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{65}})
       check(std::string(simd_name(kind)) + " kernel, reads of " + std::to_string(cap), &chars, cap);
   }
