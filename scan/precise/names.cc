@@ -12,11 +12,6 @@
 #include "scan/isa/x86_64.h"
 #include "scan/lex/keys.h"
 
-// The graph's hash of names serves the file's table as well.
-uint32_t precise_hash(const char *text, size_t len) {
-  return index_hash(text, len);
-}
-
 namespace {
 // A private copy of `text` in the file's arena; null when memory ran out.
 char *arena_copy(precise_file *pf, const char *text, size_t len) {
@@ -37,14 +32,6 @@ char *arena_copy(precise_file *pf, const char *text, size_t len) {
   return copy;
 }
 
-}  // namespace
-
-// False when no data label of the file has a name with this hash.
-bool precise_data_bit(const precise_file *pf, uint32_t hash) {
-  return (pf->data_bits[hash / 64 % PRECISE_DATA_WORDS] >> (hash % 64)) & 1;
-}
-
-namespace {
 precise_slot *slot_of(const precise_file *pf, const char *text, size_t len, uint32_t hash) {
   uint32_t mask = pf->nslots - 1;
   for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
@@ -92,7 +79,20 @@ constexpr std::string_view clone_words[] = {
     "part",  "cold", "constprop", "isra",        "lto_priv", "localalias",
     "clone", "llvm", "ipa_sra",   "specialized", "resolver", "interposable_alias"};
 
+size_t base_length(const char *text, size_t len) {
+  return precise_base_length(text, len);
+}
 }  // namespace
+
+// The graph's hash of names serves the file's table as well.
+uint32_t precise_hash(const char *text, size_t len) {
+  return index_hash(text, len);
+}
+
+// False when no data label of the file has a name with this hash.
+bool precise_data_bit(const precise_file *pf, uint32_t hash) {
+  return (pf->data_bits[hash / 64 % PRECISE_DATA_WORDS] >> (hash % 64)) & 1;
+}
 
 size_t precise_base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
@@ -110,13 +110,6 @@ size_t precise_base_length(const char *text, size_t len) {
   }
   return len;
 }
-
-namespace {
-size_t base_length(const char *text, size_t len) {
-  return precise_base_length(text, len);
-}
-
-}  // namespace
 
 // True when a name is as users know it already: no suffix to take off, no
 // mangling to undo.
