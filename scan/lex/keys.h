@@ -62,11 +62,13 @@ struct lex_keywords {
     return c | blanks;
   }
 
+  // The row of the prefilter tables for a byte of a word.
   static constexpr unsigned char index(char c) {
     auto b = static_cast<unsigned char>(c);
     return fold ? lex_fold(b) : b;
   }
 
+  // The slot a key's probe starts at.
   static constexpr size_t hash(const uint64_t *key) {
     constexpr uint64_t mult[3] = {0x9e3779b97f4a7c15ull, 0xc2b2ae3d27d4eb4full,
                                   0x165667b19e3779f9ull};
@@ -76,6 +78,7 @@ struct lex_keywords {
     return static_cast<size_t>(h >> 40) % nslots;
   }
 
+  // The slot that holds `key`, or the empty one where it would go.
   template <class Slot>
   static constexpr Slot *find_slot(Slot *table, const uint64_t *key) {
     for (size_t i = hash(key);; i = (i + 1) % nslots) {
@@ -116,6 +119,7 @@ struct lex_keywords {
     return probe(text, len) & kinds;
   }
 
+  // The kinds of a word that the prefilter let through; 0 for none.
   [[gnu::noinline]] V probe(const char *text, size_t len) const {
     uint64_t key[chunks];
     for (size_t i = 0; i < chunks; ++i)
