@@ -16,10 +16,3 @@ struct lex_chars {
 // processor runs and, for the locale's classes, that agree with it; never
 // fails.
 void lex_chars_from_locale(lex_chars *chars);
-
-// The byte with an ASCII capital folded to lower case. Keywords are plain
-// ASCII and must read the same in every locale: a Turkish one would
-// otherwise fold "I" to a dotless i and miss "GLOBAL".
-constexpr unsigned char lex_fold(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}

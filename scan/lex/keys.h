@@ -11,8 +11,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "scan/lex/chars.h"
-
 // True when `word` is one of the blank-separated words of `list`.
 constexpr bool lex_list_has(const char *list, std::string_view word) {
   for (const char *w = list; *w != '\0';) {
@@ -32,6 +30,7 @@ constexpr bool lex_list_has(const char *list, std::string_view word) {
 // differ in it alone.
 template <class V, size_t max_len, size_t nslots, bool fold>
 struct lex_keywords {
+  static_assert(max_len < 64, "lengths holds a bit per length");
   static constexpr size_t chunks = (max_len + 7) / 8;
   static constexpr uint64_t blanks = fold ? 0x2020202020202020ull : 0;
 
@@ -40,6 +39,7 @@ struct lex_keywords {
     V kinds;  // 0 in an empty slot
   };
   slot slots[nslots] = {};
+  uint64_t lengths = 0;  // bit n: some keyword has n bytes
   V first[256][max_len + 1] = {};
   V second[256][max_len + 1] = {};
 
@@ -62,10 +62,11 @@ struct lex_keywords {
     return c | blanks;
   }
 
-  // The row of the prefilter tables for a byte of a word.
+  // The row of the prefilter tables for a byte of a word: with `fold`, the
+  // byte with the 0x20 bit set, as the keys hold it.
   static constexpr unsigned char index(char c) {
     auto b = static_cast<unsigned char>(c);
-    return fold ? lex_fold(b) : b;
+    return fold ? static_cast<unsigned char>(b | 0x20) : b;
   }
 
   // The slot a key's probe starts at.
@@ -103,6 +104,7 @@ struct lex_keywords {
       for (size_t i = 0; i < chunks; ++i)
         s->key[i] = key[i];
       s->kinds |= kinds;
+      lengths |= uint64_t{1} << len;
       first[index(w[0])][len] |= kinds;
       second[index(w[1])][len] |= kinds;
       w += len + (w[len] == ' ');
@@ -114,7 +116,7 @@ struct lex_keywords {
   // second byte (the NUL or any other) after a word of one. 0 for no keyword.
   [[gnu::always_inline]] V find(const char *text, size_t len,
                                 V kinds = static_cast<V>(~V{})) const {
-    if (len > max_len) return 0;
+    if (len > max_len || !((lengths >> len) & 1)) return 0;
     if (!(first[index(text[0])][len] & second[index(text[1])][len] & kinds)) return 0;
     return probe(text, len) & kinds;
   }
