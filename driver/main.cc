@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "driver/run.h"
-#include "scan/scanner.h"
 
 namespace {
 // One line for every option; the usage line comes first.
@@ -52,7 +51,6 @@ int main_print(out_buffer *out, const char *a, const char *b) {
 
 int main(int argc, char **argv) {
   std::setlocale(LC_ALL, "");
-  scan_init_chars();
   run_seed_hashes();
   out_buffer out;
   out_open(&out, 1);

@@ -64,14 +64,18 @@ struct run_options {
   out_format format = out_format::tree;
   write_options write;
   dot_options dot;
+  lex_chars chars;  // the locale's byte classes, the same for every file
 };
 
 scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
                         const char *name) {
+  const lex_chars *chars = &opts.chars;
   if (opts.dialect == run_dialect::gnu) {
-    return opts.precise ? scan_gnu_precise(graph, src, name) : scan_gnu(graph, src, name);
+    return opts.precise ? scan_gnu_precise(chars, graph, src, name)
+                        : scan_gnu(chars, graph, src, name);
   }
-  return opts.precise ? scan_nasm_precise(graph, src, name) : scan_nasm(graph, src, name);
+  return opts.precise ? scan_nasm_precise(chars, graph, src, name)
+                      : scan_nasm(chars, graph, src, name);
 }
 
 // The depth a -d argument asks for; nothing when it is a usage error.
@@ -248,6 +252,7 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   run_options opts;
   call_graph graph;
   int status = run_parse_options(argc, argv, &opts, &graph);
+  lex_chars_from_locale(&opts.chars);
   scan_source src;
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;

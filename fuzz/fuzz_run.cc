@@ -66,7 +66,6 @@ int fuzz_run(std::vector<std::string> &args, std::string *out) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  scan_init_chars();
   // An operand "-" reads standard input: make that empty, so that a run
   // never waits on a terminal and every input replays alike.
   int null_fd = open("/dev/null", O_RDONLY);

@@ -5,11 +5,8 @@
 #include <cstdint>
 
 #include "graph/symbol_graph.h"
-#include "scan/source.h"
-
-// Takes the letter, digit and white-space classes from the current locale;
-// call once after setlocale and before the first scan.
-void scan_init_chars();
+#include "scan/lex/chars.h"
+#include "scan/lex/source.h"
 
 // How a scan ended. A scan writes no message: its caller says what failed.
 enum class scan_status {
@@ -24,13 +21,19 @@ struct scan_result {
   int64_t line;  // the line the scan ended on
 };
 
+// Every reading takes the run's byte classes, made once by
+// lex_chars_from_locale after setlocale.
+
 // Scans one file in NASM syntax into the graph.
-scan_result scan_nasm(call_graph *graph, scan_source *src, const char *file);
+scan_result scan_nasm(const lex_chars *chars, call_graph *graph, scan_source *src,
+                      const char *file);
 
 // Scans one file in GNU assembler syntax into the graph.
-scan_result scan_gnu(call_graph *graph, scan_source *src, const char *file);
+scan_result scan_gnu(const lex_chars *chars, call_graph *graph, scan_source *src, const char *file);
 
 // The precise readings of option -p, one for each syntax: names, comments,
 // sections, functions and calls as the assemblers see them.
-scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *file);
-scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file);
+scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+                              const char *file);
+scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+                             const char *file);

@@ -105,7 +105,6 @@ std::string outcome_kind(const std::string &err, const std::vector<std::string> 
 }
 
 TEST(AllocationSweep, EveryFailureEndsInADefinedOutcome) {
-  scan_init_chars();
   char dir_templ[] = "/tmp/telvanor-sweep-XXXXXX";
   ASSERT_NE(mkdtemp(dir_templ), nullptr);
   std::string dir = dir_templ;

@@ -191,10 +191,11 @@ class GnuLexing : public testing::TestWithParam<gnu_case> {};
 
 TEST_P(GnuLexing, BuildsGraph) {
   const gnu_case &c = GetParam();
-  for_each_reading([&](const std::string &what, size_t read_cap) {
+  for_each_reading([&](const std::string &what, const lex_chars *chars, size_t read_cap) {
     SCOPED_TRACE(what);
     call_graph graph;
-    EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_gnu_precise : scan_gnu, read_cap), 1);
+    EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_gnu_precise : scan_gnu, chars, read_cap),
+              1);
     EXPECT_EQ(graph_text(graph), c.graph);
     graph_free(&graph);
   });

@@ -158,10 +158,11 @@ class NasmLexing : public testing::TestWithParam<lex_case> {};
 
 TEST_P(NasmLexing, BuildsTheGraph) {
   const lex_case &c = GetParam();
-  for_each_reading([&](const std::string &what, size_t read_cap) {
+  for_each_reading([&](const std::string &what, const lex_chars *chars, size_t read_cap) {
     SCOPED_TRACE(what);
     call_graph graph;
-    EXPECT_EQ(scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm, read_cap), 1);
+    EXPECT_EQ(
+        scan_texts(&graph, c.files, c.precise ? scan_nasm_precise : scan_nasm, chars, read_cap), 1);
     EXPECT_EQ(graph_text(graph), c.graph);
     graph_free(&graph);
   });

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "scan/masks.h"
 #include "scan/scanner.h"
 
 namespace {
@@ -46,14 +45,14 @@ std::string temp_source(const std::string &text) {
   return name;
 }
 
-int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               scan_result (*scan)(call_graph *, scan_source *, const char *), size_t read_cap) {
+int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn scan,
+               const lex_chars *chars, size_t read_cap) {
   static scan_source src;
-  static bool classes_set = [] {
-    scan_init_chars();
-    return true;
-  }();
-  (void)classes_set;
+  static lex_chars locale_chars;
+  if (chars == nullptr) {
+    lex_chars_from_locale(&locale_chars);
+    chars = &locale_chars;
+  }
   for (size_t i = 0; i < files.size(); ++i) {
     std::string path = temp_source(files[i]);
     int fd = open(path.c_str(), O_RDONLY);
@@ -61,23 +60,22 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files,
     src_open(&src, fd);
     src.cap = read_cap;
     std::string name(1, static_cast<char>('a' + i));
-    scan_status status = scan(graph, &src, name.c_str()).status;
+    scan_status status = scan(chars, graph, &src, name.c_str()).status;
     close(fd);
     if (status != scan_status::done) return 0;
   }
   return 1;
 }
 
-void for_each_reading(const std::function<void(const std::string &what, size_t read_cap)> &check) {
-  scan_init_chars();
-  mask_kind best = scan_mask_kind;
-  const std::pair<mask_kind, const char *> kinds[] = {
-      {mask_kind::plain, "plain"}, {mask_kind::sse2, "sse2"}, {mask_kind::avx2, "avx2"}};
-  for (const auto &[kind, name] : kinds) {
-    if (!mask_kind_available(kind)) continue;
-    scan_mask_kind = kind;
+void for_each_reading(const std::function<void(const std::string &what, const lex_chars *chars,
+                                               size_t read_cap)> &check) {
+  lex_chars chars;
+  lex_chars_from_locale(&chars);
+  for (simd_kind kind : {simd_kind::plain, simd_kind::sse2, simd_kind::avx2, simd_kind::neon}) {
+    if (!simd_available(kind)) continue;
+    chars.kernel = kind;
+    chars.fixed_kernel = kind;
     for (size_t cap : {SRC_CAP, size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{65}})
-      check(std::string(name) + " masks, reads of " + std::to_string(cap), cap);
+      check(std::string(simd_name(kind)) + " kernel, reads of " + std::to_string(cap), &chars, cap);
   }
-  scan_mask_kind = best;
 }

@@ -15,18 +15,22 @@
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
-// Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
-// one run does, reading at most `read_cap` bytes at a time; stops at the first
-// failed scan and returns its result.
-int scan_texts(call_graph *graph, const std::vector<std::string> &files,
-               scan_result (*scan)(call_graph *, scan_source *, const char *) = scan_nasm,
-               size_t read_cap = SRC_CAP);
+using scan_fn = scan_result (*)(const lex_chars *, call_graph *, scan_source *, const char *);
 
-// Calls `check(what)` once for every way of reading a file that must give
-// the same graph: every way of making the character masks this processor
-// has, with whole reads and with reads so small that tokens, comments and
-// strings fall across them. `what` names the way; `read_cap` is its read size.
-void for_each_reading(const std::function<void(const std::string &what, size_t read_cap)> &check);
+// Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
+// one run does, with the byte classes `chars` (null: the locale's) and
+// reading at most `read_cap` bytes at a time; stops at the first failed scan
+// and returns its result.
+int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn scan = scan_nasm,
+               const lex_chars *chars = nullptr, size_t read_cap = SRC_CAP);
+
+// Calls `check` once for every way of reading a file that must give the same
+// graph: every kernel this processor has, for both readings, with whole
+// reads and with reads so small that tokens, comments and strings fall
+// across them. `what` names the way, `chars` holds its kernel, `read_cap` is
+// its read size.
+void for_each_reading(const std::function<void(const std::string &what, const lex_chars *chars,
+                                               size_t read_cap)> &check);
 
 // Writes `text` to a new temporary file and returns its path.
 std::string temp_source(const std::string &text);

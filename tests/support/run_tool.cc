@@ -91,7 +91,6 @@ tool_result run_in_process(const std::vector<std::string> &args) {
   tool_result r;
   auto out = std::make_unique<out_buffer>();
   out_open_string(out.get(), &r.out);
-  scan_init_chars();
   char err_name[] = "/tmp/telvanor-err-XXXXXX";
   int err_fd = mkstemp(err_name);
   std::fflush(stderr);

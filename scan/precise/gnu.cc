@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "memory/memory.h"
-#include "scan/precise.h"
+#include "scan/isa/x86_64.h"
+#include "scan/precise/reader.h"
 
 namespace {
 struct gnu_reader {
@@ -25,7 +26,9 @@ const struct gp_classes {
   gp_classes() {
     for (int c = 1; c < 256; ++c) {
       if (std::strchr("\n;#/\"'", c) == nullptr) is[c] |= GP_DULL;
-      if (std::strchr(" \t,()$*+-:", c) != nullptr) is[c] |= GP_PUNCT;
+      if (std::strchr(" \t,()+-:", c) != nullptr) is[c] |= GP_PUNCT;
+      // An immediate's and an indirect operand's marks lead to no name.
+      if (c == x86_64_isa.immediate_mark || c == x86_64_isa.indirect_mark) is[c] |= GP_PUNCT;
     }
   }
 } gp_chars;
@@ -39,7 +42,7 @@ bool gp_local(const scan_word &word) {
 }
 
 bool gp_name_start(int c) {
-  return c != SRC_EOF && (scan_char_class[c] & CH_GNU_START);
+  return c != SRC_EOF && (syntax_classes.cls[c] & CH_GNU_START);
 }
 
 // Consumes a block comment after its "/*"; 0 at the end of the file.
@@ -138,7 +141,7 @@ void gp_skip(gnu_reader *g, int c) {
 
 // Passes over the characters of class `chars` that come next.
 void gp_pass(gnu_reader *g, unsigned chars) {
-  precise_pass(&g->lx, scan_char_class, chars);
+  precise_pass(&g->lx, syntax_classes.cls, chars);
 }
 
 // Passes over a relocation suffix ("@PLT") if one follows.
@@ -307,10 +310,10 @@ const unsigned char *gp_operand_run_end(const unsigned char *p) {
   for (;;) {
     if (gp_chars.is[*p] & GP_PUNCT) {
       ++p;
-    } else if (*p == '%' || (*p >= '0' && *p <= '9')) {
+    } else if (*p == x86_64_isa.register_mark || (*p >= '0' && *p <= '9')) {
       do {
         ++p;
-      } while (scan_char_class[*p] & CH_GNU_NAME);
+      } while (syntax_classes.cls[*p] & CH_GNU_NAME);
     } else {
       return p;
     }
@@ -323,7 +326,7 @@ bool gp_run_ends_in_token(std::string_view run) {
   bool in_token = false;
   for (char ch : run) {
     auto c = static_cast<unsigned char>(ch);
-    if (in_token && (scan_char_class[c] & CH_GNU_NAME)) continue;
+    if (in_token && (syntax_classes.cls[c] & CH_GNU_NAME)) continue;
     in_token = !(gp_chars.is[c] & GP_PUNCT);
   }
   return in_token;
@@ -339,7 +342,7 @@ int gp_operands(gnu_reader *g) {
     do {
       if (cut) {
         src_take_run(lx->src, [](const unsigned char *p) {
-          while (scan_char_class[*p] & CH_GNU_NAME)
+          while (syntax_classes.cls[*p] & CH_GNU_NAME)
             ++p;
           return p;
         });
@@ -352,7 +355,7 @@ int gp_operands(gnu_reader *g) {
     } while (src_drained(lx->src) && src_fill(lx->src));
     int c = gp_next(g);
     if (gp_end(c)) return 1;
-    if (c == '%') {
+    if (c == x86_64_isa.register_mark) {
       gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
@@ -420,13 +423,15 @@ int gp_statement(gnu_reader *g, int c) {
 }
 }  // namespace
 
-scan_result scan_gnu_precise(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+                             const char *file) {
   gnu_reader g;
   g.previous = PRECISE_NONE;
   g.depth = 0;
   g.macro_depth = 0;
   g.intel = false;
-  if (!precise_lexer_begin(&g.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  if (!precise_lexer_begin(&g.lx, chars, graph, src, file))
+    return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;
   int ok = 1;
   for (int c = gp_next_line(&g); c != SRC_EOF; c = gp_next_line(&g)) {

@@ -1,4 +1,4 @@
-#include "scan/demangle.h"
+#include "scan/precise/demangle.h"
 
 #include <algorithm>
 #include <csetjmp>

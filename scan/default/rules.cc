@@ -3,24 +3,12 @@
 // rule below is a guess from that one token of memory, a section flag and
 // the two names it carries (the one a global directive announced, and the
 // function whose body is being read).
+#include "scan/default/rules.h"
+
 #include <cstring>
 
 #include "memory/memory.h"
-#include "scan/blocks.h"
-
-scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target) {
-  switch (record_call(graph, caller, target)) {
-    case record_result::done:
-      return scan_status::done;
-    case record_result::nomem_cell:
-      return scan_status::nomem;
-    case record_result::nomem_first_caller:
-      return scan_status::nomem_first_caller;
-    case record_result::nomem:
-      break;
-  }
-  return scan_status::nomem_later_caller;
-}
+#include "scan/charge.h"
 
 namespace {
 // Records an edge from the current function to `target`.
@@ -33,6 +21,21 @@ bool rule_edge(scan_state *st, sym_id target) {
 }
 
 }  // namespace
+
+scan_result scan_end(scan_state *st) {
+  mem_free(st->pending);
+  mem_free(st->current);
+  mem_free(st->scratch.w_text);
+  st->pending = nullptr;
+  st->current = nullptr;
+  st->scratch = scan_word{nullptr, 0, 0};
+  return scan_result{st->status, st->lineno};
+}
+
+bool scan_nomem(scan_state *st) {
+  st->status = scan_status::nomem;
+  return false;
+}
 
 // An identifier means something only through the token before it.
 bool rule_ident(scan_state *st) {
@@ -79,7 +82,7 @@ bool rule_label(scan_state *st) {
   std::string_view word = st->word;
   // Every label outside code is a data label.
   if (!st->in_text &&
-      sym_add(graph, 0, word, st->file, lex_line(st->cursor, st->token_at)) == SYM_NONE) {
+      sym_add(graph, 0, word, st->file, lex_line(st->lines, st->token_at)) == SYM_NONE) {
     return scan_nomem(st);
   }
   // A label is the announced function only when nothing but identifiers
@@ -94,7 +97,7 @@ bool rule_label(scan_state *st) {
     // Completes a declaration that an earlier call made, or adds the
     // function; outside code this follows the data label just added.
     if (sym_add(graph, 1, std::string_view(st->pending, st->pending_len), st->file,
-                lex_line(st->cursor, st->token_at)) == SYM_NONE) {
+                lex_line(st->lines, st->token_at)) == SYM_NONE) {
       return scan_nomem(st);
     }
     // The pending copy becomes the current name; no second copy is needed.

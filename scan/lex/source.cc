@@ -1,4 +1,4 @@
-#include "scan/source.h"
+#include "scan/lex/source.h"
 
 #include <unistd.h>
 

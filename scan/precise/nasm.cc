@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "memory/memory.h"
-#include "scan/precise.h"
+#include "scan/precise/reader.h"
 
 namespace {
 // A jump that waits for the end of the file.
@@ -43,7 +43,7 @@ const uint32_t NP_STATEMENT_KINDS =
     KW_DATA | KW_SECTION | KW_STRUC | KW_ENDSTRUC | KW_DIRECTIVE | KW_CGLOBAL | KW_CALL | KW_JUMP;
 
 bool np_name_start(int c) {
-  return c != SRC_EOF && (scan_char_class[c] & CH_NASM_START);
+  return c != SRC_EOF && (syntax_classes.cls[c] & CH_NASM_START);
 }
 
 // Local labels begin with one full stop; "..@x" and "..start" are not.
@@ -151,7 +151,7 @@ void np_quoted(nasm_reader *r, int quote) {
 }
 
 void np_pass(nasm_reader *r) {
-  precise_pass(&r->lx, scan_char_class, CH_NASM_NAME);
+  precise_pass(&r->lx, syntax_classes.cls, CH_NASM_NAME);
 }
 
 // Consumes the rest of the line from `c` on.
@@ -427,7 +427,7 @@ int np_percent(nasm_reader *r) {
     c = np_next(r);
     return r->macro_depth > 0 || np_end(c) ? (np_skip(r, c), 1) : np_statement(r, c);
   }
-  if (c != SRC_EOF && (scan_char_class[c] & CH_WORD_START)) {
+  if (c != SRC_EOF && (lx->chars->cls[c] & CH_WORD_START)) {
     if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
     uint32_t kinds = precise_keyword(lx->word, KW_MACRO | KW_ENDMACRO);
     if (kinds & KW_MACRO) r->macro_depth++;
@@ -440,9 +440,11 @@ int np_percent(nasm_reader *r) {
 }
 }  // namespace
 
-scan_result scan_nasm_precise(call_graph *graph, scan_source *src, const char *file) {
+scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+                              const char *file) {
   nasm_reader r{};
-  if (!precise_lexer_begin(&r.lx, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  if (!precise_lexer_begin(&r.lx, chars, graph, src, file))
+    return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;
   for (int c = np_next_line(&r); ok && c != SRC_EOF; c = np_next_line(&r)) {

@@ -1,0 +1,30 @@
+// What an instruction set means to a call graph, as data that both readings
+// read: the mnemonics that call and jump, the registers (never a callee's
+// name), the words that only size or place an operand, the marks of an
+// indirect operand, and the relocation suffixes that a callee's name may
+// carry. A new instruction set is a new constant of this shape.
+#pragma once
+
+struct isa_desc {
+  const char *name;
+  // The call mnemonic that the default reading knows, and every spelling of
+  // a call the precise reading knows (blank-separated, lower case).
+  const char *call_word;
+  const char *calls;
+  // Jumps that go on in another function when they leave this one: the
+  // unconditional ones and the conditional ones.
+  const char *jumps;
+  const char *cond_jumps;
+  // Prefixes that may stand before a mnemonic, the general registers, and
+  // the words that give an operand's size or distance.
+  const char *prefixes;
+  const char *registers;
+  const char *size_words;
+  // In AT&T operands: the mark of an indirect call or jump, of a register,
+  // and of an immediate.
+  char indirect_mark;
+  char register_mark;
+  char immediate_mark;
+  // The suffixes after "@" that name a relocation rather than a symbol.
+  const char *reloc_suffixes;
+};

@@ -1,0 +1,73 @@
+// The graph operations of a reading that decides as it goes (NASM's), and
+// the look-ups of data labels that both readings make.
+#include <cstring>
+
+#include "scan/precise/names.h"
+
+namespace {
+scan_lookup found_or_absent(sym_id sym) {
+  return {sym == SYM_NONE ? scan_found::absent : scan_found::found, sym};
+}
+}  // namespace
+
+scan_lookup precise_graph_data(precise_file *pf, const char *text, size_t len) {
+  // An empty graph knows no data.
+  if (pf->graph->cg_index == nullptr) return {scan_found::absent, SYM_NONE};
+  if (precise_plain_name(text, len)) return found_or_absent(sym_lookup_data(pf->graph, text, len));
+  uint32_t id = precise_intern(pf, text, len);
+  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
+  if (canon == PRECISE_NONE) return {scan_found::nomem, SYM_NONE};
+  const precise_name &n = pf->names[canon];
+  return found_or_absent(sym_lookup_data(pf->graph, n.text, n.len));
+}
+
+sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
+  call_graph *graph = pf->graph;
+  sym_id first = sym_lookup(graph, name);
+  // Once per file: a clone (f.cold) after its function, or before it.
+  if (first != SYM_NONE) {
+    const symbol &sym = graph_sym(graph, first);
+    if (sym.s_line != -1 && std::strcmp(sym.s_file, pf->file) == 0) return first;
+  }
+  sym_id made = sym_add(graph, true, name, pf->file, line);
+  if (made == SYM_NONE) return SYM_NONE;
+  return first != SYM_NONE ? first : made;
+}
+
+sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
+  pf->data_era++;
+  return sym_add(pf->graph, false, name, pf->file, line);
+}
+
+int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
+                             int64_t line, precise_absent *absent) {
+  scan_lookup data = precise_graph_data(pf, text, len);
+  if (data.how == scan_found::nomem) return precise_nomem(pf, line);
+  if (data.how == scan_found::found) {
+    return precise_status(pf, scan_charge(pf->graph, owner, data.sym), line);
+  }
+  // Only a plain name was looked up as it stands, with no name of the
+  // file's table made for it.
+  if (absent != nullptr && precise_plain_name(text, len)) {
+    *absent =
+        precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), pf->data_era};
+  }
+  return 1;
+}
+
+int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line) {
+  sym_id target = sym_find_or_declare(pf->graph, name.data(), name.size(), pf->file);
+  if (target == SYM_NONE) return precise_nomem(pf, line);
+  return precise_status(pf, scan_charge(pf->graph, owner, target), line);
+}
+
+int precise_nomem(precise_file *pf, int64_t line) {
+  return precise_status(pf, scan_status::nomem, line);
+}
+
+int precise_status(precise_file *pf, scan_status status, int64_t line) {
+  if (status == scan_status::done) return 1;
+  pf->status = status;
+  pf->fail_line = line;
+  return 0;
+}

@@ -1,0 +1,181 @@
+// The log of what a GNU file does with its names, and its replay at the end
+// of the file: labels are sorted into functions and data, and each call,
+// jump and reference is charged to the function that owns it.
+#include <cstring>
+
+#include "memory/memory.h"
+#include "scan/precise/names.h"
+
+namespace {
+// The graph's first record of a name as users know it, looked up once.
+sym_id first_record(precise_file *pf, uint32_t canon) {
+  precise_name &n = pf->names[canon];
+  if (n.sym == SYM_NONE) n.sym = sym_lookup(pf->graph, n.text);
+  return n.sym;
+}
+
+// Defines the function that the label `id` names, once per file; returns
+// the id of its name as users know it, or PRECISE_NONE after a failure (noted).
+uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
+  uint32_t canon = precise_canon_of(pf, id);
+  if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
+  precise_name &n = pf->names[canon];
+  if (!(n.flags & PN_DEFINED)) {
+    if (sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line) == SYM_NONE) {
+      return precise_nomem(pf, line), PRECISE_NONE;
+    }
+    n.flags |= PN_DEFINED;
+    n.sym = SYM_NONE;  // a declaration may have been the first record; look again
+  }
+  return canon;
+}
+
+// Functions among the labels, and the line each one is defined on: that of
+// its own label, else that of its first clone.
+int decide_functions(precise_file *pf, bool need_announce) {
+  for (uint32_t id = 0; id < pf->count; ++id) {
+    uint32_t flags = pf->names[id].flags;
+    if ((flags & PN_CODE_LABEL) && (!need_announce || (flags & (PN_ANNOUNCED | PN_CALLED)))) {
+      pf->names[id].flags |= PN_FUNC;
+    }
+  }
+  uint32_t count = pf->count;  // canonical names added below need no visit
+  for (uint32_t id = 0; id < count; ++id) {
+    if (!(pf->names[id].flags & PN_FUNC)) continue;
+    uint32_t canon = precise_canon_of(pf, id);
+    if (canon == PRECISE_NONE) return 0;
+    precise_name &c = pf->names[canon];
+    if (canon != id && !(c.flags & PN_FUNC) && (c.line < 0 || pf->names[id].line < c.line)) {
+      c.line = pf->names[id].line;
+    }
+  }
+  return 1;
+}
+
+int charge(precise_file *pf, uint32_t owner, sym_id target, int64_t line) {
+  sym_id caller = first_record(pf, owner);
+  return precise_status(pf, scan_charge(pf->graph, caller, target), line);
+}
+
+// Replays one event with the function that owns it.
+int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *kind) {
+  switch (ev.kind) {
+    case PE_SECTION:
+      if (pf->section != PRECISE_NONE) pf->names[pf->section].owner = *owner;
+      pf->section = ev.id;
+      *kind = static_cast<uint8_t>(ev.arg);
+      *owner = ev.id == PRECISE_NONE ? PRECISE_NONE : pf->names[ev.id].owner;
+      return 1;
+    case PE_LABEL:
+      if (*kind == SEC_CODE && (pf->names[ev.id].flags & PN_FUNC)) {
+        *owner = define_function(pf, ev.id, ev.line);
+        return *owner != PRECISE_NONE;
+      }
+      if (*kind == SEC_DATA) {
+        uint32_t canon = precise_canon_of(pf, ev.id);
+        if (canon == PRECISE_NONE ||
+            precise_define_data(pf, pf->names[canon].text, ev.line) == SYM_NONE) {
+          return precise_nomem(pf, ev.line);
+        }
+        pf->names[canon].sym = SYM_NONE;
+      }
+      return 1;
+    default:
+      break;
+  }
+  if (*owner == PRECISE_NONE) return 1;  // no function owns it
+  uint32_t flags = pf->names[ev.id].flags;
+  uint32_t canon = precise_canon_of(pf, ev.id);
+  if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
+  precise_name &n = pf->names[canon];
+  if (ev.kind == PE_REF) {
+    sym_id sym = first_record(pf, canon);
+    return sym == SYM_NONE || graph_sym(pf->graph, sym).s_func ? 1
+                                                               : charge(pf, *owner, sym, ev.line);
+  }
+  // A jump is a tail call when it leaves the function for another one, or
+  // for a name that this file does not define.
+  if (ev.kind == PE_JUMP && (canon == *owner || ((flags & PN_LABEL) && !(flags & PN_FUNC)))) {
+    return 1;
+  }
+  if (n.sym == SYM_NONE) {
+    n.sym = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (n.sym == SYM_NONE) return precise_nomem(pf, ev.line);
+  }
+  return charge(pf, *owner, n.sym, ev.line);
+}
+
+}  // namespace
+
+int precise_note(precise_file *pf, precise_event_kind kind, uint32_t id, int64_t line,
+                 uint32_t arg) {
+  if (pf->nevents == pf->evcap) {
+    auto *events = static_cast<precise_event *>(
+        mem_realloc(pf->events, 2 * pf->evcap * sizeof(precise_event)));
+    if (events == nullptr) return 0;
+    pf->events = events;
+    pf->evcap *= 2;
+  }
+  pf->events[pf->nevents++] = precise_event{kind, arg, id, line};
+  return 1;
+}
+
+void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind) {
+  if (id != PRECISE_NONE) {
+    precise_name &n = pf->names[id];
+    if (kind != SEC_UNKNOWN) n.sec_kind = kind;
+    // A section that the file never said more of holds data.
+    if (n.sec_kind == SEC_UNKNOWN) n.sec_kind = SEC_DATA;
+    kind = static_cast<precise_section_kind>(n.sec_kind);
+  }
+  pf->section = id;
+  pf->sec_kind = kind;
+}
+
+int precise_section(precise_file *pf, uint32_t id, precise_section_kind kind, int64_t line) {
+  precise_enter(pf, id, kind);
+  return precise_note(pf, PE_SECTION, id, line, pf->sec_kind);
+}
+
+int precise_label(precise_file *pf, uint32_t id, int64_t line) {
+  precise_name &n = pf->names[id];
+  n.flags |= PN_LABEL;
+  if (pf->sec_kind == SEC_CODE) {
+    n.flags |= PN_CODE_LABEL;
+    if (n.line < 0) n.line = line;
+  } else if (pf->sec_kind == SEC_DATA) {
+    n.flags |= PN_DATA;
+    pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
+  } else {
+    return 1;
+  }
+  return precise_note(pf, PE_LABEL, id, line);
+}
+
+int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line) {
+  uint32_t hash = precise_hash(text, len);
+  uint32_t id =
+      precise_data_bit(pf, hash) ? precise_find_hashed(pf, text, len, hash) : PRECISE_NONE;
+  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
+    // A data label of an earlier file?
+    scan_found how = precise_graph_data(pf, text, len).how;
+    if (how != scan_found::found) return how == scan_found::absent;
+    if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
+    if (id == PRECISE_NONE) return 0;
+  }
+  return precise_note(pf, PE_REF, id, line);
+}
+
+int precise_finish(precise_file *pf, bool need_announce) {
+  if (!decide_functions(pf, need_announce)) {
+    int64_t line = pf->nevents ? pf->events[pf->nevents - 1].line : 1;
+    return precise_nomem(pf, line);
+  }
+  pf->section = PRECISE_NONE;
+  uint32_t owner = PRECISE_NONE;
+  uint8_t kind = SEC_CODE;
+  for (size_t i = 0; i < pf->nevents; ++i) {
+    if (!replay(pf, pf->events[i], &owner, &kind)) return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,126 @@
+// What both precise readers share to cut characters: names, keywords, the
+// rest of a line, and the life of a reader.
+#include <cstring>
+
+#include "memory/memory.h"
+#include "scan/isa/x86_64.h"
+#include "scan/lex/keys.h"
+#include "scan/precise/reader.h"
+#include "scan/syntax/gnu.h"
+#include "scan/syntax/nasm.h"
+
+int precise_read_name_rest(precise_lexer *lx, int first, unsigned chars, const unsigned char *p) {
+  scan_source *src = lx->src;
+  scan_word *word = &lx->word;
+  const unsigned char *start = src->buf + src->pos;
+  const unsigned char *stop = simd_run_end(lx->chars->fixed_kernel, p, syntax_classes.cls,
+                                           static_cast<unsigned char>(chars));
+  auto size = static_cast<size_t>(stop - start);
+  src->pos += size;
+  if (src_drained(src) || word->w_cap <= size + 1 + SRC_PAD) {
+    word_result r =
+        read_word_rest(src, lx->chars, first, {reinterpret_cast<const char *>(start), size}, word,
+                       static_cast<unsigned char>(chars));
+    if (r == WORD_NOMEM) return 0;
+    if (r == WORD_EOF) {
+      word->w_text[word->w_len] = '\0';  // room was made for it
+      lx->eof = true;
+    }
+    return 1;
+  }
+  // The run ends before the end of the data, and the word buffer has room
+  // for 16-byte copies: they stay inside the padded buffers.
+  char *out = word->w_text;
+  *out++ = static_cast<char>(first);
+  for (size_t i = 0; i < size; i += 16)
+    std::memcpy(out + i, start + i, 16);
+  out[size] = '\0';
+  word->w_len = size + 1;
+  return 1;
+}
+
+namespace {
+using keyword_table = lex_keywords<uint32_t, 24, 512, true>;
+
+// Adds what a dialect's syntax spells for each kind of directive.
+constexpr void add_directives(keyword_table *t, const syntax_desc &s) {
+  const syntax_directives &d = s.precise;
+  t->add(d.data, KW_DATA);
+  t->add(d.sections, KW_SECTION);
+  t->add(d.strucs, KW_STRUC);
+  t->add(d.endstrucs, KW_ENDSTRUC);
+  t->add(d.others, KW_DIRECTIVE);
+  t->add(d.cglobal, KW_CGLOBAL);
+  t->add(d.exec, KW_EXEC);
+  t->add(d.noexec, KW_NOEXEC);
+  t->add(d.func_types, KW_FUNC_TYPE);
+  t->add(d.macros, KW_MACRO);
+  t->add(d.endmacros, KW_ENDMACRO);
+  t->add(d.push, KW_PUSHSECTION);
+  t->add(d.pop, KW_POPSECTION);
+  t->add(d.previous, KW_PREVIOUS);
+  t->add(d.announce, KW_ANNOUNCE);
+  t->add(d.type, KW_TYPE);
+  t->add(d.intel, KW_INTEL);
+  t->add(d.att, KW_ATT);
+}
+
+// One table for both readers: each asks only for the kinds its dialect has.
+// NASM's global and extern are plain directives there; GNU's global
+// spellings announce, and its section words are the section directive.
+constexpr keyword_table make_keyword_tables() {
+  keyword_table t{};
+  t.add(x86_64_isa.calls, KW_CALL);
+  t.add(x86_64_isa.jumps, KW_JUMP);
+  t.add(x86_64_isa.cond_jumps, KW_JUMP);
+  t.add(x86_64_isa.prefixes, KW_PREFIX);
+  t.add(x86_64_isa.size_words, KW_SIZE);
+  t.add(x86_64_isa.registers, KW_REGISTER);
+  add_directives(&t, nasm_syntax);
+  t.add(nasm_syntax.global_words, KW_DIRECTIVE);
+  t.add(nasm_syntax.extern_words, KW_DIRECTIVE);
+  add_directives(&t, gnu_syntax);
+  t.add(gnu_syntax.code_sections, KW_TEXT);
+  t.add(gnu_syntax.data_sections, KW_DATASEC);
+  t.add(gnu_syntax.section_words, KW_SECTION_DIR);
+  t.add(gnu_syntax.global_words, KW_ANNOUNCE);
+  return t;
+}
+
+constexpr keyword_table keywords = make_keyword_tables();
+
+}  // namespace
+
+uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
+  // The word buffer never holds fewer than 32 bytes; a word of one byte has
+  // its NUL second.
+  return keywords.find(word.w_text, word.w_len, kinds);
+}
+
+int precise_skip_line(precise_lexer *lx) {
+  src_skip_to(lx->src, '\n');
+  int c = src_get(lx->src);
+  if (c == '\n') lx->line++;
+  return c;
+}
+
+scan_result precise_result(const precise_lexer *lx, bool ok) {
+  if (ok) return scan_result{scan_status::done, lx->line};
+  return scan_result{lx->pf.status, lx->pf.fail_line};
+}
+
+int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
+                        scan_source *src, const char *file) {
+  lx->chars = chars;
+  lx->src = src;
+  lx->word = scan_word{nullptr, 0, 0};
+  lx->line = 1;
+  lx->eof = false;
+  return precise_begin(&lx->pf, graph, file);
+}
+
+void precise_lexer_end(precise_lexer *lx) {
+  precise_release(&lx->pf);
+  mem_free(lx->word.w_text);
+  lx->word = scan_word{nullptr, 0, 0};
+}
