@@ -127,6 +127,19 @@ bool case_has_option(const std::string &name, const char *letters) {
 }
 
 // The cases whose own options leave the choice of output to the check.
+// What a shell command writes, with its wait status in *status (-1 when it
+// could not be started).
+std::string command_output(const std::string &command, int *status) {
+  std::string out;
+  FILE *pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
+    out.append(buf, n);
+  *status = pclose(pipe);
+  return out;
+}
+
 std::vector<std::string> digraph_case_names() {
   std::vector<std::string> names = ok_case_names();
   std::erase_if(names, [](const std::string &n) { return case_has_option(n, "ju"); });
@@ -154,13 +167,8 @@ TEST_P(Graphviz, AcceptsDigraph) {
   ASSERT_EQ(write(fd, r.out.data(), r.out.size()), static_cast<ssize_t>(r.out.size()));
   close(fd);
   std::string command = std::string("dot -Tsvg -o /dev/null <") + name + " 2>&1";
-  std::string complaints;
-  FILE *dot = popen(command.c_str(), "r");
-  ASSERT_NE(dot, nullptr);
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, dot)) > 0;)
-    complaints.append(buf, n);
-  int status = pclose(dot);
+  int status = -1;
+  std::string complaints = command_output(command, &status);
   unlink(name);
   EXPECT_EQ(complaints, "") << r.out;
   EXPECT_EQ(status, 0) << r.out;
@@ -235,13 +243,8 @@ TEST_P(Json, ParsesAndMatchesDigraph) {
   ASSERT_EQ(dot.status, 0) << dot.err;
   std::string script = json_temp(kJsonCheck), doc = json_temp(json.out), graph = json_temp(dot.out);
   std::string command = "python3 " + script + " " + doc + " " + graph + " 2>&1";
-  std::string complaints;
-  FILE *check = popen(command.c_str(), "r");
-  ASSERT_NE(check, nullptr);
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, check)) > 0;)
-    complaints.append(buf, n);
-  int status = pclose(check);
+  int status = -1;
+  std::string complaints = command_output(command, &status);
   for (const std::string &f : {script, doc, graph})
     unlink(f.c_str());
   EXPECT_EQ(complaints, "") << json.out;
