@@ -64,7 +64,7 @@ bool scan_nomem(scan_state *st);
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. False after a memory failure (st->status then
 // says which).
-[[nodiscard]] inline bool scan_apply(scan_state *st, token_class tk) {
+[[nodiscard, gnu::always_inline]] inline bool scan_apply(scan_state *st, token_class tk) {
   bool ok = true;
   switch (tk) {
     case TK_IDENT:
