@@ -27,4 +27,7 @@ struct isa_desc {
   char immediate_mark;
   // The suffixes after "@" that name a relocation rather than a symbol.
   const char *reloc_suffixes;
+  // Beginnings of the names of helpers that are called only to load the
+  // program counter: such a call is no edge.
+  const char *pc_thunks;
 };

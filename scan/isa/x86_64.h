@@ -1,4 +1,4 @@
-// x86-64, in both AT&T and Intel spelling.
+// x86-64 and i386, in both AT&T and Intel spelling.
 #pragma once
 
 #include "scan/isa/isa.h"
@@ -25,4 +25,5 @@ constexpr isa_desc x86_64_isa = {
     .register_mark = '%',
     .immediate_mark = '$',
     .reloc_suffixes = "PLT GOTPCREL GOT GOTOFF PLTOFF GOTPLT plt got gotpcrel",
+    .pc_thunks = "__x86.get_pc_thunk.",
 };

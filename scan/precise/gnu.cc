@@ -41,6 +41,16 @@ bool gp_local(const scan_word &word) {
   return word.w_len >= 2 && word.w_text[0] == '.' && word.w_text[1] == 'L';
 }
 
+// True when `word` begins with one of the blank-separated prefixes of `list`.
+bool gp_has_prefix(const char *list, const scan_word &word) {
+  for (const char *p = list; *p != '\0';) {
+    size_t n = std::strcspn(p, " ");
+    if (n > 0 && word.w_len >= n && std::memcmp(word.w_text, p, n) == 0) return true;
+    p += n + (p[n] == ' ');
+  }
+  return false;
+}
+
 bool gp_name_start(int c) {
   return c != SRC_EOF && (syntax_classes.cls[c] & CH_GNU_START);
 }
@@ -292,7 +302,9 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   // In Intel syntax a register or a size word ("QWORD PTR [...]") says
   // that the call goes through a register or memory.
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
-  if (intel || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  // A call that only loads the program counter is no edge.
+  bool thunk = kind == PE_CALL && gp_has_prefix(x86_64_isa.pc_thunks, lx->word);
+  if (intel || thunk || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
