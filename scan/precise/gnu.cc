@@ -49,6 +49,7 @@ struct gnu_reader {
   bool intel;           // .intel_syntax: `call rax`, `call QWORD PTR [rax]`
   uint32_t isa;         // the file's set, an index of gp_isas
   bool decided;         // the file showed it
+  uint32_t pending;     // sets that the first operand's register would show
 };
 
 const isa_desc &gp_isa(const gnu_reader *g) {
@@ -437,6 +438,18 @@ bool gp_run_ends_in_token(std::string_view run) {
   return in_token;
 }
 
+// Takes the set of the pending ones that has the word just read for a
+// register, if any, for the file's.
+void gp_register_shows(gnu_reader *g) {
+  const scan_word &w = g->lx.word;
+  for (uint32_t i = 1; i < std::size(gp_isas); ++i) {
+    if ((g->pending >> i & 1) && gp_isa_keys[i].find(w.w_text, w.w_len, KW_REGISTER)) {
+      gp_pick(g, 1u << i);
+    }
+  }
+  g->pending = 0;
+}
+
 // Operands of any other instruction: names of known data are references.
 int gp_operands(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
@@ -464,6 +477,7 @@ int gp_operands(gnu_reader *g) {
       gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
+      if (g->pending) gp_register_shows(g);
       int64_t line = lx->line;
       if (gp_isa(g).colon_relocs && gp_colon(g)) continue;  // ":lo12:" names no symbol
       gp_suffix(g);
@@ -478,7 +492,15 @@ int gp_operands(gnu_reader *g) {
 
 int gp_instruction(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
-  if (!g->decided) gp_pick(g, gp_marks.find(lx->word.w_text, lx->word.w_len));
+  if (!g->decided) {
+    // One of x86's own mnemonics shows the set; another set's own mnemonic
+    // does when a register of that set comes first among its operands
+    // ("stp x29, ...", "addi sp, ..."): a lone word, as in a comment of
+    // another assembler, shows nothing.
+    uint32_t sets = gp_marks.find(lx->word.w_text, lx->word.w_len);
+    if (sets == 1) gp_pick(g, sets);
+    g->pending = sets & ~1u;
+  }
   const isa_keys &keys = gp_isa_keys[g->isa];
   uint32_t kinds;
   while ((kinds = keys.find(lx->word.w_text, lx->word.w_len, KW_PREFIX | KW_CALL | KW_JUMP)) &
@@ -541,6 +563,7 @@ scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_sou
   g.intel = false;
   g.isa = 0;
   g.decided = false;
+  g.pending = 0;
   if (!precise_lexer_begin(&g.lx, chars, graph, src, file))
     return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;
