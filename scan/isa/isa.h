@@ -27,4 +27,19 @@ struct isa_desc {
   char immediate_mark;
   // The suffixes after "@" that name a relocation rather than a symbol.
   const char *reloc_suffixes;
+  // Beginnings of the names of helpers that are called only to load the
+  // program counter: such a call is no edge.
+  const char *pc_thunks;
+  // Whether "#" opens a comment; whether a call's or jump's target is its
+  // last operand, after registers and immediates; whether a name directly
+  // followed by ":" in an operand is a relocation operator (":lo12:x").
+  bool hash_comments;
+  bool target_last;
+  bool colon_relocs;
+  // How a GNU file shows that it is of this set: mnemonics no other set
+  // has, directives only its files hold, and the beginnings of the names
+  // that ".arch" and ".cpu" give it.
+  const char *marks;
+  const char *directives;
+  const char *arch_names;
 };

@@ -1,4 +1,4 @@
-// x86-64, in both AT&T and Intel spelling.
+// x86-64 and i386, in both AT&T and Intel spelling.
 #pragma once
 
 #include "scan/isa/isa.h"
@@ -25,4 +25,11 @@ constexpr isa_desc x86_64_isa = {
     .register_mark = '%',
     .immediate_mark = '$',
     .reloc_suffixes = "PLT GOTPCREL GOT GOTOFF PLTOFF GOTPLT plt got gotpcrel",
+    .pc_thunks = "__x86.get_pc_thunk.",
+    .hash_comments = true,
+    .target_last = false,
+    .colon_relocs = false,
+    .marks = "push pushq pushl pop popq popl endbr64 endbr32 movq movl leaq leal subq subl",
+    .directives = ".intel_syntax .att_syntax .code16 .code32 .code64",
+    .arch_names = "i386 i486 i586 i686 pentium x86-64 x86_64 generic32 generic64 corei7",
 };

@@ -2,13 +2,44 @@
 // newline or ";", comments run from "#" (and "//") to the end of the line or
 // between "/*" and "*/", names are the assembler's own, sections carry their
 // flags, and the operand of every call and jump is looked at.
+#include <bit>
 #include <cstring>
 
 #include "memory/memory.h"
+#include "scan/isa/aarch64.h"
+#include "scan/isa/riscv64.h"
 #include "scan/isa/x86_64.h"
+#include "scan/lex/keys.h"
 #include "scan/precise/reader.h"
 
 namespace {
+// The instruction sets a GNU file may be of: a file is of the first until
+// it shows that it is of another.
+constexpr const isa_desc *gp_isas[] = {&x86_64_isa, &riscv64_isa, &aarch64_isa};
+using isa_keys = lex_keywords<uint32_t, 24, 256, true>;
+
+// Each set's calls, jumps, prefixes and registers.
+constexpr isa_keys make_isa_keys(const isa_desc &d) {
+  isa_keys t{};
+  t.add(d.calls, KW_CALL);
+  t.add(d.jumps, KW_JUMP);
+  t.add(d.cond_jumps, KW_JUMP);
+  t.add(d.prefixes, KW_PREFIX);
+  t.add(d.registers, KW_REGISTER);
+  return t;
+}
+constexpr isa_keys gp_isa_keys[] = {make_isa_keys(x86_64_isa), make_isa_keys(riscv64_isa),
+                                    make_isa_keys(aarch64_isa)};
+
+// The mnemonics that show a file's set: bit i for gp_isas[i].
+constexpr isa_keys make_marks() {
+  isa_keys t{};
+  for (uint32_t i = 0; i < std::size(gp_isas); ++i)
+    t.add(gp_isas[i]->marks, 1u << i);
+  return t;
+}
+constexpr isa_keys gp_marks = make_marks();
+
 struct gnu_reader {
   precise_lexer lx;
   uint32_t previous;   // the section before the current one, for .previous
@@ -16,7 +47,22 @@ struct gnu_reader {
   int depth;
   int64_t macro_depth;  // inside .macro ... .endm: templates, not code
   bool intel;           // .intel_syntax: `call rax`, `call QWORD PTR [rax]`
+  uint32_t isa;         // the file's set, an index of gp_isas
+  bool decided;         // the file showed it
+  uint32_t pending;     // sets that the first operand's register would show
 };
+
+const isa_desc &gp_isa(const gnu_reader *g) {
+  return *gp_isas[g->isa];
+}
+
+// Takes the first set of the mask `sets` (bit i for gp_isas[i]) for the
+// file's, if it names any.
+void gp_pick(gnu_reader *g, uint32_t sets) {
+  if (sets == 0) return;
+  g->isa = static_cast<uint32_t>(std::countr_zero(sets));
+  g->decided = true;
+}
 
 // Characters that a statement can pass over without a look: GP_DULL where
 // it is skipped to its end, GP_PUNCT among the operands of an instruction.
@@ -39,6 +85,16 @@ bool gp_end(int c) {
 
 bool gp_local(const scan_word &word) {
   return word.w_len >= 2 && word.w_text[0] == '.' && word.w_text[1] == 'L';
+}
+
+// True when `word` begins with one of the blank-separated prefixes of `list`.
+bool gp_has_prefix(const char *list, const scan_word &word) {
+  for (const char *p = list; *p != '\0';) {
+    size_t n = std::strcspn(p, " ");
+    if (n > 0 && word.w_len >= n && std::memcmp(word.w_text, p, n) == 0) return true;
+    p += n + (p[n] == ' ');
+  }
+  return false;
 }
 
 bool gp_name_start(int c) {
@@ -68,6 +124,7 @@ int gp_block_comment(gnu_reader *g) {
         g->lx.line++;
         return c;
       case '#':
+        if (!gp_isa(g).hash_comments) return c;  // an immediate's mark
         return precise_skip_line(&g->lx);
       case '/': {
         int d = src_get(src);
@@ -142,6 +199,14 @@ void gp_skip(gnu_reader *g, int c) {
 // Passes over the characters of class `chars` that come next.
 void gp_pass(gnu_reader *g, unsigned chars) {
   precise_pass(&g->lx, syntax_classes.cls, chars);
+}
+
+// Consumes a ":" if one follows; true when it did.
+bool gp_colon(gnu_reader *g) {
+  int c = src_get(g->lx.src);
+  if (c == ':') return true;
+  if (c != SRC_EOF) src_unget(g->lx.src);
+  return false;
 }
 
 // Passes over a relocation suffix ("@PLT") if one follows.
@@ -252,8 +317,29 @@ int gp_type(gnu_reader *g) {
   return 1;
 }
 
+// .arch and .cpu name the set of a file that has not shown it yet.
+int gp_arch(gnu_reader *g) {
+  int c = gp_next(g);
+  if (gp_name_start(c)) {
+    if (!gp_read(g, c)) return 0;
+    for (uint32_t i = 0; i < std::size(gp_isas); ++i) {
+      if (gp_has_prefix(gp_isas[i]->arch_names, g->lx.word)) gp_pick(g, 1u << i);
+    }
+    c = gp_next(g);
+  }
+  gp_skip(g, c);
+  return 1;
+}
+
 int gp_directive(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
+  if (!g->decided) {
+    std::string_view word(lx->word.w_text, lx->word.w_len);
+    if (word == ".arch" || word == ".cpu") return gp_arch(g);
+    for (uint32_t i = 0; i < std::size(gp_isas); ++i) {
+      if (lex_list_has(gp_isas[i]->directives, word)) gp_pick(g, 1u << i);
+    }
+  }
   uint32_t kinds = precise_keyword(lx->word);
   if (kinds & (KW_TEXT | KW_DATASEC)) {
     uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -286,13 +372,33 @@ int gp_directive(gnu_reader *g) {
 // the slot of a function in the global offset table (-fno-plt).
 int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
+  const isa_desc &isa = gp_isa(g);
   int c = gp_next(g);
-  if (!gp_name_start(c)) return gp_skip(g, c), 1;
-  if (!gp_read(g, c)) return 0;
+  if (!gp_name_start(c) && !isa.target_last) return gp_skip(g, c), 1;
+  // Where the target comes last, registers and immediates go before it
+  // ("jal ra, f", "cbz x0, f"); a register alone is an indirect operand.
+  for (;;) {
+    if (c != 0 && c == isa.immediate_mark) {
+      gp_pass(g, CH_GNU_NAME);
+    } else if (!gp_name_start(c)) {
+      return gp_skip(g, c), 1;
+    } else {
+      if (!gp_read(g, c)) return 0;
+      if (!isa.target_last ||
+          !gp_isa_keys[g->isa].find(lx->word.w_text, lx->word.w_len, KW_REGISTER)) {
+        break;
+      }
+    }
+    c = gp_next(g);
+    if (c != ',') return gp_skip(g, c), 1;
+    c = gp_next(g);
+  }
   // In Intel syntax a register or a size word ("QWORD PTR [...]") says
   // that the call goes through a register or memory.
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
-  if (intel || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  // A call that only loads the program counter is no edge.
+  bool thunk = kind == PE_CALL && gp_has_prefix(isa.pc_thunks, lx->word);
+  if (intel || thunk || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
@@ -332,6 +438,18 @@ bool gp_run_ends_in_token(std::string_view run) {
   return in_token;
 }
 
+// Takes the set of the pending ones that has the word just read for a
+// register, if any, for the file's.
+void gp_register_shows(gnu_reader *g) {
+  const scan_word &w = g->lx.word;
+  for (uint32_t i = 1; i < std::size(gp_isas); ++i) {
+    if ((g->pending >> i & 1) && gp_isa_keys[i].find(w.w_text, w.w_len, KW_REGISTER)) {
+      gp_pick(g, 1u << i);
+    }
+  }
+  g->pending = 0;
+}
+
 // Operands of any other instruction: names of known data are references.
 int gp_operands(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
@@ -359,7 +477,9 @@ int gp_operands(gnu_reader *g) {
       gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
+      if (g->pending) gp_register_shows(g);
       int64_t line = lx->line;
+      if (gp_isa(g).colon_relocs && gp_colon(g)) continue;  // ":lo12:" names no symbol
       gp_suffix(g);
       if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
         return 0;
@@ -372,8 +492,19 @@ int gp_operands(gnu_reader *g) {
 
 int gp_instruction(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
+  if (!g->decided) {
+    // One of x86's own mnemonics shows the set; another set's own mnemonic
+    // does when a register of that set comes first among its operands
+    // ("stp x29, ...", "addi sp, ..."): a lone word, as in a comment of
+    // another assembler, shows nothing.
+    uint32_t sets = gp_marks.find(lx->word.w_text, lx->word.w_len);
+    if (sets == 1) gp_pick(g, sets);
+    g->pending = sets & ~1u;
+  }
+  const isa_keys &keys = gp_isa_keys[g->isa];
   uint32_t kinds;
-  while ((kinds = precise_keyword(lx->word, KW_PREFIX | KW_CALL | KW_JUMP)) & KW_PREFIX) {
+  while ((kinds = keys.find(lx->word.w_text, lx->word.w_len, KW_PREFIX | KW_CALL | KW_JUMP)) &
+         KW_PREFIX) {
     int c = gp_next(g);
     if (!gp_name_start(c)) return gp_skip(g, c), 1;
     if (!gp_read(g, c)) return 0;
@@ -430,6 +561,9 @@ scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_sou
   g.depth = 0;
   g.macro_depth = 0;
   g.intel = false;
+  g.isa = 0;
+  g.decided = false;
+  g.pending = 0;
   if (!precise_lexer_begin(&g.lx, chars, graph, src, file))
     return scan_result{scan_status::nomem, 1};
   g.previous = g.lx.pf.section;

@@ -170,6 +170,27 @@ const gnu_case cases[] = {
      {IN_F ".Lf$local:\ncall .Lg$local\njmp .Lf$local\n"},
      "f/a:2()[g] g/a:-1(){f}",
      true},
+    {"-p: i386 calls, a program counter thunk is no edge",
+     {IN_F "calll g\ncall h@PLT\ncall __x86.get_pc_thunk.bx\njmp __x86.get_pc_thunk.ax\n"},
+     "f/a:2()[g,h,__x86.get_pc_thunk.ax] g/a:-1(){f} h/a:-1(){f} __x86.get_pc_thunk.ax/a:-1(){f}",
+     true},
+    {"-p: RISC-V calls and tail calls; registers, %hi and # comments are no names",
+     {".data\nd:\n.option pic\n.text\n" IN_F
+      "call g@plt\ntail h\njal ra, i\njal k\nj m\njalr a5\njr ra\n"
+      "lui a5,%hi(d)\nbnez a0, .L1\nbeq a0, a1, n # call x\n"},
+     "d/a:2{f} f/a:6()[g,h,i,k,m,d,n] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} k/a:-1(){f} m/a:-1(){f} "
+     "n/a:-1(){f}",
+     true},
+    {"-p: AArch64 calls and tail calls; # is an immediate, :lo12: no name",
+     {".data\nd:\nlo12:\n.arch armv8-a\n.text\n" IN_F "mov x0, #1 ; bl g\nb h\ncbz x0, k\nblr x1\n"
+      "br x2\nadrp x0, d\nadd x0, x0, :lo12:d // bl z\nb.ne .L2\n"},
+     "d/a:2{f} lo12/a:3 f/a:7()[g,h,k,d] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f}",
+     true},
+    {"-p: a set per file, shown by a mnemonic and its register",
+     {IN_F "addi sp,sp,-16\ntail g\n", ".globl h\nh:\nstp x29, x30, [sp, -16]!\nb g\n",
+      ".globl k\nk:\nstr reset\npushq %rbp\ncall q\ntail r\nb r\n"},
+     "f/a:2()[g] g/a:-1(){f,h} h/b:2()[g] k/c:2()[q] q/c:-1(){k}",
+     true},
     {"-p: C++ names demangled",
      {".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n"},
      "foo::bar()/a:2()[g(int)] g(int)/a:-1(){foo::bar()}",
