@@ -21,11 +21,7 @@ using isa_keys = lex_keywords<uint32_t, 24, 256, true>;
 // Each set's calls, jumps, prefixes and registers.
 constexpr isa_keys make_isa_keys(const isa_desc &d) {
   isa_keys t{};
-  t.add(d.calls, KW_CALL);
-  t.add(d.jumps, KW_JUMP);
-  t.add(d.cond_jumps, KW_JUMP);
-  t.add(d.prefixes, KW_PREFIX);
-  t.add(d.registers, KW_REGISTER);
+  precise_add_isa_words(&t, d);
   return t;
 }
 constexpr isa_keys gp_isa_keys[] = {make_isa_keys(x86_64_isa), make_isa_keys(riscv64_isa),

@@ -70,12 +70,8 @@ constexpr void add_directives(keyword_table *t, const syntax_desc &s) {
 // spellings announce, and its section words are the section directive.
 constexpr keyword_table make_keyword_tables() {
   keyword_table t{};
-  t.add(x86_64_isa.calls, KW_CALL);
-  t.add(x86_64_isa.jumps, KW_JUMP);
-  t.add(x86_64_isa.cond_jumps, KW_JUMP);
-  t.add(x86_64_isa.prefixes, KW_PREFIX);
+  precise_add_isa_words(&t, x86_64_isa);
   t.add(x86_64_isa.size_words, KW_SIZE);
-  t.add(x86_64_isa.registers, KW_REGISTER);
   add_directives(&t, nasm_syntax);
   t.add(nasm_syntax.global_words, KW_DIRECTIVE);
   t.add(nasm_syntax.extern_words, KW_DIRECTIVE);

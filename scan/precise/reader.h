@@ -84,6 +84,17 @@ enum precise_keyword_kind : uint32_t {
   KW_INTEL = 1 << 24,  // .intel_syntax: registers and memory without marks
   KW_ATT = 1 << 25,
 };
+
+// Enters an instruction set's calls, jumps, prefixes and registers into a
+// keyword table under their kinds.
+template <class Table, class Isa>
+constexpr void precise_add_isa_words(Table *t, const Isa &d) {
+  t->add(d.calls, KW_CALL);
+  t->add(d.jumps, KW_JUMP);
+  t->add(d.cond_jumps, KW_JUMP);
+  t->add(d.prefixes, KW_PREFIX);
+  t->add(d.registers, KW_REGISTER);
+}
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
 
