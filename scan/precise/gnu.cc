@@ -248,7 +248,7 @@ int gp_section(gnu_reader *g, bool push) {
   if (!gp_read(g, c)) return 0;
   const char *name = lx->word.w_text;
   precise_section_kind kind = SEC_UNKNOWN;
-  if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
+  if (precise_text_section(name)) kind = SEC_CODE;
   if (std::strcmp(name, ".init") == 0 || std::strcmp(name, ".fini") == 0) kind = SEC_CODE;
   uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;

@@ -156,6 +156,12 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // compiler clone's suffix (`.part.0`).
 size_t precise_base_length(const char *text, size_t len);
 
+// True when a section of this name (NUL-terminated) holds code whatever its
+// flags say: `.text` and its subsections (`.text.startup`).
+inline bool precise_text_section(const char *name) {
+  return std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.');
+}
+
 // For a reading that can decide as it goes (NASM's: every label in code is
 // a function), the graph operations at once.
 //

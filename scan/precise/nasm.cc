@@ -308,7 +308,7 @@ int np_section(nasm_reader *r) {
   if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
   const char *name = lx->word.w_text;
   precise_section_kind kind = SEC_UNKNOWN;
-  if (std::strncmp(name, ".text", 5) == 0 && (name[5] == '\0' || name[5] == '.')) kind = SEC_CODE;
+  if (precise_text_section(name)) kind = SEC_CODE;
   uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
   if (id == PRECISE_NONE) return np_fail(r);
   for (c = np_next(r); !np_end(c); c = np_next(r)) {
