@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <optional>
 
 #include "graph/index.h"
@@ -115,6 +116,26 @@ bool run_report_scan(const scan_result &r, const char *name) {
   return false;
 }
 
+// What each scan_warning says after "FILE: warning: "; "%s" is the detail
+// the reader kept, which may be empty.
+constexpr const char *run_warning_text[] = {
+    "no instruction set recognised, so no call was found%s\n",
+    "calls of an instruction set not read: %s\n",
+    "not assembly source (%s)\n",
+    "GNU assembler syntax (%s) read as NASM; use -a\n",
+    "no function found%s\n",
+};
+static_assert(std::size(run_warning_text) == static_cast<size_t>(scan_warning::count));
+
+// Writes a line for each warning a scan noted; they change no exit status.
+void run_report_warnings(const scan_warnings &ws, const char *name) {
+  for (size_t i = 0; i < std::size(run_warning_text); ++i) {
+    if ((ws.seen & 1u << i) == 0) continue;
+    std::fprintf(stderr, "%s: warning: ", name);
+    std::fprintf(stderr, run_warning_text[i], ws.detail[i]);
+  }
+}
+
 // Reads one operand into the graph. Returns false after a message.
 bool run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
   // "-" is standard input, as for every filter; a file of that name is ./-.
@@ -129,6 +150,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
   src_open(src, fd);
   scan_result r = run_scanner(graph, opts, src, name);
   bool ok = run_report_scan(r, name);
+  if (ok) run_report_warnings(r.warnings, name);
   if (ok && src->err != 0) {
     // A file that cannot be read to its end is no more usable than one
     // that cannot be opened: a partial graph would be a silent lie.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 #include "graph/symbol_graph.h"
 #include "scan/lex/chars.h"
@@ -16,9 +18,41 @@ enum class scan_status {
   nomem_later_caller,  // memory ran out noting a further caller of a callee
 };
 
+// What a precise reading noticed that its user must hear of though the scan
+// went on: the driver writes one line on standard error for each kind a file
+// showed, and the exit status stays as it is.
+enum class scan_warning : uint8_t {
+  no_isa,        // code, but no instruction set could be told
+  unknown_call,  // a call the file's instruction set does not know
+  not_assembly,  // LLVM IR, LTO bytecode or binary bytes
+  gnu_as_nasm,   // GNU syntax read as NASM: -a was likely meant
+  no_function,   // no function at all
+  count
+};
+
+inline constexpr size_t SCAN_DETAIL_MAX = 48;
+
+struct scan_warnings {
+  uint32_t seen = 0;  // bit i: scan_warning i was noticed
+  // What showed each one first (a mnemonic, a directive), cut to fit; may
+  // be empty.
+  char detail[static_cast<size_t>(scan_warning::count)][SCAN_DETAIL_MAX] = {};
+};
+
+// Notes warning `w`; the first detail given for it is the one kept.
+inline void scan_warn(scan_warnings *ws, scan_warning w, std::string_view detail = {}) {
+  auto i = static_cast<size_t>(w);
+  if (ws->seen & 1u << i) return;
+  ws->seen |= 1u << i;
+  size_t n = detail.size() < SCAN_DETAIL_MAX - 1 ? detail.size() : SCAN_DETAIL_MAX - 1;
+  if (n != 0) std::memcpy(ws->detail[i], detail.data(), n);
+  ws->detail[i][n] = '\0';
+}
+
 struct scan_result {
   scan_status status;
   int64_t line;  // the line the scan ended on
+  scan_warnings warnings{};
 };
 
 // Every reading takes the run's byte classes, made once by

@@ -101,8 +101,8 @@ int precise_skip_line(precise_lexer *lx) {
 }
 
 scan_result precise_result(const precise_lexer *lx, bool ok) {
-  if (ok) return scan_result{scan_status::done, lx->line};
-  return scan_result{lx->pf.status, lx->pf.fail_line};
+  if (ok) return scan_result{scan_status::done, lx->line, lx->warnings};
+  return scan_result{lx->pf.status, lx->pf.fail_line, lx->warnings};
 }
 
 int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
@@ -112,6 +112,7 @@ int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *g
   lx->word = scan_word{nullptr, 0, 0};
   lx->line = 1;
   lx->eof = false;
+  lx->warnings = scan_warnings{};
   return precise_begin(&lx->pf, graph, file);
 }
 

@@ -10,6 +10,7 @@
 #include "scan/lex/chars.h"
 #include "scan/lex/word.h"
 #include "scan/precise/names.h"
+#include "scan/scanner.h"
 #include "scan/simd/dispatch.h"
 #include "scan/syntax/classes.h"
 
@@ -21,6 +22,7 @@ struct precise_lexer {
   scan_word word;
   int64_t line;
   bool eof;  // the file ended: right after the last word, or at the last get
+  scan_warnings warnings;
 };
 
 // precise_read_name for a name whose characters run on at least to `p`.
