@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "graph/symbol_graph.h"
 #include "memory/memory.h"
 
 namespace {
@@ -120,43 +119,17 @@ bool table_reserve(probe_table<Slot> *t, size_t n) {
   return true;
 }
 
-// True when record `id` of `graph` bears the name of `len` bytes at `name`.
-bool sym_named(const call_graph *graph, sym_id id, const char *name, size_t len) {
-  const symbol &sym = graph->cg_syms[id];
-  return sym.s_namelen == len && std::memcmp(graph->cg_names + sym.s_name, name, len) == 0;
-}
-
-// Hash of the `len` bytes of a name, all 64 bits of it, under the secret
-// keys.
-uint64_t name_hash(const char *name, size_t len) {
-  // Names are short: a few fixed-size loads, which may overlap, and one
-  // multiplication for each eight bytes.
-  const index_keys &k = index_hash_keys;
-  uint64_t h = len ^ k.k_len;
-  uint64_t v;
-  if (len > 8) {
-    while (len > 8) {
-      h = index_fold(index_load8(name) ^ k.k_chunk, h ^ k.k_chain);
-      name += 8;
-      len -= 8;
-    }
-    v = index_load8(name + len - 8);
-  } else if (len >= 4) {
-    v = uint64_t{index_load4(name)} << 32 | index_load4(name + len - 4);
-  } else if (len > 0) {
-    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])}; };
-    v = byte(0) << 16 | byte(len / 2) << 8 | byte(len - 1);
-  } else {
-    v = 0;
-  }
-  return index_fold(v ^ k.k_last, h ^ k.k_final);
+// True when record `id` bears the name of `len` bytes at `name`.
+bool sym_named(index_records recs, sym_id id, const char *name, size_t len) {
+  const symbol &sym = recs.syms[id];
+  return sym.s_namelen == len && std::memcmp(recs.names + sym.s_name, name, len) == 0;
 }
 
 // True when `s` holds the name of `len` bytes at `name`, whose key is `key`.
-bool slot_names(const call_graph *graph, const name_slot &s, const char *name, size_t len,
+bool slot_names(index_records recs, const name_slot &s, const char *name, size_t len,
                 const name_key &key) {
   if (slot_class(s) != key.k_class || slot_bits(s) != key.k_bits) return false;
-  return key.k_class != NAME_LONG || sym_named(graph, index_slot_sym(&s), name, len);
+  return key.k_class != NAME_LONG || sym_named(recs, index_slot_sym(&s), name, len);
 }
 
 name_slot key_slot(const name_key &key, sym_id sym) {
@@ -204,26 +177,34 @@ size_t index_place(const name_key &key) {
   return key_place(key.k_bits, key.k_class);
 }
 
-uint32_t index_hash(const char *name, size_t len) {
-  // 0 marks an empty slot in the tables of the readings that use it.
-  uint32_t hash = static_cast<uint32_t>(name_hash(name, len));
-  return hash != 0 ? hash : 1;
+uint64_t index_name_hash(const char *name, size_t len) {
+  // Names are short: a few fixed-size loads, which may overlap, and one
+  // multiplication for each eight bytes.
+  const index_keys &k = index_hash_keys;
+  uint64_t h = len ^ k.k_len;
+  uint64_t v;
+  if (len > 8) {
+    while (len > 8) {
+      h = index_fold(index_load8(name) ^ k.k_chunk, h ^ k.k_chain);
+      name += 8;
+      len -= 8;
+    }
+    v = index_load8(name + len - 8);
+  } else if (len >= 4) {
+    v = uint64_t{index_load4(name)} << 32 | index_load4(name + len - 4);
+  } else if (len > 0) {
+    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])}; };
+    v = byte(0) << 16 | byte(len / 2) << 8 | byte(len - 1);
+  } else {
+    v = 0;
+  }
+  return index_fold(v ^ k.k_last, h ^ k.k_final);
 }
 
-name_key index_key(const char *name, size_t len) {
-  if (len > 8) return name_key{name_hash(name, len), NAME_LONG};
-  if (len == 8) return name_key{index_load8(name), NAME_EIGHT};
-  // The bytes, with loads that may overlap, and the length in the eighth
-  // byte, which no byte of the name reaches. Put together in a register: a
-  // load of bytes just stored one by one would wait for the stores.
-  uint64_t bits = uint64_t{len} << 56;
-  if (len >= 4) {
-    bits |= index_load4(name) | uint64_t{index_load4(name + len - 4)} << (8 * (len - 4));
-  } else if (len > 0) {
-    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])} << (8 * i); };
-    bits |= byte(0) | byte(len / 2) | byte(len - 1);
-  }
-  return name_key{bits, NAME_SHORT};
+uint32_t index_hash(const char *name, size_t len) {
+  // 0 marks an empty slot in the tables of the readings that use it.
+  uint32_t hash = static_cast<uint32_t>(index_name_hash(name, len));
+  return hash != 0 ? hash : 1;
 }
 
 graph_index *index_create() {
@@ -260,7 +241,7 @@ const char *index_intern_file(graph_index *ix, const char *file) {
     return ix->gi_newest->f_name;
   }
   size_t len = std::strlen(file);
-  uint64_t hash = name_hash(file, len);
+  uint64_t hash = index_name_hash(file, len);
   auto same = [&](const file_slot &s) {
     return s.f_file->f_hash == hash && std::strcmp(s.f_file->f_name, file) == 0;
   };
@@ -280,19 +261,19 @@ const char *index_intern_file(graph_index *ix, const char *file) {
   return f->f_name;
 }
 
-sym_id index_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
-  const graph_index *ix = graph->cg_index;
+sym_id index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
+                  const name_key &key) {
   if (ix->gi_names.t_cap == 0) return SYM_NONE;
   const name_slot *slot =
       table_probe(ix->gi_names, key_place(key.k_bits, key.k_class),
-                  [&](const name_slot &s) { return slot_names(graph, s, name, len, key); });
+                  [&](const name_slot &s) { return slot_names(recs, s, name, len, key); });
   return index_slot_sym(slot);
 }
 
-name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, const name_key &key) {
-  graph_index *ix = graph->cg_index;
+name_slot *index_find_slot(graph_index *ix, index_records recs, const char *name, size_t len,
+                           const name_key &key) {
   size_t place = key_place(key.k_bits, key.k_class);
-  auto match = [&](const name_slot &s) { return slot_names(graph, s, name, len, key); };
+  auto match = [&](const name_slot &s) { return slot_names(recs, s, name, len, key); };
   if (ix->gi_names.t_cap != 0) {
     name_slot *slot = table_probe(ix->gi_names, place, match);
     if (!slot_empty(*slot)) return slot;

@@ -13,8 +13,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
-#include "graph/symbol_graph.h"
+#include "graph/records.h"
 
 // An open-addressing table with linear probing and a power-of-two capacity.
 // A slot type says when a slot is empty (slot_empty) and where its entry
@@ -116,8 +117,34 @@ size_t index_place(const name_key &key);
 // Hash of the `len` bytes of a name; never 0.
 uint32_t index_hash(const char *name, size_t len);
 
-// The name table's key of the `len` bytes at `name`.
-name_key index_key(const char *name, size_t len);
+// Hash of the `len` bytes of a name, all 64 bits of it, under the secret
+// keys.
+uint64_t index_name_hash(const char *name, size_t len);
+
+// The name table's key of the `len` bytes at `name`. Inline: the default
+// reading makes one for nearly every operand, to ask the data filter.
+[[gnu::always_inline]] inline name_key index_key(const char *name, size_t len) {
+  if (len > 8) return name_key{index_name_hash(name, len), NAME_LONG};
+  if (len == 8) {
+    uint64_t v;
+    std::memcpy(&v, name, 8);
+    return name_key{v, NAME_EIGHT};
+  }
+  // The bytes, with loads that may overlap, and the length in the eighth
+  // byte, which no byte of the name reaches. Put together in a register: a
+  // load of bytes just stored one by one would wait for the stores.
+  uint64_t bits = uint64_t{len} << 56;
+  if (len >= 4) {
+    uint32_t head, tail;
+    std::memcpy(&head, name, 4);
+    std::memcpy(&tail, name + len - 4, 4);
+    bits |= head | uint64_t{tail} << (8 * (len - 4));
+  } else if (len > 0) {
+    auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(name[i])} << (8 * i); };
+    bits |= byte(0) | byte(len / 2) | byte(len - 1);
+  }
+  return name_key{bits, NAME_SHORT};
+}
 
 // Returns a new, empty index; null when memory is exhausted.
 graph_index *index_create();
@@ -150,15 +177,23 @@ inline bool index_may_be_data(const graph_index *ix, const name_key &key) {
   return (ix->gi_data_bits[bit / 64] >> (bit % 64)) & 1;
 }
 
-// The first record of `graph` named `name` (of `len` bytes, key `key`),
-// or SYM_NONE.
-sym_id index_find(const call_graph *graph, const char *name, size_t len, const name_key &key);
+// The records the name table's entries stand for, and their names: a long
+// name's key is a hash, and a match is confirmed on the record.
+struct index_records {
+  const symbol *syms;
+  const char *names;
+};
+
+// The first record named `name` (of `len` bytes, key `key`), or SYM_NONE.
+sym_id index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
+                  const name_key &key);
 
 // Where the name of `len` bytes at `name` (key `key`) is or would be
 // entered: its slot, which names its first record, or the empty slot a new
 // first record goes to, with room made for it. Null when memory is
 // exhausted (nothing changed).
-name_slot *index_find_slot(call_graph *graph, const char *name, size_t len, const name_key &key);
+name_slot *index_find_slot(graph_index *ix, index_records recs, const char *name, size_t len,
+                           const name_key &key);
 
 // The first record that a slot from index_find_slot names; SYM_NONE for an
 // empty one.

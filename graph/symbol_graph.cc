@@ -5,18 +5,27 @@
 #include "graph/index.h"
 #include "memory/memory.h"
 
+namespace {
+// The records the index confirms a long name's match on.
+index_records graph_records(const call_graph *graph) {
+  return index_records{graph->cg_syms, graph->cg_names};
+}
+
+// The first record named `name` (of `len` bytes, key `key`), or SYM_NONE.
+sym_id graph_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
+  return index_find(graph->cg_index, graph_records(graph), name, len, key);
+}
+}  // namespace
+
 sym_id sym_lookup(const call_graph *graph, const char *name) {
   if (graph->cg_index == nullptr) return SYM_NONE;
   size_t len = std::strlen(name);
-  return index_find(graph, name, len, index_key(name, len));
+  return graph_find(graph, name, len, index_key(name, len));
 }
 
-sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len) {
-  const graph_index *ix = graph->cg_index;
-  if (ix == nullptr) return SYM_NONE;
-  name_key key = index_key(name, len);
-  if (!index_may_be_data(ix, key)) return SYM_NONE;
-  sym_id id = index_find(graph, name, len, key);
+sym_id sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
+                             const name_key &key) {
+  sym_id id = graph_find(graph, name, len, key);
   return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
 }
 
@@ -83,7 +92,7 @@ sym_id sym_add_keyed(call_graph *graph, bool is_function, const char *name, size
                      const name_key &key, const char *file, int64_t line) {
   if (!sym_reserve(graph, len)) return SYM_NONE;
   graph_index *ix = graph->cg_index;
-  name_slot *slot = index_find_slot(graph, name, len, key);
+  name_slot *slot = index_find_slot(ix, graph_records(graph), name, len, key);
   if (slot == nullptr) return SYM_NONE;
   // The records of a graph share one copy of each file name.
   const char *shared_file = index_intern_file(ix, file);
@@ -119,7 +128,7 @@ sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, cons
   name_key key = index_key(name, len);
   if (graph->cg_index != nullptr) {
     // Most call targets are known already: no room is made for them.
-    sym_id id = index_find(graph, name, len, key);
+    sym_id id = graph_find(graph, name, len, key);
     if (id != SYM_NONE) return id;
   }
   return sym_add_keyed(graph, true, name, len, key, file, -1);
@@ -165,7 +174,7 @@ bool edge_points_at(const call_graph *graph, cell_id list, sym_id target) {
 sym_id first_of_name(const call_graph *graph, sym_id id) {
   const symbol &sym = graph->cg_syms[id];
   const char *name = sym_name(graph, sym);
-  return index_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen));
+  return graph_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen));
 }
 
 // Enters what one callee cell of `caller` stands for into the pair table.

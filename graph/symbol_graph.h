@@ -16,46 +16,8 @@
 #include <cstdint>
 #include <string_view>
 
-struct graph_index;
-
-// The place of a record in cg_syms, or of a cell in cg_cells.
-using sym_id = uint32_t;
-using cell_id = uint32_t;
-
-// No record: what a lookup returns when the name is unknown, and what an
-// operation returns when memory is exhausted. Also the end of a list.
-constexpr sym_id SYM_NONE = UINT32_MAX;
-constexpr cell_id CELL_NONE = UINT32_MAX;
-
-// One list cell pointing at a record it does not own. The same cell type
-// serves a symbol's callee list and its caller list.
-struct edge {
-  cell_id e_next;
-  sym_id e_sym;
-};
-
-// One function or data label.
-struct symbol {
-  uint64_t s_name;     // where the name starts in cg_names (NUL-terminated there)
-  int64_t s_line;      // line of the definition; -1 while only referenced
-  const char *s_file;  // the graph's copy of the file of the definition, or
-                       // of where the symbol was first referenced
-  uint32_t s_namelen;
-  cell_id s_callees;  // what this symbol's body calls or references
-  cell_id s_callers;  // who calls or references this symbol, each caller once
-  // Tails, so that appending does not walk the lists.
-  cell_id s_callees_last;
-  cell_id s_callers_last;
-  // The name's first byte, so that the output filter need not read the name.
-  char s_first;
-  bool s_func;  // a function, not a data label
-  // Another record bears the same name: only then can a record other than
-  // this one stand for it in a callee list.
-  bool s_shared_name;
-  // Cells in s_callees; counting stops at the largest value, as only short
-  // lists are told apart by their length.
-  uint8_t s_ncallees;
-};
+#include "graph/index.h"
+#include "graph/records.h"
 
 // The graph of one run. An empty graph needs no setting up; graph_free
 // releases what it holds.
@@ -90,10 +52,22 @@ inline const char *sym_name(const call_graph *graph, const symbol &sym) {
 // Returns the first symbol named `name`, or SYM_NONE.
 sym_id sym_lookup(const call_graph *graph, const char *name);
 
+// sym_lookup_data for a name that the data filter let through, with its key.
+sym_id sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
+                             const name_key &key);
+
 // What sym_lookup(graph, name) returns when that is a data symbol, and
 // otherwise SYM_NONE; `len` is the length of `name`. Most names never were
-// data symbols, and for them it answers without a lookup.
-sym_id sym_lookup_data(const call_graph *graph, const char *name, size_t len);
+// data symbols, and for them it answers without a lookup: inline, since the
+// default reading asks for nearly every operand.
+[[gnu::always_inline]] inline sym_id sym_lookup_data(const call_graph *graph, const char *name,
+                                                     size_t len) {
+  const graph_index *ix = graph->cg_index;
+  if (ix == nullptr) return SYM_NONE;
+  name_key key = index_key(name, len);
+  if (!index_may_be_data(ix, key)) return SYM_NONE;
+  return sym_lookup_data_keyed(graph, name, len, key);
+}
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
 // completes the first record of that name when it is only a declaration;

@@ -10,8 +10,6 @@
 #include "memory/memory.h"
 #include "scan/charge.h"
 
-namespace {
-// Records an edge from the current function to `target`.
 bool rule_edge(scan_state *st, sym_id target) {
   // The first record of a name never changes, so one lookup per function is
   // enough.
@@ -19,8 +17,6 @@ bool rule_edge(scan_state *st, sym_id target) {
   st->status = scan_charge(st->graph, st->caller, target);
   return st->status == scan_status::done;
 }
-
-}  // namespace
 
 scan_result scan_end(scan_state *st) {
   mem_free(st->pending);
@@ -63,15 +59,6 @@ bool rule_ident(scan_state *st) {
     sym_id target = sym_find_or_declare(graph, word.data(), word.size(), st->file);
     if (target == SYM_NONE) return scan_nomem(st);
     return rule_edge(st, target);
-  }
-  // After another identifier it is most likely an operand (the one before
-  // being the mnemonic or another operand). Operands are mostly registers and
-  // numbers, so only a name already known as a data label counts, as a
-  // reference to it; an unknown name declares nothing, and a function's name
-  // here (an address taken, a jump) is no call.
-  if (st->prev == TK_IDENT && st->current != nullptr) {
-    sym_id target = sym_lookup_data(graph, word.data(), word.size());
-    if (target != SYM_NONE) return rule_edge(st, target);
   }
   return true;
 }

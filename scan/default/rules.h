@@ -56,10 +56,27 @@ scan_result scan_end(scan_state *st);
 // Notes that memory ran out on the current line; returns false.
 bool scan_nomem(scan_state *st);
 
-// The rules for an identifier and for a label whose text is st->word. False
-// after a memory failure (st->status then says which).
+// The rules for an identifier after a global directive or a call, and for a
+// label, whose text is st->word. False after a memory failure (st->status
+// then says which).
 [[nodiscard]] bool rule_ident(scan_state *st);
 [[nodiscard]] bool rule_label(scan_state *st);
+
+// Records a reference from the current function to the data symbol
+// `target`. False after a memory failure (st->status then says which).
+[[nodiscard]] bool rule_edge(scan_state *st, sym_id target);
+
+// An identifier after another is most likely an operand (the one before
+// being the mnemonic or another operand). Operands are mostly registers and
+// numbers, so only a name already known as a data label counts, as a
+// reference to it; an unknown name declares nothing, and a function's name
+// here (an address taken, a jump) is no call. Inline: this is asked for
+// nearly every operand, and the graph's data filter turns most away at once.
+[[nodiscard, gnu::always_inline]] inline bool rule_operand(scan_state *st) {
+  if (st->current == nullptr) return true;
+  sym_id target = sym_lookup_data(st->graph, st->word.data(), st->word.size());
+  return target == SYM_NONE || rule_edge(st, target);
+}
 
 // Applies the graph-building rules to a token whose text is st->word, then
 // makes it the previous token. False after a memory failure (st->status then
@@ -70,8 +87,11 @@ bool scan_nomem(scan_state *st);
     case TK_IDENT:
       // Only a global directive, a call or another identifier before it
       // gives an identifier a meaning; most identifiers need no more.
-      if ((1u << st->prev) & (1u << TK_GLOBAL | 1u << TK_CALL | 1u << TK_IDENT))
+      if (st->prev == TK_IDENT) {
+        ok = rule_operand(st);
+      } else if ((1u << st->prev) & (1u << TK_GLOBAL | 1u << TK_CALL)) {
         ok = rule_ident(st);
+      }
       break;
     case TK_LABEL:
       // Labels in code matter only as the announced function.

@@ -1,0 +1,44 @@
+// The records of a call graph and the list cells that link them, named by
+// their 32-bit places in the graph's arrays. The graph and its index both
+// read them; neither header is needed to know their shape.
+#pragma once
+
+#include <cstdint>
+
+// The place of a record in cg_syms, or of a cell in cg_cells.
+using sym_id = uint32_t;
+using cell_id = uint32_t;
+
+// No record, and the end of a list.
+constexpr sym_id SYM_NONE = UINT32_MAX;
+constexpr cell_id CELL_NONE = UINT32_MAX;
+
+// One list cell pointing at a record it does not own. The same cell type
+// serves a symbol's callee list and its caller list.
+struct edge {
+  cell_id e_next;
+  sym_id e_sym;
+};
+
+// One function or data label.
+struct symbol {
+  uint64_t s_name;     // where the name starts in cg_names (NUL-terminated there)
+  int64_t s_line;      // line of the definition; -1 while only referenced
+  const char *s_file;  // the graph's copy of the file of the definition, or
+                       // of where the symbol was first referenced
+  uint32_t s_namelen;
+  cell_id s_callees;  // what this symbol's body calls or references
+  cell_id s_callers;  // who calls or references this symbol, each caller once
+  // Tails, so that appending does not walk the lists.
+  cell_id s_callees_last;
+  cell_id s_callers_last;
+  // The name's first byte, so that the output filter need not read the name.
+  char s_first;
+  bool s_func;  // a function, not a data label
+  // Another record bears the same name: only then can a record other than
+  // this one stand for it in a callee list.
+  bool s_shared_name;
+  // Cells in s_callees; counting stops at the largest value, as only short
+  // lists are told apart by their length.
+  uint8_t s_ncallees;
+};
