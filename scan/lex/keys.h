@@ -1,8 +1,9 @@
 // Keyword tables built at compile time from blank-separated word lists, the
 // same builder for every reader. A word is looked up by its length and first
-// two bytes first: for each (byte, length) the table knows which kinds a
-// keyword there can be, so most words are turned away without a probe. Then
-// an open-addressed probe on the word's bytes, 8 at a time.
+// two bytes first: for each byte the table knows the lengths of the keywords
+// that have it first or second, and for each (byte, length) which kinds they
+// can be, so most words are turned away without a probe. Then an
+// open-addressed probe on the word's bytes, 8 at a time.
 #pragma once
 
 #include <bit>
@@ -30,7 +31,7 @@ constexpr bool lex_list_has(const char *list, std::string_view word) {
 // differ in it alone.
 template <class V, size_t max_len, size_t nslots, bool fold>
 struct lex_keywords {
-  static_assert(max_len < 64, "lengths holds a bit per length");
+  static_assert(max_len < 63, "a length mask holds a bit per length and one that is none");
   static constexpr size_t chunks = (max_len + 7) / 8;
   static constexpr uint64_t blanks = fold ? 0x2020202020202020ull : 0;
 
@@ -39,7 +40,9 @@ struct lex_keywords {
     V kinds;  // 0 in an empty slot
   };
   slot slots[nslots] = {};
-  uint64_t lengths = 0;  // bit n: some keyword has n bytes
+  // Bit n: some keyword of n bytes has this byte first (second).
+  uint64_t first_lens[256] = {};
+  uint64_t second_lens[256] = {};
   V first[256][max_len + 1] = {};
   V second[256][max_len + 1] = {};
 
@@ -62,11 +65,16 @@ struct lex_keywords {
     return c | blanks;
   }
 
-  // The row of the prefilter tables for a byte of a word: with `fold`, the
-  // byte with the 0x20 bit set, as the keys hold it.
-  static constexpr unsigned char index(char c) {
+  // Notes in the prefilter that a keyword of `len` bytes and of `kinds` has
+  // the byte `c` at `at` (0: first, 1: second). With `fold`, its other case
+  // is noted too, so that a word's bytes are looked up as they are.
+  constexpr void note(size_t at, char c, size_t len, V kinds) {
     auto b = static_cast<unsigned char>(c);
-    return fold ? static_cast<unsigned char>(b | 0x20) : b;
+    unsigned char rows[2] = {b, fold ? static_cast<unsigned char>(b ^ 0x20) : b};
+    for (unsigned char r : rows) {
+      (at == 0 ? first : second)[r][len] |= kinds;
+      (at == 0 ? first_lens : second_lens)[r] |= uint64_t{1} << len;
+    }
   }
 
   // The slot a key's probe starts at.
@@ -104,9 +112,8 @@ struct lex_keywords {
       for (size_t i = 0; i < chunks; ++i)
         s->key[i] = key[i];
       s->kinds |= kinds;
-      lengths |= uint64_t{1} << len;
-      first[index(w[0])][len] |= kinds;
-      second[index(w[1])][len] |= kinds;
+      note(0, w[0], len, kinds);
+      note(1, w[1], len, kinds);
       w += len + (w[len] == ' ');
     }
   }
@@ -116,8 +123,16 @@ struct lex_keywords {
   // second byte (the NUL or any other) after a word of one. 0 for no keyword.
   [[gnu::always_inline]] V find(const char *text, size_t len,
                                 V kinds = static_cast<V>(~V{})) const {
-    if (len > max_len || !((lengths >> len) & 1)) return 0;
-    if (!(first[index(text[0])][len] & second[index(text[1])][len] & kinds)) return 0;
+    // One branch, rarely taken: word lengths vary from word to word, and a
+    // test of the length alone would be guessed wrong often. A word of 64
+    // bytes or more passes only when a shorter keyword's bit says so, and
+    // the length test after it turns it away.
+    auto b0 = static_cast<unsigned char>(text[0]);
+    auto b1 = static_cast<unsigned char>(text[1]);
+    if (!((first_lens[b0] & second_lens[b1]) >> (len & 63) & 1)) return 0;
+    if (len > max_len) return 0;
+    constexpr V all = static_cast<V>(~V{});
+    if (kinds != all && !(first[b0][len] & second[b1][len] & kinds)) return 0;
     return probe(text, len) & kinds;
   }
 
