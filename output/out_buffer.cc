@@ -79,12 +79,11 @@ char *out_put_num(char *p, int64_t n) {
       "96979899";
   if (n < 0) *p++ = '-';
   uint64_t u = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-  size_t digits = 1;
-  for (uint64_t v = u; v >= 10; v /= 10)
-    ++digits;
-  char *end = p + digits;
+  // Two digits at a time, from the right, into a buffer of their own: no
+  // pass to count them first.
+  char digits[20];
+  char *end = digits + sizeof digits;
   char *q = end;
-  // Two digits at a time, from the right.
   while (u >= 100) {
     q -= 2;
     std::memcpy(q, pairs + u % 100 * 2, 2);
@@ -96,7 +95,7 @@ char *out_put_num(char *p, int64_t n) {
   } else {
     *--q = static_cast<char>('0' + u);
   }
-  return end;
+  return out_put(p, q, static_cast<size_t>(end - q));
 }
 
 void out_num(out_buffer *out, int64_t n, int64_t width) {
