@@ -261,13 +261,14 @@ const char *index_intern_file(graph_index *ix, const char *file) {
   return f->f_name;
 }
 
-sym_id index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
-                  const name_key &key) {
-  if (ix->gi_names.t_cap == 0) return SYM_NONE;
+sym_result index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
+                      const name_key &key) {
+  if (ix->gi_names.t_cap == 0) return sym_result::none(sym_status::not_found);
   const name_slot *slot =
       table_probe(ix->gi_names, key_place(key.k_bits, key.k_class),
                   [&](const name_slot &s) { return slot_names(recs, s, name, len, key); });
-  return index_slot_sym(slot);
+  if (slot_empty(*slot)) return sym_result::none(sym_status::not_found);
+  return sym_result::found(index_slot_sym(slot));
 }
 
 name_slot *index_find_slot(graph_index *ix, index_records recs, const char *name, size_t len,

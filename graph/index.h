@@ -184,9 +184,10 @@ struct index_records {
   const char *names;
 };
 
-// The first record named `name` (of `len` bytes, key `key`), or SYM_NONE.
-sym_id index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
-                  const name_key &key);
+// The first record named `name` (of `len` bytes, key `key`); not_found
+// when there is none.
+sym_result index_find(const graph_index *ix, index_records recs, const char *name, size_t len,
+                      const name_key &key);
 
 // Where the name of `len` bytes at `name` (key `key`) is or would be
 // entered: its slot, which names its first record, or the empty slot a new

@@ -13,6 +13,25 @@ using cell_id = uint32_t;
 constexpr sym_id SYM_NONE = UINT32_MAX;
 constexpr cell_id CELL_NONE = UINT32_MAX;
 
+// How an operation that finds or makes a record went. The operation that
+// meets a failure says which it was: a name that is not there is no
+// failure of memory, and a caller must not take one for the other.
+enum class sym_status : uint8_t {
+  ok,         // the result names a record
+  not_found,  // no record answers the question
+  nomem,      // memory ran out; nothing changed
+};
+
+// A record, or why there is none.
+struct [[nodiscard]] sym_result {
+  sym_id id;  // the record when ok, SYM_NONE otherwise
+  sym_status status;
+
+  static constexpr sym_result found(sym_id id) { return {id, sym_status::ok}; }
+  static constexpr sym_result none(sym_status why) { return {SYM_NONE, why}; }
+  constexpr bool ok() const { return status == sym_status::ok; }
+};
+
 // One list cell pointing at a record it does not own. The same cell type
 // serves a symbol's callee list and its caller list.
 struct edge {

@@ -11,22 +11,24 @@ index_records graph_records(const call_graph *graph) {
   return index_records{graph->cg_syms, graph->cg_names};
 }
 
-// The first record named `name` (of `len` bytes, key `key`), or SYM_NONE.
-sym_id graph_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
+// The first record named `name` (of `len` bytes, key `key`); not_found when
+// there is none.
+sym_result graph_find(const call_graph *graph, const char *name, size_t len, const name_key &key) {
   return index_find(graph->cg_index, graph_records(graph), name, len, key);
 }
 }  // namespace
 
-sym_id sym_lookup(const call_graph *graph, const char *name) {
-  if (graph->cg_index == nullptr) return SYM_NONE;
+sym_result sym_lookup(const call_graph *graph, const char *name) {
+  if (graph->cg_index == nullptr) return sym_result::none(sym_status::not_found);
   size_t len = std::strlen(name);
   return graph_find(graph, name, len, index_key(name, len));
 }
 
-sym_id sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
-                             const name_key &key) {
-  sym_id id = graph_find(graph, name, len, key);
-  return id != SYM_NONE && !graph->cg_syms[id].s_func ? id : SYM_NONE;
+sym_result sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
+                                 const name_key &key) {
+  sym_result r = graph_find(graph, name, len, key);
+  if (r.ok() && graph->cg_syms[r.id].s_func) return sym_result::none(sym_status::not_found);
+  return r;
 }
 
 namespace {
@@ -88,15 +90,16 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
 
 namespace {
 // sym_add for a name whose index key the caller has made.
-sym_id sym_add_keyed(call_graph *graph, bool is_function, const char *name, size_t len,
-                     const name_key &key, const char *file, int64_t line) {
-  if (!sym_reserve(graph, len)) return SYM_NONE;
+sym_result sym_add_keyed(call_graph *graph, bool is_function, const char *name, size_t len,
+                         const name_key &key, const char *file, int64_t line) {
+  constexpr sym_result nomem = sym_result::none(sym_status::nomem);
+  if (!sym_reserve(graph, len)) return nomem;
   graph_index *ix = graph->cg_index;
   name_slot *slot = index_find_slot(ix, graph_records(graph), name, len, key);
-  if (slot == nullptr) return SYM_NONE;
+  if (slot == nullptr) return nomem;
   // The records of a graph share one copy of each file name.
   const char *shared_file = index_intern_file(ix, file);
-  if (shared_file == nullptr) return SYM_NONE;
+  if (shared_file == nullptr) return nomem;
   if (sym_id first_id = index_slot_sym(slot); first_id != SYM_NONE) {
     symbol &first = graph->cg_syms[first_id];
     if (line != -1 && first.s_line == -1) {
@@ -104,32 +107,32 @@ sym_id sym_add_keyed(call_graph *graph, bool is_function, const char *name, size
       first.s_file = shared_file;
       first.s_func = is_function;
       if (!is_function) index_note_data(ix, key);
-      return first_id;
+      return sym_result::found(first_id);
     }
     first.s_shared_name = true;
     sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
     graph->cg_syms[id].s_shared_name = true;
-    return id;
+    return sym_result::found(id);
   }
   sym_id id = sym_append(graph, name, len, shared_file, line, is_function);
   index_fill_slot(ix, slot, id, key);
   if (!is_function) index_note_data(ix, key);
-  return id;
+  return sym_result::found(id);
 }
 }  // namespace
 
-sym_id sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
-               int64_t line) {
+sym_result sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
+                   int64_t line) {
   return sym_add_keyed(graph, is_function, name.data(), name.size(),
                        index_key(name.data(), name.size()), file, line);
 }
 
-sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
+sym_result sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
   name_key key = index_key(name, len);
   if (graph->cg_index != nullptr) {
     // Most call targets are known already: no room is made for them.
-    sym_id id = graph_find(graph, name, len, key);
-    if (id != SYM_NONE) return id;
+    sym_result known = graph_find(graph, name, len, key);
+    if (known.ok()) return known;
   }
   return sym_add_keyed(graph, true, name, len, key, file, -1);
 }
@@ -174,7 +177,7 @@ bool edge_points_at(const call_graph *graph, cell_id list, sym_id target) {
 sym_id first_of_name(const call_graph *graph, sym_id id) {
   const symbol &sym = graph->cg_syms[id];
   const char *name = sym_name(graph, sym);
-  return graph_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen));
+  return graph_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen)).id;
 }
 
 // Enters what one callee cell of `caller` stands for into the pair table.

@@ -49,41 +49,41 @@ inline const char *sym_name(const call_graph *graph, const symbol &sym) {
   return graph->cg_names + sym.s_name;
 }
 
-// Returns the first symbol named `name`, or SYM_NONE.
-sym_id sym_lookup(const call_graph *graph, const char *name);
+// The first symbol named `name`; not_found when there is none.
+sym_result sym_lookup(const call_graph *graph, const char *name);
 
 // sym_lookup_data for a name that the data filter let through, with its key.
-sym_id sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
-                             const name_key &key);
+sym_result sym_lookup_data_keyed(const call_graph *graph, const char *name, size_t len,
+                                 const name_key &key);
 
-// What sym_lookup(graph, name) returns when that is a data symbol, and
-// otherwise SYM_NONE; `len` is the length of `name`. Most names never were
+// What sym_lookup(graph, name) finds when that is a data symbol, and
+// otherwise not_found; `len` is the length of `name`. Most names never were
 // data symbols, and for them it answers without a lookup: inline, since the
 // default reading asks for nearly every operand.
-[[gnu::always_inline]] inline sym_id sym_lookup_data(const call_graph *graph, const char *name,
-                                                     size_t len) {
+[[gnu::always_inline]] inline sym_result sym_lookup_data(const call_graph *graph, const char *name,
+                                                         size_t len) {
   const graph_index *ix = graph->cg_index;
-  if (ix == nullptr) return SYM_NONE;
+  if (ix == nullptr) return sym_result::none(sym_status::not_found);
   name_key key = index_key(name, len);
-  if (!index_may_be_data(ix, key)) return SYM_NONE;
+  if (!index_may_be_data(ix, key)) return sym_result::none(sym_status::not_found);
   return sym_lookup_data_keyed(graph, name, len, key);
 }
 
 // Defines (line != -1) or declares (line == -1) a symbol. A definition
 // completes the first record of that name when it is only a declaration;
-// anything else appends a new record. Returns the record, or SYM_NONE when
-// memory is exhausted (the graph is then unchanged).
-sym_id sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
-               int64_t line);
-inline sym_id sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
-                      int64_t line) {
+// anything else appends a new record. Returns the record; nomem when memory
+// is exhausted (the graph is then unchanged).
+sym_result sym_add(call_graph *graph, bool is_function, std::string_view name, const char *file,
+                   int64_t line);
+inline sym_result sym_add(call_graph *graph, bool is_function, const char *name, const char *file,
+                          int64_t line) {
   return sym_add(graph, is_function, std::string_view(name), file, line);
 }
 
 // The first record named `name` (of `len` bytes), or, when there is none, a
 // new function record declared in `file`, found or made with one probe of
-// the index. SYM_NONE when memory is exhausted (the graph is then unchanged).
-sym_id sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file);
+// the index; nomem when memory is exhausted (the graph is then unchanged).
+sym_result sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file);
 
 // What record_call did. Running out of memory while noting a callee's very
 // first caller is a failure of its own, since the tool has always reported

@@ -193,8 +193,9 @@ bool print_graph(const call_graph *graph, out_format format, const write_options
 }
 
 bool plan_find_root(const call_graph *graph, const write_options &opts, sym_id *root) {
-  *root = sym_lookup(graph, opts.root_name);
-  if (*root != SYM_NONE || !opts.root_by_short_name) return true;
+  sym_result found = sym_lookup(graph, opts.root_name);
+  *root = found.id;
+  if (found.ok() || !opts.root_by_short_name) return true;
   return names_find_short(graph, opts.root_name, root);
 }
 

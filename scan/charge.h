@@ -10,11 +10,3 @@
 // Records that `caller` (SYM_NONE: nobody, and nothing is recorded) calls or
 // references `target`; says how that went.
 [[nodiscard]] scan_status scan_charge(call_graph *graph, sym_id caller, sym_id target);
-
-// What a look-up came to: the record it found, no such record, or no answer
-// because memory ran out on the way.
-enum class scan_found : uint8_t { found, absent, nomem };
-struct [[nodiscard]] scan_lookup {
-  scan_found how;
-  sym_id sym;  // the record, when found
-};

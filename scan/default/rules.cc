@@ -13,7 +13,7 @@
 bool rule_edge(scan_state *st, sym_id target) {
   // The first record of a name never changes, so one lookup per function is
   // enough.
-  if (st->caller == SYM_NONE) st->caller = sym_lookup(st->graph, st->current);
+  if (st->caller == SYM_NONE) st->caller = sym_lookup(st->graph, st->current).id;
   st->status = scan_charge(st->graph, st->caller, target);
   return st->status == scan_status::done;
 }
@@ -56,9 +56,9 @@ bool rule_ident(scan_state *st) {
   // is, even a data label.
   if (st->prev == TK_CALL) {
     if (st->current == nullptr) return true;
-    sym_id target = sym_find_or_declare(graph, word.data(), word.size(), st->file);
-    if (target == SYM_NONE) return scan_nomem(st);
-    return rule_edge(st, target);
+    sym_result target = sym_find_or_declare(graph, word.data(), word.size(), st->file);
+    if (!target.ok()) return scan_nomem(st);
+    return rule_edge(st, target.id);
   }
   return true;
 }
@@ -68,8 +68,7 @@ bool rule_label(scan_state *st) {
   call_graph *graph = st->graph;
   std::string_view word = st->word;
   // Every label outside code is a data label.
-  if (!st->in_text &&
-      sym_add(graph, 0, word, st->file, lex_line(st->lines, st->token_at)) == SYM_NONE) {
+  if (!st->in_text && !sym_add(graph, 0, word, st->file, lex_line(st->lines, st->token_at)).ok()) {
     return scan_nomem(st);
   }
   // A label is the announced function only when nothing but identifiers
@@ -83,8 +82,9 @@ bool rule_label(scan_state *st) {
       std::memcmp(st->pending, word.data(), word.size()) == 0) {
     // Completes a declaration that an earlier call made, or adds the
     // function; outside code this follows the data label just added.
-    if (sym_add(graph, 1, std::string_view(st->pending, st->pending_len), st->file,
-                lex_line(st->lines, st->token_at)) == SYM_NONE) {
+    if (!sym_add(graph, 1, std::string_view(st->pending, st->pending_len), st->file,
+                 lex_line(st->lines, st->token_at))
+             .ok()) {
       return scan_nomem(st);
     }
     // The pending copy becomes the current name; no second copy is needed.

@@ -74,8 +74,8 @@ bool scan_nomem(scan_state *st);
 // nearly every operand, and the graph's data filter turns most away at once.
 [[nodiscard, gnu::always_inline]] inline bool rule_operand(scan_state *st) {
   if (st->current == nullptr) return true;
-  sym_id target = sym_lookup_data(st->graph, st->word.data(), st->word.size());
-  return target == SYM_NONE || rule_edge(st, target);
+  sym_result target = sym_lookup_data(st->graph, st->word.data(), st->word.size());
+  return !target.ok() || rule_edge(st, target.id);
 }
 
 // Applies the graph-building rules to a token whose text is st->word, then

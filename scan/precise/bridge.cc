@@ -4,47 +4,41 @@
 
 #include "scan/precise/names.h"
 
-namespace {
-scan_lookup found_or_absent(sym_id sym) {
-  return {sym == SYM_NONE ? scan_found::absent : scan_found::found, sym};
-}
-}  // namespace
-
-scan_lookup precise_graph_data(precise_file *pf, const char *text, size_t len) {
+sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
   // An empty graph knows no data.
-  if (pf->graph->cg_index == nullptr) return {scan_found::absent, SYM_NONE};
-  if (precise_plain_name(text, len)) return found_or_absent(sym_lookup_data(pf->graph, text, len));
+  if (pf->graph->cg_index == nullptr) return sym_result::none(sym_status::not_found);
+  if (precise_plain_name(text, len)) return sym_lookup_data(pf->graph, text, len);
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
-  if (canon == PRECISE_NONE) return {scan_found::nomem, SYM_NONE};
+  if (canon == PRECISE_NONE) return sym_result::none(sym_status::nomem);
   const precise_name &n = pf->names[canon];
-  return found_or_absent(sym_lookup_data(pf->graph, n.text, n.len));
+  return sym_lookup_data(pf->graph, n.text, n.len);
 }
 
 sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
   call_graph *graph = pf->graph;
-  sym_id first = sym_lookup(graph, name);
+  sym_id first = sym_lookup(graph, name).id;
   // Once per file: a clone (f.cold) after its function, or before it.
   if (first != SYM_NONE) {
     const symbol &sym = graph_sym(graph, first);
     if (sym.s_line != -1 && std::strcmp(sym.s_file, pf->file) == 0) return first;
   }
-  sym_id made = sym_add(graph, true, name, pf->file, line);
-  if (made == SYM_NONE) return SYM_NONE;
-  return first != SYM_NONE ? first : made;
+  sym_result made = sym_add(graph, true, name, pf->file, line);
+  if (!made.ok()) return SYM_NONE;
+  return first != SYM_NONE ? first : made.id;
 }
 
 sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
   pf->data_era++;
-  return sym_add(pf->graph, false, name, pf->file, line);
+  return sym_add(pf->graph, false, name, pf->file, line).id;
 }
 
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
                              int64_t line, precise_absent *absent) {
-  scan_lookup data = precise_graph_data(pf, text, len);
-  if (data.how == scan_found::nomem) return precise_nomem(pf, line);
-  if (data.how == scan_found::found) {
-    return precise_status(pf, scan_charge(pf->graph, owner, data.sym), line);
+  sym_result data = precise_graph_data(pf, text, len);
+  if (data.status == sym_status::nomem) return precise_nomem(pf, line);
+  if (data.ok()) {
+    return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
   }
   // Only a plain name was looked up as it stands, with no name of the
   // file's table made for it.
@@ -56,9 +50,9 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
 }
 
 int precise_call(precise_file *pf, sym_id owner, std::string_view name, int64_t line) {
-  sym_id target = sym_find_or_declare(pf->graph, name.data(), name.size(), pf->file);
-  if (target == SYM_NONE) return precise_nomem(pf, line);
-  return precise_status(pf, scan_charge(pf->graph, owner, target), line);
+  sym_result target = sym_find_or_declare(pf->graph, name.data(), name.size(), pf->file);
+  if (!target.ok()) return precise_nomem(pf, line);
+  return precise_status(pf, scan_charge(pf->graph, owner, target.id), line);
 }
 
 int precise_nomem(precise_file *pf, int64_t line) {

@@ -10,7 +10,7 @@ namespace {
 // The graph's first record of a name as users know it, looked up once.
 sym_id first_record(precise_file *pf, uint32_t canon) {
   precise_name &n = pf->names[canon];
-  if (n.sym == SYM_NONE) n.sym = sym_lookup(pf->graph, n.text);
+  if (n.sym == SYM_NONE) n.sym = sym_lookup(pf->graph, n.text).id;
   return n.sym;
 }
 
@@ -21,7 +21,7 @@ uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
   if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFINED)) {
-    if (sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line) == SYM_NONE) {
+    if (!sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line).ok()) {
       return precise_nomem(pf, line), PRECISE_NONE;
     }
     n.flags |= PN_DEFINED;
@@ -99,8 +99,9 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
     return 1;
   }
   if (n.sym == SYM_NONE) {
-    n.sym = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
-    if (n.sym == SYM_NONE) return precise_nomem(pf, ev.line);
+    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (!found.ok()) return precise_nomem(pf, ev.line);
+    n.sym = found.id;
   }
   return charge(pf, *owner, n.sym, ev.line);
 }
@@ -158,8 +159,8 @@ int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line
       precise_data_bit(pf, hash) ? precise_find_hashed(pf, text, len, hash) : PRECISE_NONE;
   if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
     // A data label of an earlier file?
-    scan_found how = precise_graph_data(pf, text, len).how;
-    if (how != scan_found::found) return how == scan_found::absent;
+    sym_status how = precise_graph_data(pf, text, len).status;
+    if (how != sym_status::ok) return how == sym_status::not_found;
     if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
     if (id == PRECISE_NONE) return 0;
   }

@@ -229,4 +229,4 @@ bool precise_data_bit(const precise_file *pf, uint32_t hash);
 uint32_t precise_find_hashed(precise_file *pf, const char *text, size_t len, uint32_t hash);
 bool precise_plain_name(const char *text, size_t len);
 [[nodiscard]] uint32_t precise_canon_of(precise_file *pf, uint32_t id);
-scan_lookup precise_graph_data(precise_file *pf, const char *text, size_t len);
+sym_result precise_graph_data(precise_file *pf, const char *text, size_t len);

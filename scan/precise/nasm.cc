@@ -238,7 +238,7 @@ int np_operands(nasm_reader *r, int c) {
 int np_jump(nasm_reader *r, std::string_view name, int64_t line) {
   precise_file *pf = &r->lx.pf;
   if (name == sym_name(pf->graph, graph_sym(pf->graph, r->owner))) return 1;
-  sym_id known = sym_lookup(pf->graph, name.data());
+  sym_id known = sym_lookup(pf->graph, name.data()).id;
   if (known != SYM_NONE) {
     if (!graph_sym(pf->graph, known).s_func) return 1;
     return precise_status(pf, scan_charge(pf->graph, r->owner, known), line);
@@ -264,8 +264,9 @@ int np_finish(nasm_reader *r) {
     const np_pending &j = r->jumps[i];
     const precise_name &n = pf->names[j.target];
     if (n.flags & PN_LABEL) continue;
-    sym_id target = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
-    if (target == SYM_NONE) return precise_nomem(pf, j.line);
+    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (!found.ok()) return precise_nomem(pf, j.line);
+    sym_id target = found.id;
     if (!graph_sym(pf->graph, target).s_func) continue;
     if (!precise_status(pf, scan_charge(pf->graph, j.owner, target), j.line)) return 0;
   }

@@ -23,7 +23,7 @@ int count(const call_graph &g, cell_id list) {
 }
 
 bool calls(call_graph *g, sym_id callee, const char *caller = "f") {
-  return record_call(g, sym_lookup(g, caller), callee) == record_result::done;
+  return record_call(g, sym_lookup(g, caller).id, callee) == record_result::done;
 }
 
 // Many names, so that the name table grows several times: every lookup
@@ -37,18 +37,21 @@ TEST(GraphIndex, FirstRecordOfEveryName) {
   for (int i = 0; i < 3000; ++i) {
     std::string name = name_of(i);
     int32_t line = i % 3 == 0 ? -1 : i;  // every third one only declared
-    first.push_back(sym_add(&g, 1, name.c_str(), "a.s", line));
+    first.push_back(sym_add(&g, 1, name.c_str(), "a.s", line).id);
   }
   for (int i = 0; i < 3000; ++i) {
     std::string name = name_of(i);
-    sym_id again = sym_add(&g, 0, name.c_str(), "b.s", 7);  // completes or duplicates
+    sym_id again = sym_add(&g, 0, name.c_str(), "b.s", 7).id;  // completes or duplicates
     EXPECT_EQ(again == first[i], i % 3 == 0) << name;
-    EXPECT_EQ(sym_lookup(&g, name.c_str()), first[i]) << name;
+    EXPECT_EQ(sym_lookup(&g, name.c_str()).id, first[i]) << name;
   }
   EXPECT_EQ(g.cg_nsyms, 3000 + 2000);
   for (const char *absent :
-       {"", "x", "xxx0", "xxxxxx1", "xxxxxxx2", "xxxxxxxxx2", "xxxxxxxxx30000"})
-    EXPECT_EQ(sym_lookup(&g, absent), SYM_NONE) << absent;
+       {"", "x", "xxx0", "xxxxxx1", "xxxxxxx2", "xxxxxxxxx2", "xxxxxxxxx30000"}) {
+    sym_result r = sym_lookup(&g, absent);
+    EXPECT_EQ(r.status, sym_status::not_found) << absent;
+    EXPECT_EQ(r.id, SYM_NONE) << absent;
+  }
   graph_free(&g);
 }
 
@@ -72,18 +75,18 @@ TEST(GraphIndex, DuplicatesByNameCallersByRecord) {
   for (const row &r : rows) {
     call_graph g;
     g.cg_allcalls = r.allcalls;
-    sym_add(&g, 1, "f", "a.s", 1);
+    ASSERT_TRUE(sym_add(&g, 1, "f", "a.s", 1).ok());
     for (int i = 0; i < r.filler; ++i) {
       std::string name = "g" + std::to_string(i);
-      ASSERT_TRUE(calls(&g, sym_add(&g, 1, name.c_str(), "a.s", -1)));
+      ASSERT_TRUE(calls(&g, sym_add(&g, 1, name.c_str(), "a.s", -1).id));
     }
-    sym_id x1 = sym_add(&g, 1, "x", "a.s", -1);
-    sym_id x2 = sym_add(&g, 1, "x", "a.s", -1);
+    sym_id x1 = sym_add(&g, 1, "x", "a.s", -1).id;
+    sym_id x2 = sym_add(&g, 1, "x", "a.s", -1).id;
     ASSERT_NE(x1, x2);
     EXPECT_TRUE(calls(&g, x1));
     EXPECT_TRUE(calls(&g, x2));
     EXPECT_TRUE(calls(&g, x1));
-    sym_id f = sym_lookup(&g, "f");
+    sym_id f = sym_lookup(&g, "f").id;
     SCOPED_TRACE(testing::Message() << "allcalls " << r.allcalls << " filler " << r.filler);
     EXPECT_EQ(count(g, graph_sym(&g, f).s_callees), r.f_callees);
     EXPECT_EQ(count(g, graph_sym(&g, x1).s_callers), 1);
@@ -109,11 +112,14 @@ TEST(GraphIndex, EveryFailedAllocationLeavesTheGraphWhole) {
     std::vector<sym_id> made;
     for (int i = 0; i < 120 && !failed; ++i) {
       std::string name = "s" + std::to_string(i % 100);
-      sym_id sym = sym_add(&g, true, name.c_str(), "a.s", i < 100 ? -1 : i);
-      if (sym == SYM_NONE) {
+      // A failure says it is one of memory, never that a name is absent.
+      sym_result sym = i % 2 ? sym_add(&g, true, name.c_str(), "a.s", i < 100 ? -1 : i)
+                             : sym_find_or_declare(&g, name.c_str(), name.size(), "a.s");
+      if (!sym.ok()) {
+        EXPECT_EQ(sym.status, sym_status::nomem) << "fail " << fail;
         failed = true;
       } else if (i < 100) {
-        made.push_back(sym);
+        made.push_back(sym.id);
       }
     }
     // s0 and then s1 call every symbol: the callees of s1 had a caller already.
@@ -138,12 +144,13 @@ TEST(GraphIndex, EveryFailedAllocationLeavesTheGraphWhole) {
     mem_fail_at(0);
     EXPECT_EQ(g.cg_nsyms, static_cast<int64_t>(made.size()));
     for (size_t i = 0; i < made.size(); ++i) {
-      EXPECT_EQ(sym_lookup(&g, sym_name(&g, graph_sym(&g, made[i]))), made[i]) << "fail " << fail;
+      EXPECT_EQ(sym_lookup(&g, sym_name(&g, graph_sym(&g, made[i]))).id, made[i])
+          << "fail " << fail;
     }
     // The run goes on after a failure: the graph still works.
-    sym_id late = sym_add(&g, true, "late", "a.s", 1);
-    ASSERT_NE(late, SYM_NONE);
-    EXPECT_EQ(sym_lookup(&g, "late"), late);
+    sym_result late = sym_add(&g, true, "late", "a.s", 1);
+    ASSERT_TRUE(late.ok());
+    EXPECT_EQ(sym_lookup(&g, "late").id, late.id);
     graph_free(&g);
     EXPECT_EQ(mem_live(), 0) << "fail " << fail;
     if (!failed) {

@@ -67,10 +67,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, GraphRules, testing::ValuesIn(graph_cases));
 // record of a name; and a call charged to no caller.
 TEST(SymbolGraph, RulesBeyondTheScanners) {
   call_graph graph;
-  sym_id a = sym_add(&graph, true, "a", "f", 1);
-  sym_id x1 = sym_add(&graph, false, "x", "f", 2);
-  sym_id x2 = sym_add(&graph, false, "x", "f", 3);
-  sym_add(&graph, true, "x", "f", -1);  // a declaration always appends
+  sym_id a = sym_add(&graph, true, "a", "f", 1).id;
+  sym_id x1 = sym_add(&graph, false, "x", "f", 2).id;
+  sym_id x2 = sym_add(&graph, false, "x", "f", 3).id;
+  ASSERT_TRUE(sym_add(&graph, true, "x", "f", -1).ok());  // a declaration always appends
   EXPECT_EQ(record_call(&graph, a, x1), record_result::done);
   EXPECT_EQ(record_call(&graph, a, x2), record_result::done);  // same name
   EXPECT_EQ(record_call(&graph, SYM_NONE, x1), record_result::done);

@@ -50,8 +50,9 @@ TEST(Walk, DeepChainOnASmallStackTwice) {
   sym_id caller = SYM_NONE;
   for (int i = 0; i < depth; ++i) {
     std::string name = i == 0 ? "main" : "f" + std::to_string(i);
-    sym_id sym = sym_add(&graph, true, name.c_str(), "chain.asm", i + 1);
-    ASSERT_NE(sym, SYM_NONE);
+    sym_result made = sym_add(&graph, true, name.c_str(), "chain.asm", i + 1);
+    ASSERT_TRUE(made.ok());
+    sym_id sym = made.id;
     ASSERT_EQ(record_call(&graph, caller, sym), record_result::done);
     caller = sym;
   }
@@ -104,7 +105,7 @@ TEST(Walk, SortedTableIsInNameOrder) {
   call_graph graph;
   for (int i = 0; i < 5000; ++i) {
     std::string name = stems[gen() % 9] + std::to_string(gen() % (i % 2 ? 50 : 5000));
-    ASSERT_NE(sym_add(&graph, true, name.c_str(), "a.s", i), SYM_NONE);
+    ASSERT_TRUE(sym_add(&graph, true, name.c_str(), "a.s", i).ok());
   }
   std::vector<sym_id> want(graph.cg_nsyms);
   std::iota(want.begin(), want.end(), 0);
@@ -166,7 +167,7 @@ TEST(Json, OddNamesStayWholeAndValid) {
   };
   call_graph graph;
   for (const auto &row : rows)
-    ASSERT_NE(sym_add(&graph, true, row[0], "odd\"\xff.s", 7), SYM_NONE);
+    ASSERT_TRUE(sym_add(&graph, true, row[0], "odd\"\xff.s", 7).ok());
   std::string text;
   auto out = std::make_unique<out_buffer>();
   out_open_string(out.get(), &text);

@@ -21,7 +21,7 @@ void edge_text(std::string *s, const call_graph &graph, cell_id c, char open, ch
 
 std::string graph_text(const call_graph &graph) {
   std::string s;
-  sym_id root = sym_lookup(&graph, "main");
+  sym_id root = sym_lookup(&graph, "main").id;
   for (int64_t i = 0; i < graph.cg_nsyms; ++i) {
     const symbol &sym = graph_sym(&graph, static_cast<sym_id>(i));
     if (!s.empty()) s += ' ';
