@@ -25,8 +25,6 @@ export LC_ALL
 # change that teaches -p one takes it off this list.
 known_gaps="
   mingw
-  macho-arm64
-  macho-x86_64
   noplt
   pg
   statics
