@@ -62,6 +62,7 @@ enum class run_dialect { nasm, gnu };
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
   bool precise = false;  // -p: read as the assembler does
+  int isa = -1;          // -m: the set of a GNU file that shows none
   out_format format = out_format::tree;
   write_options write;
   dot_options dot;
@@ -72,7 +73,7 @@ scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source 
                         const char *name) {
   const lex_chars *chars = &opts.chars;
   if (opts.dialect == run_dialect::gnu) {
-    return opts.precise ? scan_gnu_precise(chars, graph, src, name)
+    return opts.precise ? scan_gnu_precise_as(chars, graph, src, name, opts.isa)
                         : scan_gnu(chars, graph, src, name);
   }
   return opts.precise ? scan_nasm_precise(chars, graph, src, name)
@@ -223,7 +224,7 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.
-  while ((opt = getopt(argc, argv, "+abcd:efgi:jlnprR:su")) != -1) {
+  while ((opt = getopt(argc, argv, "+abcd:efgi:jlm:nprR:su")) != -1) {
     if (run_parse_view(opt, opts)) continue;
     switch (opt) {
       case 'a':
@@ -261,6 +262,16 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'R':
         opts->write.root_name = optarg;  // argv outlives the run
+        break;
+      case 'm':
+        opts->isa = scan_isa_by_name(optarg);
+        if (opts->isa < 0) {
+          std::fprintf(stderr,
+                       "telvanor: -m %s: no such instruction set "
+                       "(x86_64, aarch64, arm or riscv64)\n",
+                       optarg);
+          return show_usage();
+        }
         break;
       default:
         // getopt has already said what was wrong; carry on.
