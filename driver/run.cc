@@ -120,9 +120,8 @@ bool run_report_scan(const scan_result &r, const char *name) {
 // What each scan_warning says after "FILE: warning: "; "%s" is the detail
 // the reader kept, which may be empty.
 constexpr const char *run_warning_text[] = {
-    "no instruction set recognised (first instruction: %s), so no call was read; "
-    "name it with -m\n",
-    "\"%s\" is no call or jump of the file's instruction set, so it was not read\n",
+    "no instruction set recognised (first instruction: %s); name it with -m\n",
+    "\"%s\" is no call or jump of the file's instruction set\n",
     "not assembly source (%s)\n",
     "GNU assembler syntax (%s) read as NASM; use -a\n",
     "no function found%s\n",

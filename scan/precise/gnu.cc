@@ -274,6 +274,25 @@ int gp_watch(gnu_reader *g) {
   return 1;
 }
 
+int gp_instruction(gnu_reader *g);
+
+// A call or jump of another set than the file's. In a file that has not
+// shown its set it is read as that of the first set that has it (and the
+// file is still warned of at its end); otherwise it is warned of.
+int gp_foreign(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  std::string_view word(lx->word.w_text, lx->word.w_len);
+  if (g->set.decided) {
+    scan_warn(&lx->warnings, scan_warning::unknown_call, word);
+    return gp_operands(g);
+  }
+  uint32_t was = g->set.isa;
+  isa_borrow(&g->set, word);
+  int ok = gp_instruction(g);
+  if (!g->set.decided) g->set.isa = was;
+  return ok;
+}
+
 int gp_instruction(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   const isa_keys &keys = isa_set_keys[g->set.isa];
@@ -289,9 +308,7 @@ int gp_instruction(gnu_reader *g) {
     g->set.branches++;
     return gp_target(g, kinds & KW_CALL ? PE_CALL : PE_JUMP);
   }
-  if (kinds == ISA_FOREIGN) {
-    scan_warn(&lx->warnings, scan_warning::unknown_call, {lx->word.w_text, lx->word.w_len});
-  }
+  if (kinds == ISA_FOREIGN) return gp_foreign(g);
   if (!g->set.decided) {
     int go = gp_watch(g);
     if (go <= 0) return go + 1;
@@ -343,11 +360,17 @@ int gp_statement(gnu_reader *g, int c) {
 void gp_warn_at_end(gnu_reader *g) {
   isa_pick &p = g->set;
   scan_warnings &ws = g->lx.warnings;
-  auto foreign = 1u << static_cast<unsigned>(scan_warning::unknown_call);
-  if (p.decided || p.chosen || p.instructions == 0) return;
-  if (p.branches != 0 && !(ws.seen & foreign)) return;
-  ws.seen &= ~foreign;
-  scan_warn(&ws, scan_warning::no_isa, p.first);
+  if (!p.decided && !p.chosen && p.instructions != 0 && (p.branches == 0 || p.borrowed[0])) {
+    scan_warn(&ws, scan_warning::no_isa, p.first);
+    return;
+  }
+  // A call read as another set's before the file showed its own, which
+  // turned out not to have it.
+  std::string_view borrowed(p.borrowed);
+  if (p.borrowed[0] &&
+      !isa_set_keys[p.isa].find(borrowed.data(), borrowed.size(), KW_CALL | KW_JUMP)) {
+    scan_warn(&ws, scan_warning::unknown_call, borrowed);
+  }
 }
 }  // namespace
 

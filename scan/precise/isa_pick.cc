@@ -11,8 +11,6 @@
 #include "scan/isa/x86_64.h"
 #include "scan/precise/reader.h"
 
-const isa_desc *const isa_sets[ISA_COUNT] = {&x86_64_isa, &riscv64_isa, &aarch64_isa, &arm32_isa};
-
 namespace {
 constexpr const isa_desc *sets[ISA_COUNT] = {&x86_64_isa, &riscv64_isa, &aarch64_isa, &arm32_isa};
 
@@ -49,6 +47,15 @@ void pick(isa_pick *p, uint32_t mask) {
   p->decided = true;
 }
 
+// Counts an instruction of a file that has not shown its set, and keeps
+// the mnemonic of the first.
+void note_instruction(isa_pick *p, std::string_view word) {
+  if (p->instructions++ == 0) {
+    size_t n = word.size() < sizeof p->first - 1 ? word.size() : sizeof p->first - 1;
+    std::memcpy(p->first, word.data(), n);
+    p->first[n] = '\0';
+  }
+}
 }  // namespace
 
 bool isa_has_prefix(const char *list, std::string_view word) {
@@ -60,6 +67,7 @@ bool isa_has_prefix(const char *list, std::string_view word) {
   return false;
 }
 
+const isa_desc *const isa_sets[ISA_COUNT] = {sets[0], sets[1], sets[2], sets[3]};
 const isa_keys isa_set_keys[ISA_COUNT] = {make_keys(0), make_keys(1), make_keys(2), make_keys(3)};
 
 int isa_by_name(const char *name) {
@@ -99,17 +107,29 @@ void isa_arch_name(isa_pick *p, std::string_view name) {
 }
 
 void isa_mnemonic(isa_pick *p, std::string_view word) {
-  // One of a set's own mnemonics shows it when a register of that set (and
-  // of no other) comes first among its operands ("stp x29, ...", "addi sp,
-  // ..."): a lone word, as in a comment of another assembler, shows nothing.
+  // One of x86's own mnemonics shows the set ("pushq", "endbr64"). Another
+  // set's own mnemonic shows it when one of its registers comes first among
+  // the operands ("stp x29, ...", "addi sp, ..."), and any other instruction
+  // when a register that only one set has does ("mov w0, 1"): a lone word,
+  // as in a comment of another assembler, shows nothing.
   uint32_t mask = marks.find(word.data(), word.size());
-  if (mask == 1) pick(p, mask);  // x86's own: "pushq", "endbr64"
-  p->pending = mask;
-  if (p->instructions++ == 0) {
-    size_t n = word.size() < sizeof p->first - 1 ? word.size() : sizeof p->first - 1;
-    std::memcpy(p->first, word.data(), n);
-    p->first[n] = '\0';
+  if (mask == 1) pick(p, mask);
+  p->pending = mask != 0 ? mask : (1u << ISA_COUNT) - 1;
+  note_instruction(p, word);
+}
+
+void isa_borrow(isa_pick *p, std::string_view word) {
+  for (uint32_t i = 0; i < ISA_COUNT; ++i) {
+    if (isa_set_keys[i].find(word.data(), word.size(), KW_CALL | KW_JUMP)) {
+      p->isa = i;
+      break;
+    }
   }
+  note_instruction(p, word);
+  // Calls and jumps are shorter than 24 bytes; 8 more bytes make the buffer
+  // the keyword lookup reads.
+  if (p->borrowed[0] == '\0' && word.size() < 24)
+    std::memcpy(p->borrowed, word.data(), word.size());
 }
 
 void isa_first_operand(isa_pick *p, std::string_view word, bool marked) {

@@ -36,6 +36,9 @@ struct isa_pick {
   uint32_t instructions = 0;  // instructions read while no set was shown
   uint32_t branches = 0;      // calls and jumps of the set taken for the file
   char first[16] = {};        // the first of them
+  // The first call or jump read as another set's while no set was shown
+  // (see isa_borrow), padded for a keyword lookup.
+  char borrowed[32] = {};
 };
 
 // The index of the set that -m calls `name`, or -1.
@@ -58,6 +61,10 @@ void isa_arch_name(isa_pick *p, std::string_view name);
 // Takes note of an instruction's mnemonic in a file that has not shown
 // its set yet.
 void isa_mnemonic(isa_pick *p, std::string_view word);
+
+// Makes the set of the file, which has not shown it yet, the first that
+// has `word` for a call or jump, and keeps `word` in p->borrowed.
+void isa_borrow(isa_pick *p, std::string_view word);
 
 // Takes note of the first name among an instruction's operands; `marked`
 // when a register mark ("%") stood before it.

@@ -203,6 +203,11 @@ const gnu_case cases[] = {
       ".arch armv8-a\n.globl k\nk:\nldr r3, [pc]\nb.w g\nbhi h\n"},
      "f/a:3()[g,h] g/a:-1(){f,k} h/a:-1(){f,k} k/b:3()[g,h]",
      true},
+    {"-p: a call before the file shows its set is read as that of the first set that has it",
+     {IN_F "b g\n.globl h\nh:\nstp x29, x30, [sp, -16]!\nbl k\n",
+      ".globl m\nm:\nbl n\nmov w0, 1\nb.ne p\n"},
+     "f/a:2()[g] g/a:-1(){f} h/a:5()[k] k/a:-1(){h} m/b:2()[n,p] n/b:-1(){m} p/b:-1(){m}",
+     true},
     {"-p: Mach-O: segment,section names, _ dropped, L and l local, ; comments in AArch64",
      {".section __TEXT,__text,regular,pure_instructions\n.build_version macos, 11, 0\n"
       ".globl _main ; -- Begin function main\n_main: ; @main\n; kill: def $w0\n"
