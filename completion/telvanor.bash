@@ -1,5 +1,5 @@
 # Bash completion for telvanor(1): its options (outputs -g, -j and -u; views
-# -b, -e, -f, -l and -s), the values of -i, and the assembly source files
+# -b, -e, -f, -l and -s), the values of -i and -m, and the assembly source files
 # (.asm, .s, .S) it reads.
 
 _telvanor() {
@@ -16,7 +16,7 @@ _telvanor() {
     elif [[ $word == -- ]]; then
       operands=1
       break
-    elif [[ $word =~ ^-[abcefgjlnprsu]*[diR]$ ]]; then
+    elif [[ $word =~ ^-[abcefgjlnprsu]*[dimR]$ ]]; then
       takes_arg=1
     elif [[ $word != -?* ]]; then
       operands=1
@@ -27,13 +27,15 @@ _telvanor() {
   if ((!operands && takes_arg)); then
     if [[ $prev =~ i$ ]]; then
       COMPREPLY=($(compgen -W 'x _' -- "$cur"))
+    elif [[ $prev =~ m$ ]]; then
+      COMPREPLY=($(compgen -W 'x86_64 aarch64 arm riscv64' -- "$cur"))
     fi
     # -d and -R take a word of the user's own: a number, a function name.
     return 0
   fi
 
   if ((!operands)) && [[ $cur == -* ]]; then
-    local opts='-a -b -c -d -e -f -g -i -j -l -n -p -r -R -s -u'
+    local opts='-a -b -c -d -e -f -g -i -j -l -m -n -p -r -R -s -u'
     ((COMP_CWORD == 1)) && opts+=' --help --version'
     COMPREPLY=($(compgen -W "$opts" -- "$cur"))
     return 0

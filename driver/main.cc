@@ -21,6 +21,8 @@ const char main_help[] =
     "  -i _      also show names that begin with an underscore\n"
     "  -j        write one JSON document instead of the tree\n"
     "  -l        lay the tree out compactly: each level two blanks further in\n"
+    "  -m set    with -a -p, read a file that does not show its instruction set\n"
+    "            as set: x86_64, aarch64, arm or riscv64\n"
     "  -n        read NASM syntax (the default)\n"
     "  -p        read precisely, as the assembler does: every function, static\n"
     "            or not, every call and tail call, names demangled\n"

@@ -62,6 +62,7 @@ enum class run_dialect { nasm, gnu };
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
   bool precise = false;  // -p: read as the assembler does
+  int isa = -1;          // -m: the set of a GNU file that shows none
   out_format format = out_format::tree;
   write_options write;
   dot_options dot;
@@ -72,7 +73,7 @@ scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source 
                         const char *name) {
   const lex_chars *chars = &opts.chars;
   if (opts.dialect == run_dialect::gnu) {
-    return opts.precise ? scan_gnu_precise(chars, graph, src, name)
+    return opts.precise ? scan_gnu_precise_as(chars, graph, src, name, opts.isa)
                         : scan_gnu(chars, graph, src, name);
   }
   return opts.precise ? scan_nasm_precise(chars, graph, src, name)
@@ -119,8 +120,8 @@ bool run_report_scan(const scan_result &r, const char *name) {
 // What each scan_warning says after "FILE: warning: "; "%s" is the detail
 // the reader kept, which may be empty.
 constexpr const char *run_warning_text[] = {
-    "no instruction set recognised, so no call was found%s\n",
-    "calls of an instruction set not read: %s\n",
+    "no instruction set recognised (first instruction: %s); name it with -m\n",
+    "\"%s\" is no call or jump of the file's instruction set\n",
     "not assembly source (%s)\n",
     "GNU assembler syntax (%s) read as NASM; use -a\n",
     "no function found%s\n",
@@ -222,7 +223,7 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
   optind = 0;  // a full restart of getopt, so that a process may run twice
   int opt;
   // "+": options end at the first operand, never reordered past it.
-  while ((opt = getopt(argc, argv, "+abcd:efgi:jlnprR:su")) != -1) {
+  while ((opt = getopt(argc, argv, "+abcd:efgi:jlm:nprR:su")) != -1) {
     if (run_parse_view(opt, opts)) continue;
     switch (opt) {
       case 'a':
@@ -260,6 +261,16 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'R':
         opts->write.root_name = optarg;  // argv outlives the run
+        break;
+      case 'm':
+        opts->isa = scan_isa_by_name(optarg);
+        if (opts->isa < 0) {
+          std::fprintf(stderr,
+                       "telvanor: -m %s: no such instruction set "
+                       "(x86_64, aarch64, arm or riscv64)\n",
+                       optarg);
+          return show_usage();
+        }
         break;
       default:
         // getopt has already said what was wrong; carry on.

@@ -39,13 +39,16 @@ struct scan_warnings {
   char detail[static_cast<size_t>(scan_warning::count)][SCAN_DETAIL_MAX] = {};
 };
 
-// Notes warning `w`; the first detail given for it is the one kept.
+// Notes warning `w`; the first detail given for it is the one kept, cut to
+// fit.
 inline void scan_warn(scan_warnings *ws, scan_warning w, std::string_view detail = {}) {
   auto i = static_cast<size_t>(w);
   if (ws->seen & 1u << i) return;
   ws->seen |= 1u << i;
   size_t n = detail.size() < SCAN_DETAIL_MAX - 1 ? detail.size() : SCAN_DETAIL_MAX - 1;
-  if (n != 0) std::memcpy(ws->detail[i], detail.data(), n);
+  // The detail goes to a terminal: bytes that are no printable ASCII become "?".
+  for (size_t k = 0; k < n; ++k)
+    ws->detail[i][k] = detail[k] > ' ' && detail[k] < 127 ? detail[k] : '?';
   ws->detail[i][n] = '\0';
 }
 
@@ -71,3 +74,12 @@ scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_so
                               const char *file);
 scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
                              const char *file);
+
+// The precise reading of GNU syntax with `isa`, an index that
+// scan_isa_by_name gave, for a file that does not show its instruction set.
+scan_result scan_gnu_precise_as(const lex_chars *chars, call_graph *graph, scan_source *src,
+                                const char *file, int isa);
+
+// The index of the instruction set `name` (x86_64, aarch64, arm, riscv64 or
+// another spelling of one), or -1 when there is none of that name.
+int scan_isa_by_name(const char *name);

@@ -26,7 +26,7 @@ case $what in
     warnings=$(groff -man -Tutf8 -ww "$src/man/telvanor.1" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "groff warns: $warnings"
     # Every option letter of the usage line has its own entry.
-    for opt in '\-a' '\-b' '\-c' '\-d' '\-e' '\-f' '\-g' '\-i' '\-j' '\-l' '\-n' '\-p' '\-r' \
+    for opt in '\-a' '\-b' '\-c' '\-d' '\-e' '\-f' '\-g' '\-i' '\-j' '\-l' '\-m' '\-n' '\-p' '\-r' \
       '\-R' '\-s' '\-u' '\-\-help' '\-\-version'; do
       OPT=$opt awk '($1 == ".B" || $1 == ".BI") && $2 == ENVIRON["OPT"] { found = 1 }
         END { exit !found }' "$src/man/telvanor.1" || fail "no entry for $opt"
@@ -92,8 +92,10 @@ case $what in
       got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ')
       [[ $got == "$want" ]] || fail "[$*] completes to '$got', not '$want'"
     }
-    check '--help --version -R -a -b -c -d -e -f -g -i -j -l -n -p -r -s -u ' telvanor -
-    check '-R -a -b -c -d -e -f -g -i -j -l -n -p -r -s -u ' telvanor -g -
+    check '--help --version -R -a -b -c -d -e -f -g -i -j -l -m -n -p -r -s -u ' telvanor -
+    check '-R -a -b -c -d -e -f -g -i -j -l -m -n -p -r -s -u ' telvanor -g -
+    check 'aarch64 arm ' telvanor -apm a
+    check 'a.asm ' telvanor -m arm a
     check '_ x ' telvanor -ljei ''
     check ' ' telvanor -gfb -R ''
     check 'a.asm ' telvanor -pu a
@@ -112,7 +114,7 @@ case $what in
   help)
     # Everything the usage line offers is described by --help.
     help=$("$bin" --help) || fail "--help status"
-    for opt in a b c d e f g i j l n p r R s u; do
+    for opt in a b c d e f g i j l m n p r R s u; do
       grep -q "^  -$opt " <<<"$help" || fail "--help does not describe -$opt"
     done
     # The long options must not report success when their output is lost.

@@ -1,4 +1,5 @@
-// AArch64 in GNU syntax: "bl" calls, "b" (and its conditional forms) jumps,
+// AArch64 in GNU syntax: "bl" calls, "b" (and its conditional forms, with
+// or without a dot, and the tests of a register) jumps,
 // "blr" and "br" go through a register (no edge). "#" marks an immediate,
 // comments begin with "//", and ":lo12:x" puts a relocation before a name.
 #pragma once
@@ -12,7 +13,8 @@ constexpr isa_desc aarch64_isa = {
     .jumps = "b",
     .cond_jumps =
         "b.eq b.ne b.cs b.hs b.cc b.lo b.mi b.pl b.vs b.vc b.hi b.ls b.ge b.lt b.gt "
-        "b.le b.al cbz cbnz",
+        "b.le b.al beq bne bcs bhs bcc blo bmi bpl bvs bvc bhi bls bge blt bgt ble "
+        "cbz cbnz tbz tbnz",
     .prefixes = "",
     .registers =
         "x0 x1 x2 x3 x4 x5 x6 x7 x8 x9 x10 x11 x12 x13 x14 x15 x16 x17 x18 x19 x20 "
@@ -33,4 +35,5 @@ constexpr isa_desc aarch64_isa = {
         "ldur stur csel cset csinc madd msub sxtw uxtw ubfx sbfx",
     .directives = "",
     .arch_names = "armv8 armv9",
+    .line_comment = '\0',
 };

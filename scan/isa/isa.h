@@ -42,4 +42,7 @@ struct isa_desc {
   const char *marks;
   const char *directives;
   const char *arch_names;
+  // A character that comments out the rest of its line wherever it stands
+  // ("@" in ARM), or 0.
+  char line_comment;
 };

@@ -30,4 +30,5 @@ constexpr isa_desc riscv64_isa = {
         "sext.w",
     .directives = ".option",
     .arch_names = "rv32 rv64",
+    .line_comment = '\0',
 };

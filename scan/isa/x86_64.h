@@ -32,4 +32,5 @@ constexpr isa_desc x86_64_isa = {
     .marks = "push pushq pushl pop popq popl endbr64 endbr32 movq movl leaq leal subq subl",
     .directives = ".intel_syntax .att_syntax .code16 .code32 .code64",
     .arch_names = "i386 i486 i586 i686 pentium x86-64 x86_64 generic32 generic64 corei7",
+    .line_comment = '\0',
 };

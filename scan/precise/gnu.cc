@@ -2,236 +2,13 @@
 // newline or ";", comments run from "#" (and "//") to the end of the line or
 // between "/*" and "*/", names are the assembler's own, sections carry their
 // flags, and the operand of every call and jump is looked at.
-#include <bit>
 #include <cstring>
 
-#include "memory/memory.h"
-#include "scan/isa/aarch64.h"
-#include "scan/isa/riscv64.h"
 #include "scan/isa/x86_64.h"
-#include "scan/lex/keys.h"
-#include "scan/precise/reader.h"
+#include "scan/precise/gnu_lex.h"
+#include "scan/precise/objfmt.h"
 
 namespace {
-// The instruction sets a GNU file may be of: a file is of the first until
-// it shows that it is of another.
-constexpr const isa_desc *gp_isas[] = {&x86_64_isa, &riscv64_isa, &aarch64_isa};
-using isa_keys = lex_keywords<uint32_t, 24, 256, true>;
-
-// Each set's calls, jumps, prefixes and registers.
-constexpr isa_keys make_isa_keys(const isa_desc &d) {
-  isa_keys t{};
-  precise_add_isa_words(&t, d);
-  return t;
-}
-constexpr isa_keys gp_isa_keys[] = {make_isa_keys(x86_64_isa), make_isa_keys(riscv64_isa),
-                                    make_isa_keys(aarch64_isa)};
-
-// The mnemonics that show a file's set: bit i for gp_isas[i].
-constexpr isa_keys make_marks() {
-  isa_keys t{};
-  for (uint32_t i = 0; i < std::size(gp_isas); ++i)
-    t.add(gp_isas[i]->marks, 1u << i);
-  return t;
-}
-constexpr isa_keys gp_marks = make_marks();
-
-struct gnu_reader {
-  precise_lexer lx;
-  uint32_t previous;   // the section before the current one, for .previous
-  uint32_t stack[16];  // .pushsection
-  int depth;
-  int64_t macro_depth;  // inside .macro ... .endm: templates, not code
-  bool intel;           // .intel_syntax: `call rax`, `call QWORD PTR [rax]`
-  uint32_t isa;         // the file's set, an index of gp_isas
-  bool decided;         // the file showed it
-  uint32_t pending;     // sets that the first operand's register would show
-};
-
-const isa_desc &gp_isa(const gnu_reader *g) {
-  return *gp_isas[g->isa];
-}
-
-// Takes the first set of the mask `sets` (bit i for gp_isas[i]) for the
-// file's, if it names any.
-void gp_pick(gnu_reader *g, uint32_t sets) {
-  if (sets == 0) return;
-  g->isa = static_cast<uint32_t>(std::countr_zero(sets));
-  g->decided = true;
-}
-
-// Characters that a statement can pass over without a look: GP_DULL where
-// it is skipped to its end, GP_PUNCT among the operands of an instruction.
-enum { GP_DULL = 1, GP_PUNCT = 2 };
-const struct gp_classes {
-  unsigned char is[256] = {};
-  gp_classes() {
-    for (int c = 1; c < 256; ++c) {
-      if (std::strchr("\n;#/\"'", c) == nullptr) is[c] |= GP_DULL;
-      if (std::strchr(" \t,()+-:", c) != nullptr) is[c] |= GP_PUNCT;
-      // An immediate's and an indirect operand's marks lead to no name.
-      if (c == x86_64_isa.immediate_mark || c == x86_64_isa.indirect_mark) is[c] |= GP_PUNCT;
-    }
-  }
-} gp_chars;
-
-bool gp_end(int c) {
-  return c == '\n' || c == ';' || c == SRC_EOF;
-}
-
-bool gp_local(const scan_word &word) {
-  return word.w_len >= 2 && word.w_text[0] == '.' && word.w_text[1] == 'L';
-}
-
-// True when `word` begins with one of the blank-separated prefixes of `list`.
-bool gp_has_prefix(const char *list, const scan_word &word) {
-  for (const char *p = list; *p != '\0';) {
-    size_t n = std::strcspn(p, " ");
-    if (n > 0 && word.w_len >= n && std::memcmp(word.w_text, p, n) == 0) return true;
-    p += n + (p[n] == ' ');
-  }
-  return false;
-}
-
-bool gp_name_start(int c) {
-  return c != SRC_EOF && (syntax_classes.cls[c] & CH_GNU_START);
-}
-
-// Consumes a block comment after its "/*"; 0 at the end of the file.
-int gp_block_comment(gnu_reader *g) {
-  int star = 0;
-  for (;;) {
-    int c = src_get(g->lx.src);
-    if (c == SRC_EOF) return 0;
-    if (c == '/' && star) return 1;
-    if (c == '\n') g->lx.line++;
-    star = c == '*';
-  }
-}
-
-// The next character that means something in a statement: comments and
-// blanks are passed over, a line end (counted) comes back as '\n'.
-[[gnu::noinline]] int gp_next_slow(gnu_reader *g) {
-  scan_source *src = g->lx.src;
-  for (;;) {
-    int c = precise_skip_blanks(&g->lx);
-    switch (c) {
-      case '\n':
-        g->lx.line++;
-        return c;
-      case '#':
-        if (!gp_isa(g).hash_comments) return c;  // an immediate's mark
-        return precise_skip_line(&g->lx);
-      case '/': {
-        int d = src_get(src);
-        if (d == '/') return precise_skip_line(&g->lx);
-        if (d == '*') {
-          if (!gp_block_comment(g)) return SRC_EOF;
-          continue;
-        }
-        if (d != SRC_EOF) src_unget(src);
-        return c;
-      }
-      default:
-        return c;
-    }
-  }
-}
-
-// The bytes that gp_next hands back as they are: all but blanks, newlines,
-// "#", "/" and 0 (which may be the end of the data).
-constexpr struct gp_plain_bytes {
-  bool is[256] = {};
-  constexpr gp_plain_bytes() {
-    for (int c = 1; c < 256; ++c)
-      is[c] = c != ' ' && (c < '\t' || c > '\r') && c != '#' && c != '/';
-  }
-} gp_plain;
-
-// The same, quick in the common cases.
-inline int gp_next(gnu_reader *g) {
-  return precise_next(&g->lx, gp_plain.is, true, [g] { return gp_next_slow(g); });
-}
-
-// gp_next at the start of a line, or where a statement ended.
-int gp_next_line(gnu_reader *g) {
-  return precise_next_line(&g->lx, gp_plain.is, [g] { return gp_next(g); });
-}
-
-// Consumes a string or character constant after its opening quote. Neither
-// runs past the end of its line.
-void gp_quoted(gnu_reader *g, int quote) {
-  scan_source *src = g->lx.src;
-  int c = src_get(src);
-  if (quote == '\'') {
-    // 'c, '\n and 'c' are all one character.
-    if (c == '\\') c = src_get(src);
-    if (c == '\n') src_unget(src);
-    if (c == SRC_EOF || c == '\n') return;
-    c = src_get(src);
-    if (c != '\'' && c != SRC_EOF) src_unget(src);
-    return;
-  }
-  for (; c != SRC_EOF && c != quote; c = src_get(src)) {
-    if (c == '\\') {
-      c = src_get(src);
-      if (c == SRC_EOF) return;
-      if (c == '\n') g->lx.line++;
-    } else if (c == '\n') {
-      src_unget(src);
-      return;
-    }
-  }
-}
-
-// Consumes the rest of a statement from `c` on.
-void gp_skip(gnu_reader *g, int c) {
-  for (; !gp_end(c); c = gp_next(g)) {
-    if (c == '"' || c == '\'') gp_quoted(g, c);
-    precise_pass(&g->lx, gp_chars.is, GP_DULL);
-  }
-}
-
-// Passes over the characters of class `chars` that come next.
-void gp_pass(gnu_reader *g, unsigned chars) {
-  precise_pass(&g->lx, syntax_classes.cls, chars);
-}
-
-// Consumes a ":" if one follows; true when it did.
-bool gp_colon(gnu_reader *g) {
-  int c = src_get(g->lx.src);
-  if (c == ':') return true;
-  if (c != SRC_EOF) src_unget(g->lx.src);
-  return false;
-}
-
-// Passes over a relocation suffix ("@PLT") if one follows.
-void gp_suffix(gnu_reader *g) {
-  scan_source *src = g->lx.src;
-  int c = src_get(src);
-  if (c == '@') {
-    gp_pass(g, CH_GNU_NAME);
-  } else if (c != SRC_EOF) {
-    src_unget(src);
-  }
-}
-
-// Reads the name that begins with `c`. clang's alias of a function for calls
-// that must not go through the PLT, ".Lf$local", is read as the function's
-// own name. Returns 1, or 0 when memory ran out.
-int gp_read(gnu_reader *g, int c) {
-  scan_word *w = &g->lx.word;
-  if (!precise_read_name(&g->lx, c, CH_GNU_NAME)) return 0;
-  static const char local[] = "$local";
-  const size_t n = sizeof local - 1;
-  if (w->w_len > n + 2 && gp_local(*w) && std::memcmp(w->w_text + w->w_len - n, local, n) == 0) {
-    w->w_len -= n + 2;
-    std::memmove(w->w_text, w->w_text + 2, w->w_len);
-    w->w_text[w->w_len] = '\0';
-  }
-  return 1;
-}
-
 int gp_switch(gnu_reader *g, uint32_t id, precise_section_kind kind) {
   g->previous = g->lx.pf.section;
   return precise_section(&g->lx.pf, id, kind, g->lx.line);
@@ -263,6 +40,9 @@ int gp_section(gnu_reader *g, bool push) {
       }
       if (c == '\n') src_unget(lx->src);
       c = gp_next(g);
+    } else if (!quoted && gp_name_start(c)) {
+      c = gp_macho_section(g, c, &id, &kind);
+      if (c == -2) return 0;
     }
   }
   if (push) {
@@ -279,7 +59,7 @@ int gp_announce(gnu_reader *g) {
   int c = gp_next(g);
   while (gp_name_start(c)) {
     if (!gp_read(g, c)) return 0;
-    if (!gp_local(lx->word)) {
+    if (!gp_local(g, lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
       if (id == PRECISE_NONE) return 0;
       lx->pf.names[id].flags |= PN_ANNOUNCED;
@@ -296,6 +76,7 @@ int gp_announce(gnu_reader *g) {
 int gp_type(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
+  if (c >= '0' && c <= '9') return gp_coff_type(g, c), 1;
   if (!gp_name_start(c)) return gp_skip(g, c), 1;
   if (!gp_read(g, c)) return 0;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -318,9 +99,7 @@ int gp_arch(gnu_reader *g) {
   int c = gp_next(g);
   if (gp_name_start(c)) {
     if (!gp_read(g, c)) return 0;
-    for (uint32_t i = 0; i < std::size(gp_isas); ++i) {
-      if (gp_has_prefix(gp_isas[i]->arch_names, g->lx.word)) gp_pick(g, 1u << i);
-    }
+    isa_arch_name(&g->set, std::string_view(g->lx.word.w_text, g->lx.word.w_len));
     c = gp_next(g);
   }
   gp_skip(g, c);
@@ -329,13 +108,11 @@ int gp_arch(gnu_reader *g) {
 
 int gp_directive(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
-  if (!g->decided) {
-    std::string_view word(lx->word.w_text, lx->word.w_len);
-    if (word == ".arch" || word == ".cpu") return gp_arch(g);
-    for (uint32_t i = 0; i < std::size(gp_isas); ++i) {
-      if (lex_list_has(gp_isas[i]->directives, word)) gp_pick(g, 1u << i);
-    }
-  }
+  std::string_view word(lx->word.w_text, lx->word.w_len);
+  if (isa_directive(&g->set, word)) return gp_arch(g);
+  gp_settle(g);
+  int done = gp_coff_directive(g, word);
+  if (done >= 0) return done;
   uint32_t kinds = precise_keyword(lx->word);
   if (kinds & (KW_TEXT | KW_DATASEC)) {
     uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -381,7 +158,7 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
     } else {
       if (!gp_read(g, c)) return 0;
       if (!isa.target_last ||
-          !gp_isa_keys[g->isa].find(lx->word.w_text, lx->word.w_len, KW_REGISTER)) {
+          !isa_set_keys[g->set.isa].find(lx->word.w_text, lx->word.w_len, KW_REGISTER)) {
         break;
       }
     }
@@ -393,8 +170,8 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   // that the call goes through a register or memory.
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
   // A call that only loads the program counter is no edge.
-  bool thunk = kind == PE_CALL && gp_has_prefix(isa.pc_thunks, lx->word);
-  if (intel || thunk || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
+  bool thunk = kind == PE_CALL && isa_has_prefix(isa.pc_thunks, {lx->word.w_text, lx->word.w_len});
+  if (intel || thunk || gp_local(g, lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
@@ -434,18 +211,6 @@ bool gp_run_ends_in_token(std::string_view run) {
   return in_token;
 }
 
-// Takes the set of the pending ones that has the word just read for a
-// register, if any, for the file's.
-void gp_register_shows(gnu_reader *g) {
-  const scan_word &w = g->lx.word;
-  for (uint32_t i = 1; i < std::size(gp_isas); ++i) {
-    if ((g->pending >> i & 1) && gp_isa_keys[i].find(w.w_text, w.w_len, KW_REGISTER)) {
-      gp_pick(g, 1u << i);
-    }
-  }
-  g->pending = 0;
-}
-
 // Operands of any other instruction: names of known data are references.
 int gp_operands(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
@@ -473,11 +238,15 @@ int gp_operands(gnu_reader *g) {
       gp_pass(g, CH_GNU_NAME);  // a register the buffer's end cut off
     } else if (gp_name_start(c)) {
       if (!gp_read(g, c)) return 0;
-      if (g->pending) gp_register_shows(g);
+      if (g->set.pending) {
+        isa_first_operand(&g->set, {lx->word.w_text, lx->word.w_len}, false);
+        gp_settle(g);
+      }
       int64_t line = lx->line;
       if (gp_isa(g).colon_relocs && gp_colon(g)) continue;  // ":lo12:" names no symbol
       gp_suffix(g);
-      if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
+      if (!gp_local(g, lx->word) &&
+          !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
         return 0;
       }
     } else if (c == '"' || c == '\'') {
@@ -486,27 +255,64 @@ int gp_operands(gnu_reader *g) {
   }
 }
 
+// Watches for the set in a file that has not shown it yet: the mnemonic
+// just read, and a marked register ("%rbp") first among its operands.
+// Returns 0 when the statement ended, -1 when memory ran out.
+int gp_watch(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  isa_mnemonic(&g->set, {lx->word.w_text, lx->word.w_len});
+  gp_settle(g);
+  if (!(g->set.pending & 1)) return 1;
+  int c = gp_next(g);
+  if (gp_end(c)) return 0;
+  if (c != x86_64_isa.register_mark) return src_unget(lx->src), 1;
+  c = src_get(lx->src);
+  if (!gp_name_start(c)) return gp_skip(g, c), 0;
+  if (!gp_read(g, c)) return -1;
+  isa_first_operand(&g->set, {lx->word.w_text, lx->word.w_len}, true);
+  gp_settle(g);
+  return 1;
+}
+
+int gp_instruction(gnu_reader *g);
+
+// A call or jump of another set than the file's. In a file that has not
+// shown its set it is read as that of the first set that has it (and the
+// file is still warned of at its end); otherwise it is warned of.
+int gp_foreign(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  std::string_view word(lx->word.w_text, lx->word.w_len);
+  if (g->set.decided) {
+    scan_warn(&lx->warnings, scan_warning::unknown_call, word);
+    return gp_operands(g);
+  }
+  uint32_t was = g->set.isa;
+  isa_borrow(&g->set, word);
+  int ok = gp_instruction(g);
+  if (!g->set.decided) g->set.isa = was;
+  return ok;
+}
+
 int gp_instruction(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
-  if (!g->decided) {
-    // One of x86's own mnemonics shows the set; another set's own mnemonic
-    // does when a register of that set comes first among its operands
-    // ("stp x29, ...", "addi sp, ..."): a lone word, as in a comment of
-    // another assembler, shows nothing.
-    uint32_t sets = gp_marks.find(lx->word.w_text, lx->word.w_len);
-    if (sets == 1) gp_pick(g, sets);
-    g->pending = sets & ~1u;
-  }
-  const isa_keys &keys = gp_isa_keys[g->isa];
+  const isa_keys &keys = isa_set_keys[g->set.isa];
   uint32_t kinds;
-  while ((kinds = keys.find(lx->word.w_text, lx->word.w_len, KW_PREFIX | KW_CALL | KW_JUMP)) &
+  while ((kinds = keys.find(lx->word.w_text, lx->word.w_len,
+                            KW_PREFIX | KW_CALL | KW_JUMP | ISA_FOREIGN)) &
          KW_PREFIX) {
     int c = gp_next(g);
     if (!gp_name_start(c)) return gp_skip(g, c), 1;
     if (!gp_read(g, c)) return 0;
   }
-  if (kinds & KW_CALL) return gp_target(g, PE_CALL);
-  if (kinds & KW_JUMP) return gp_target(g, PE_JUMP);
+  if (kinds & (KW_CALL | KW_JUMP)) {
+    g->set.branches++;
+    return gp_target(g, kinds & KW_CALL ? PE_CALL : PE_JUMP);
+  }
+  if (kinds == ISA_FOREIGN) return gp_foreign(g);
+  if (!g->set.decided) {
+    int go = gp_watch(g);
+    if (go <= 0) return go + 1;
+  }
   return gp_operands(g);
 }
 
@@ -536,7 +342,7 @@ int gp_statement(gnu_reader *g, int c) {
         if (c != SRC_EOF) src_unget(lx->src);
         break;
       }
-      if (!gp_local(lx->word)) {
+      if (!gp_local(g, lx->word)) {
         uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
         if (id == PRECISE_NONE || !precise_label(&lx->pf, id, lx->line)) return 0;
       }
@@ -548,21 +354,44 @@ int gp_statement(gnu_reader *g, int c) {
   }
   return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
 }
+
+// The warnings of a file read to its end: no set shown where instructions
+// were read but no call or jump of the set taken for the file.
+void gp_warn_at_end(gnu_reader *g) {
+  isa_pick &p = g->set;
+  scan_warnings &ws = g->lx.warnings;
+  if (!p.decided && !p.chosen && p.instructions != 0 && (p.branches == 0 || p.borrowed[0])) {
+    scan_warn(&ws, scan_warning::no_isa, p.first);
+    return;
+  }
+  // A call read as another set's before the file showed its own, which
+  // turned out not to have it.
+  std::string_view borrowed(p.borrowed);
+  if (p.borrowed[0] &&
+      !isa_set_keys[p.isa].find(borrowed.data(), borrowed.size(), KW_CALL | KW_JUMP)) {
+    scan_warn(&ws, scan_warning::unknown_call, borrowed);
+  }
+}
 }  // namespace
+
+int scan_isa_by_name(const char *name) {
+  return isa_by_name(name);
+}
 
 scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
                              const char *file) {
+  return scan_gnu_precise_as(chars, graph, src, file, -1);
+}
+
+scan_result scan_gnu_precise_as(const lex_chars *chars, call_graph *graph, scan_source *src,
+                                const char *file, int isa) {
   gnu_reader g;
-  g.previous = PRECISE_NONE;
-  g.depth = 0;
-  g.macro_depth = 0;
-  g.intel = false;
-  g.isa = 0;
-  g.decided = false;
-  g.pending = 0;
-  if (!precise_lexer_begin(&g.lx, chars, graph, src, file))
-    return scan_result{scan_status::nomem, 1};
-  g.previous = g.lx.pf.section;
+  if (!gp_begin(&g, chars, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  if (isa >= 0) {
+    g.set.isa = static_cast<uint32_t>(isa);
+    g.set.chosen = true;
+    gp_settle(&g);
+  }
   int ok = 1;
   for (int c = gp_next_line(&g); c != SRC_EOF; c = gp_next_line(&g)) {
     if (c == '\n' || c == ';') continue;  // a comment's line, or an empty statement
@@ -571,7 +400,10 @@ scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_sou
       break;
     }
   }
-  if (ok) ok = precise_finish(&g.lx.pf, true);
+  if (ok) gp_warn_at_end(&g);
+  // Mach-O's compiler output has no label in code that is not a symbol.
+  g.lx.pf.lead_underscore = g.set.macho;
+  if (ok) ok = precise_finish(&g.lx.pf, !g.set.macho);
   scan_result result = precise_result(&g.lx, ok);
   precise_lexer_end(&g.lx);
   return result;

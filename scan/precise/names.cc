@@ -132,6 +132,9 @@ uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
   if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
   const char *text = pf->names[id].text;
   size_t len = base_length(text, pf->names[id].len);
+  // Mach-O writes each C name with one "_" before it.
+  if (pf->lead_underscore && len > 1 && text[0] == '_') ++text, --len;
+  bool cut = len != pf->names[id].len;
   uint32_t canon = id;
   if (len > 2 && text[0] == '_' && text[1] == 'Z') {
     bool nomem = false;
@@ -141,10 +144,10 @@ uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
     if (readable != nullptr) {
       canon = precise_intern(pf, readable, readable_len);
       mem_free(readable);
-    } else if (len != pf->names[id].len) {
+    } else if (cut) {
       canon = precise_intern(pf, text, len);
     }
-  } else if (len != pf->names[id].len) {
+  } else if (cut) {
     canon = precise_intern(pf, text, len);
   }
   if (canon == PRECISE_NONE) return PRECISE_NONE;

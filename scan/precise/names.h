@@ -98,10 +98,11 @@ struct precise_file {
   char *arena;  // a chain of blocks; the first bytes of each point at the last
   size_t arena_used;
   size_t arena_cap;
-  uint32_t section;    // the current section
-  uint8_t sec_kind;    // and its kind
-  scan_status status;  // what ended the reading early, if anything
-  int64_t fail_line;   // and on which line
+  uint32_t section;      // the current section
+  uint8_t sec_kind;      // and its kind
+  bool lead_underscore;  // names as users know them lose one leading "_"
+  scan_status status;    // what ended the reading early, if anything
+  int64_t fail_line;     // and on which line
   // A bit for each hash of a data label's name, so that most names in
   // operands are known to be none without a look at the table.
   uint64_t data_bits[PRECISE_DATA_WORDS];

@@ -191,6 +191,43 @@ const gnu_case cases[] = {
       ".globl k\nk:\nstr reset\npushq %rbp\ncall q\ntail r\nb r\n"},
      "f/a:2()[g] g/a:-1(){f,h} h/b:2()[g] k/c:2()[q] q/c:-1(){k}",
      true},
+    {"-p: 32-bit ARM: @ comments, # immediates, (PLT), Thumb widths; .fpu outvotes .arch armv8",
+     {".arch armv8-a\n.fpu vfp\n.data\nd:\n.text\n.syntax unified\n.thumb_func\n" IN_F
+      "push {r4, lr} @ bl x; bl y\nbl g(PLT)\nblx h\nblx r3\nbx lr\nb.w k\nbeq.n m\ncbz r0, n\n"
+      "movw r1, #:lower16:d\nbleq p\nb .L2\n"},
+     "d/a:4{f} f/a:9()[g,h,k,m,n,d,p] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f} m/a:-1(){f} n/a:-1(){f} "
+     "p/a:-1(){f}",
+     true},
+    {"-p: .arch armv8 alone is AArch64; an ARM register shows 32-bit ARM",
+     {".arch armv8-a\n" IN_F "mov w0, 1\nb.ne g\ntbz x0, #3, h\n",
+      ".arch armv8-a\n.globl k\nk:\nldr r3, [pc]\nb.w g\nbhi h\n"},
+     "f/a:3()[g,h] g/a:-1(){f,k} h/a:-1(){f,k} k/b:3()[g,h]",
+     true},
+    {"-p: a call before the file shows its set is read as that of the first set that has it",
+     {IN_F "b g\n.globl h\nh:\nstp x29, x30, [sp, -16]!\nbl k\n",
+      ".globl m\nm:\nbl n\nmov w0, 1\nb.ne p\n"},
+     "f/a:2()[g] g/a:-1(){f} h/a:5()[k] k/a:-1(){h} m/b:2()[n,p] n/b:-1(){m} p/b:-1(){m}",
+     true},
+    {"-p: Mach-O: segment,section names, _ dropped, L and l local, ; comments in AArch64",
+     {".section __TEXT,__text,regular,pure_instructions\n.build_version macos, 11, 0\n"
+      ".globl _main ; -- Begin function main\n_main: ; @main\n; kill: def $w0\n"
+      "stp x29, x30, [sp, #-16]!\nbl _f\nLtmp0:\nb _g\nl_x:\nbl _puts\n_helper:\nbl __Z1hi\n"
+      "b _main\n.section __TEXT,__cstring,cstring_literals\n_s:\n.section __DATA,__data\n"
+      "_counter:\n.subsections_via_symbols\n"},
+     "main*/a:4()[f,g,puts]{helper} f/a:-1(){main} g/a:-1(){main} puts/a:-1(){main} "
+     "helper/a:12()[h(int),main] h(int)/a:-1(){helper} s/a:16 counter/a:18",
+     true},
+    {"-p: Mach-O x86-64: ## comments, callq and a tail jmp",
+     {".section __TEXT,__text,regular,pure_instructions\n.globl _main ## -- Begin\n_main:\n"
+      "pushq %rbp\ncallq _f ## callq _x\njmp _g\nLBB0_1:\njmp LBB0_1\n"},
+     "main*/a:3()[f,g] f/a:-1(){main} g/a:-1(){main}",
+     true},
+    {"-p: PE/COFF: .def blocks of type 32 make functions, static ones too; .seh_ passed over",
+     {".text\n.def f; .scl 2; .type 32; .endef\n.seh_proc f\nf:\n.seh_endprologue\ncall s\n"
+      "ret\n.seh_endproc\n.def s; .scl 3; .type 32; .endef\ns:\ncall puts\njmp t\n"
+      ".def t; .scl 3; .type 0; .endef\nt:\ncall u\n.def puts; .scl 2; .type 32; .endef\n"},
+     "f/a:4()[s] s/a:10()[puts,u]{f} puts/a:-1(){s} u/a:-1(){s}",
+     true},
     {"-p: C++ names demangled",
      {".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n"},
      "foo::bar()/a:2()[g(int)] g(int)/a:-1(){foo::bar()}",

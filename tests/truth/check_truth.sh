@@ -24,11 +24,7 @@ export LC_ALL
 # prints the recall and precision it reaches and "KNOWN GAP", but passes; the
 # change that teaches -p one takes it off this list.
 known_gaps="
-  arm
-  thumb
   mingw
-  macho-arm64
-  macho-x86_64
   noplt
   pg
   statics
