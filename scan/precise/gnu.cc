@@ -363,14 +363,50 @@ int gp_directive(gnu_reader *g) {
   return 1;
 }
 
+// A call or jump through memory from `c` on (`read`: its first name is in
+// lx->word already): an edge only when the memory is the slot that the linker
+// or loader fills with one function's address, f@GOTPCREL or __imp_f.
+int gp_slot(gnu_reader *g, precise_event_kind kind, int c, bool read) {
+  precise_lexer *lx = &g->lx;
+  for (;; read = false, c = gp_next(g)) {
+    if (!read && gp_end(c)) return 1;
+    if (!read && !gp_name_start(c)) {
+      if (c == x86_64_isa.register_mark) gp_pass(g, CH_GNU_NAME);
+      continue;  // "*", "[", "+", "(": none names the slot
+    }
+    if (!read && !gp_read(g, c)) return 0;
+    std::string_view w(lx->word.w_text, lx->word.w_len);
+    if (!precise_keyword(lx->word, KW_SIZE | KW_REGISTER) && !lex_list_has("rip eip", w)) break;
+  }
+  int64_t line = lx->line;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  bool got = false;
+  if ((c = src_get(lx->src)) == '@') {
+    c = src_get(lx->src);
+    if (gp_name_start(c) && !gp_read(g, c)) return 0;
+    got = gp_name_start(c) &&
+          lex_list_has("GOTPCREL GOT GOTPCRELX REX_GOTPCRELX", {lx->word.w_text, lx->word.w_len});
+  }
+  if (c != SRC_EOF && !gp_name_start(c)) src_unget(lx->src);
+  gp_skip(g, gp_next(g));
+  const precise_name &n = lx->pf.names[id];
+  std::string_view f = precise_slot_function(n.text, n.len, got);
+  if (f.empty() || (id = precise_intern(&lx->pf, f.data(), f.size())) == PRECISE_NONE) {
+    return f.empty();
+  }
+  if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
+  return precise_note(&lx->pf, kind, id, line);
+}
+
 // The operand of a call or jump: a name makes the event; anything through a
-// register or memory ("*", or a name before parentheses) does not, not even
-// the slot of a function in the global offset table (-fno-plt).
+// register or memory ("*", or a name before parentheses) does not, but for
+// the slot of a function (gp_slot).
 int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   const isa_desc &isa = gp_isa(g);
   int c = gp_next(g);
-  if (!gp_name_start(c) && !isa.target_last) return gp_skip(g, c), 1;
+  if (!gp_name_start(c) && !isa.target_last) return gp_slot(g, kind, c, false);
   // Where the target comes last, registers and immediates go before it
   // ("jal ra, f", "cbz x0, f"); a register alone is an indirect operand.
   for (;;) {
@@ -394,6 +430,7 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
   // A call that only loads the program counter is no edge.
   bool thunk = kind == PE_CALL && gp_has_prefix(isa.pc_thunks, lx->word);
+  if (intel & KW_SIZE) return gp_slot(g, kind, 0, true);
   if (intel || thunk || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);

@@ -116,6 +116,14 @@ size_t precise_base_length(const char *text, size_t len) {
   return len;
 }
 
+std::string_view precise_slot_function(const char *text, size_t len, bool got) {
+  static constexpr std::string_view imp = "__imp_";
+  if (len > imp.size() && std::string_view(text, imp.size()) == imp) {
+    return {text + imp.size(), len - imp.size()};
+  }
+  return got ? std::string_view(text, len) : std::string_view();
+}
+
 // True when a name is as users know it already: no suffix to take off, no
 // mangling to undo.
 bool precise_plain_name(const char *text, size_t len) {

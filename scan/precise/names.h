@@ -156,6 +156,12 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // compiler clone's suffix (`.part.0`).
 size_t precise_base_length(const char *text, size_t len);
 
+// The function whose slot in the global offset table or the import table
+// `text` names, as the file spells it, or an empty view when it names none:
+// a PE import `__imp_f` names f's, and any name does when the relocation
+// asked for its slot (`got`: f@GOTPCREL, NASM's `f wrt ..got`).
+std::string_view precise_slot_function(const char *text, size_t len, bool got);
+
 // True when a section of this name (NUL-terminated) holds code whatever its
 // flags say: `.text` and its subsections (`.text.startup`).
 inline bool precise_text_section(const char *name) {

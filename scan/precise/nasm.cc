@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "memory/memory.h"
+#include "scan/lex/keys.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -272,11 +273,53 @@ int np_finish(nasm_reader *r) {
   return 1;
 }
 
+// Calls `edge(name)` for the function, as users know it, whose slot the
+// memory operand after "[" names: `[rel f wrt ..got]` or `[rel __imp_f]`,
+// filled by the linker or loader. Returns 1, or 0 after a failure (noted).
+template <class Edge>
+int np_slot(nasm_reader *r, Edge edge) {
+  precise_lexer *lx = &r->lx;
+  int c = np_next(r);
+  int named;
+  for (;; c = np_next(r)) {
+    if (c == '+') continue;
+    named = np_name(r, &c);
+    if (named <= 0 || !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
+                        lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
+      break;
+    }
+  }
+  if (named <= 0 || r->owner == SYM_NONE || np_local(lx->word)) {
+    if (named != 0) np_skip(r, named < 0 ? c : np_next(r));
+    return named != 0;
+  }
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return np_fail(r);
+  c = np_next(r);
+  bool got = (named = np_name(r, &c)) > 0 && std::strcmp(lx->word.w_text, "wrt") == 0 &&
+             (c = np_next(r), named = np_name(r, &c)) > 0 &&
+             lex_list_has("..got ..gotpcrel", {lx->word.w_text, lx->word.w_len});
+  if (named == 0) return 0;
+  np_skip(r, named < 0 ? c : np_next(r));
+  const precise_name &n = lx->pf.names[id];
+  std::string_view f = precise_slot_function(n.text, n.len, got);
+  if (f.empty()) return 1;
+  std::string_view name = precise_canon_text(&lx->pf, f.data(), f.size());
+  return name.data() == nullptr ? np_fail(r) : edge(name);
+}
+
 // The operand of a call or jump, after any size or distance words.
 int np_target(nasm_reader *r, precise_event_kind kind) {
   precise_lexer *lx = &r->lx;
   int c = np_next(r);
   for (;;) {
+    if (c == '[') {
+      int64_t line = lx->line;
+      return np_slot(r, [r, kind, line](std::string_view name) {
+        return kind == PE_CALL ? precise_call(&r->lx.pf, r->owner, name, line)
+                               : np_jump(r, name, line);
+      });
+    }
     bool escaped = c == '$';
     int named = np_name(r, &c);
     if (named == 0) return 0;

@@ -148,6 +148,12 @@ const lex_case lex_cases[] = {
      {"f.part.0:\n  call g wrt ..plt\n  call h@PLT\nf:\n"},
      "f/a:1()[g,h] g/a:-1(){f} h/a:-1(){f}",
      true},
+    {"-p: through the GOT or an import slot: an edge to the function, else none",
+     {"f:\n  call [rel g wrt ..got]\n  jmp qword [rel h wrt ..gotpcrel]\n  call [rel __imp_i]\n"
+      "  call [rip + __imp__j]\n  call [rel t]\n  call [rax]\n  call [rel k wrt ..plt]\n"
+      "  call [.l wrt ..got]\n  call [rel m wrt\n  call [\n  jmp [rel n wrt ..got]"},
+     "f/a:1()[g,i,_j,h,n] g/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} h/a:-1(){f} n/a:-1(){f}",
+     true},
 };
 
 void PrintTo(const lex_case &c, std::ostream *os) {

@@ -29,11 +29,8 @@ known_gaps="
   mingw
   macho-arm64
   macho-x86_64
-  noplt
-  pg
   statics
   data
-  nasm/got.asm
 "
 gap() {
   [[ $known_gaps == *[[:space:]]"$set"[[:space:]]* ||
