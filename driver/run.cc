@@ -279,6 +279,11 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
   }
+  // References that waited for every file, and always the release of them.
+  if (opts.precise && scan_precise_end(&graph) != scan_status::done && status == 0) {
+    std::fputs(NOMEM_TEXT, stderr);
+    status = 1;
+  }
   opts.write.files = argv + optind;
   opts.write.nfiles = argc - optind;
   opts.write.stdin_name = run_stdin_name;

@@ -52,6 +52,9 @@ struct symbol {
   // Another record bears the same name: only then can a record other than
   // this one stand for it in a callee list.
   bool s_shared_name;
+  // Its file's own (a static function or data label): only the references
+  // of that file reach it, and no lookup by name finds it.
+  bool s_local;
   // Cells in s_callees; counting stops at the largest value, as only short
   // lists are told apart by their length.
   uint8_t s_ncallees;
@@ -105,6 +108,12 @@ inline sym_id sym_add(call_graph *graph, bool is_function, const char *name, con
                       int64_t line) {
   return sym_add(graph, is_function, std::string_view(name), file, line);
 }
+
+// Defines a symbol local to `file` (line != -1): always a new record, which
+// no lookup by name finds, so that the caller keeps it. Returns the record,
+// or SYM_NONE when memory is exhausted (the graph is then unchanged).
+sym_id sym_add_local(call_graph *graph, bool is_function, std::string_view name, const char *file,
+                     int64_t line);
 
 // The first record named `name` (of `len` bytes), or, when there is none, a
 // new function record declared in `file`, found or made with one probe of

@@ -71,3 +71,9 @@ scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_so
                               const char *file);
 scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
                              const char *file);
+
+// The end of a run read with -p: the references that waited for the names
+// of later files are charged to the data labels that some file made global,
+// and what they held is released. Call it once the files are read, or after
+// a failure (to release); returns how the charges went.
+scan_status scan_precise_end(call_graph *graph);

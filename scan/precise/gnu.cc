@@ -282,7 +282,7 @@ int gp_announce(gnu_reader *g) {
     if (!gp_local(lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
       if (id == PRECISE_NONE) return 0;
-      lx->pf.names[id].flags |= PN_ANNOUNCED;
+      lx->pf.names[id].flags |= PN_ANNOUNCED | PN_GLOBAL;
     }
     c = gp_next(g);
     if (c != ',') break;
@@ -514,7 +514,12 @@ int gp_operands(gnu_reader *g) {
       int64_t line = lx->line;
       if (gp_isa(g).colon_relocs && gp_colon(g)) continue;  // ":lo12:" names no symbol
       gp_suffix(g);
-      if (!gp_local(lx->word) && !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
+      // Registers without a mark (Intel syntax, other sets) name nothing.
+      bool reg = (g->intel || gp_isas[g->isa] != &x86_64_isa) &&
+                 (gp_isa_keys[g->isa].find(lx->word.w_text, lx->word.w_len, KW_REGISTER) ||
+                  precise_keyword(lx->word, KW_SIZE));
+      if (!reg && !gp_local(lx->word) &&
+          !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
         return 0;
       }
     } else if (c == '"' || c == '\'') {

@@ -187,7 +187,8 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   if (copy == nullptr) return PRECISE_NONE;
   uint32_t id = pf->count++;
   pf->names[id] = precise_name{
-      copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, SYM_NONE};
+      copy,    static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, SYM_NONE, 0,
+      SYM_NONE};
   pf->recent[hash % PRECISE_RECENT] = *slot_of(pf, text, len, hash) = precise_slot{hash, id + 1};
   return id;
 }

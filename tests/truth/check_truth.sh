@@ -29,8 +29,6 @@ known_gaps="
   mingw
   macho-arm64
   macho-x86_64
-  statics
-  data
 "
 gap() {
   [[ $known_gaps == *[[:space:]]"$set"[[:space:]]* ||
