@@ -10,6 +10,7 @@
 #include "scan/isa/riscv64.h"
 #include "scan/isa/x86_64.h"
 #include "scan/lex/keys.h"
+#include "scan/precise/gnu_ops.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -36,6 +37,9 @@ constexpr isa_keys make_marks() {
 }
 constexpr isa_keys gp_marks = make_marks();
 
+}  // namespace
+
+// Outside the namespace: gnu_ops.cc holds pointers to it.
 struct gnu_reader {
   precise_lexer lx;
   uint32_t previous;   // the section before the current one, for .previous
@@ -47,6 +51,8 @@ struct gnu_reader {
   bool decided;         // the file showed it
   uint32_t pending;     // sets that the first operand's register would show
 };
+
+namespace {
 
 const isa_desc &gp_isa(const gnu_reader *g) {
   return *gp_isas[g->isa];
@@ -363,50 +369,14 @@ int gp_directive(gnu_reader *g) {
   return 1;
 }
 
-// A call or jump through memory from `c` on (`read`: its first name is in
-// lx->word already): an edge only when the memory is the slot that the linker
-// or loader fills with one function's address, f@GOTPCREL or __imp_f.
-int gp_slot(gnu_reader *g, precise_event_kind kind, int c, bool read) {
-  precise_lexer *lx = &g->lx;
-  for (;; read = false, c = gp_next(g)) {
-    if (!read && gp_end(c)) return 1;
-    if (!read && !gp_name_start(c)) {
-      if (c == x86_64_isa.register_mark) gp_pass(g, CH_GNU_NAME);
-      continue;  // "*", "[", "+", "(": none names the slot
-    }
-    if (!read && !gp_read(g, c)) return 0;
-    std::string_view w(lx->word.w_text, lx->word.w_len);
-    if (!precise_keyword(lx->word, KW_SIZE | KW_REGISTER) && !lex_list_has("rip eip", w)) break;
-  }
-  int64_t line = lx->line;
-  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
-  if (id == PRECISE_NONE) return 0;
-  bool got = false;
-  if ((c = src_get(lx->src)) == '@') {
-    c = src_get(lx->src);
-    if (gp_name_start(c) && !gp_read(g, c)) return 0;
-    got = gp_name_start(c) &&
-          lex_list_has("GOTPCREL GOT GOTPCRELX REX_GOTPCRELX", {lx->word.w_text, lx->word.w_len});
-  }
-  if (c != SRC_EOF && !gp_name_start(c)) src_unget(lx->src);
-  gp_skip(g, gp_next(g));
-  const precise_name &n = lx->pf.names[id];
-  std::string_view f = precise_slot_function(n.text, n.len, got);
-  if (f.empty() || (id = precise_intern(&lx->pf, f.data(), f.size())) == PRECISE_NONE) {
-    return f.empty();
-  }
-  if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
-  return precise_note(&lx->pf, kind, id, line);
-}
-
 // The operand of a call or jump: a name makes the event; anything through a
 // register or memory ("*", or a name before parentheses) does not, but for
-// the slot of a function (gp_slot).
+// the slot of a function (gnu_slot).
 int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   const isa_desc &isa = gp_isa(g);
   int c = gp_next(g);
-  if (!gp_name_start(c) && !isa.target_last) return gp_slot(g, kind, c, false);
+  if (!gp_name_start(c) && !isa.target_last) return gnu_slot(g, kind, c, false);
   // Where the target comes last, registers and immediates go before it
   // ("jal ra, f", "cbz x0, f"); a register alone is an indirect operand.
   for (;;) {
@@ -430,7 +400,7 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
   // A call that only loads the program counter is no edge.
   bool thunk = kind == PE_CALL && gp_has_prefix(isa.pc_thunks, lx->word);
-  if (intel & KW_SIZE) return gp_slot(g, kind, 0, true);
+  if (intel & KW_SIZE) return gnu_slot(g, kind, 0, true);
   if (intel || thunk || gp_local(lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -591,6 +561,8 @@ int gp_statement(gnu_reader *g, int c) {
   return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
 }
 }  // namespace
+
+const gnu_lex gnu_lexing = {[](gnu_reader *g) { return &g->lx; }, gp_next, gp_read, gp_skip};
 
 scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
                              const char *file) {
