@@ -66,7 +66,8 @@ int decide_functions(precise_file *pf, bool need_announce) {
     uint32_t canon = precise_canon_of(pf, id);
     if (canon == PRECISE_NONE) return 0;
     precise_name &c = pf->names[canon];
-    c.flags |= flags & (PN_GLOBAL | PN_DATA);
+    // (An alias made global makes no global of what it names.)
+    if (!(flags & PN_ALIAS)) c.flags |= flags & (PN_GLOBAL | PN_DATA);
     if (!(flags & PN_FUNC)) {
       if (c.line < 0) c.line = pf->names[id].line;  // data: the line of its label
       continue;

@@ -342,6 +342,8 @@ int gp_directive(gnu_reader *g) {
       if (lex_list_has(gp_isas[i]->directives, word)) gp_pick(g, 1u << i);
     }
   }
+  int other = gnu_directive(g);  // .set, .equ, .func
+  if (other >= 0) return other;
   uint32_t kinds = precise_keyword(lx->word);
   if (kinds & (KW_TEXT | KW_DATASEC)) {
     uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -558,7 +560,9 @@ int gp_statement(gnu_reader *g, int c) {
     c = gp_next(g);
     if (gp_end(c)) return 1;
   }
-  return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
+  if (lx->word.w_text[0] == '.') return gp_directive(g);
+  int set = gnu_equals(g);  // `a = b`
+  return set >= 0 ? set : gp_instruction(g);
 }
 }  // namespace
 

@@ -1,5 +1,6 @@
 // The rarer statements of the precise GNU reading: calls through a slot of
-// the global offset table or the import table.
+// the global offset table or the import table, other names of a symbol
+// (.set) and .func.
 #include "scan/precise/gnu_ops.h"
 
 #include "scan/isa/x86_64.h"
@@ -36,4 +37,61 @@ int gnu_slot(gnu_reader *g, precise_event_kind kind, int c, bool read) {
   }
   if (kind == PE_CALL) lx->pf.names[id].flags |= PN_CALLED;
   return precise_note(&lx->pf, kind, id, line);
+}
+
+namespace {
+// Reads the name after `a` of `a = b` or `.set a, b` from `c` on: when it is
+// a name alone, `a` is another name of it in this file. 1, or 0 when memory
+// ran out.
+int gnu_alias(gnu_reader *g, uint32_t a, int c) {
+  precise_lexer *lx = gnu_lexing.lexer(g);
+  if (!gnu_name_start(c)) return gnu_lexing.skip(g, c), 1;
+  if (!gnu_lexing.read(g, c)) return 0;
+  uint32_t b = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (b == PRECISE_NONE) return 0;
+  c = gnu_lexing.next(g);
+  bool alone = gnu_end(c);
+  gnu_lexing.skip(g, c);
+  if (!alone || a == b) return 1;  // an expression: a constant
+  uint32_t canon = precise_canon_of(&lx->pf, b);
+  if (canon == PRECISE_NONE) return 0;
+  precise_name &n = lx->pf.names[a];
+  n.canon = canon;
+  n.flags |= PN_CANON | PN_ALIAS;
+  return 1;
+}
+}  // namespace
+
+int gnu_directive(gnu_reader *g) {
+  precise_lexer *lx = gnu_lexing.lexer(g);
+  std::string_view word(lx->word.w_text, lx->word.w_len);
+  bool set = lex_list_has(".set .equ .equiv", word);
+  if (!set && word != ".func") return -1;
+  int c = gnu_lexing.next(g);
+  if (!gnu_name_start(c)) return gnu_lexing.skip(g, c), 1;
+  if (!gnu_lexing.read(g, c)) return 0;
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  c = gnu_lexing.next(g);
+  if (!set) {
+    lx->pf.names[id].flags |= PN_ANNOUNCED;
+    return gnu_lexing.skip(g, c), 1;
+  }
+  if (c != ',') return gnu_lexing.skip(g, c), 1;
+  return gnu_alias(g, id, gnu_lexing.next(g));
+}
+
+int gnu_equals(gnu_reader *g) {
+  precise_lexer *lx = gnu_lexing.lexer(g);
+  int c = precise_skip_blanks(lx);
+  if (c != '=') {
+    if (c != SRC_EOF) src_unget(lx->src);
+    return -1;
+  }
+  c = src_get(lx->src);
+  if (c == '=') return gnu_lexing.skip(g, gnu_lexing.next(g)), 1;  // a comparison
+  if (c != SRC_EOF) src_unget(lx->src);
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return 0;
+  return gnu_alias(g, id, gnu_lexing.next(g));
 }

@@ -37,6 +37,7 @@ enum precise_name_flag : uint32_t {
   PN_GLOBAL = 256,      // made global (.globl, .weak): other files' names reach it
   PN_LOCAL_FUNC = 512,  // (a name as users know it) a function of this file only
   PN_DEFERRED = 1024,   // (a name as users know it) its text waits for the run's end
+  PN_ALIAS = 2048,      // another name (.set) of the name in `canon`
 };
 
 enum precise_section_kind : uint8_t { SEC_UNKNOWN, SEC_CODE, SEC_DATA, SEC_NONE };

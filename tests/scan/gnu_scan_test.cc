@@ -232,6 +232,11 @@ const gnu_case cases[] = {
      "f/a:2()[counter,scale@a,shared] counter/a:10{f,g} scale@a/a:11{f} "
      "g/b:2()[scale@b,counter] scale@b/b:6{g} shared/b:9{h,f} h/c:2()[shared]",
      true},
+    {"-p: .set, .equ and = make another name; .func announces",
+     {".globl f\nf:\ncall a\ncall b\ncall c\nmovl d, %eax\n.set a, g\n.equ b, g\nc = g\n"
+      "e = 4\n.set n, g+1\n.func g\ng:\nret\n.data\nx:\n.set d, x\n"},
+     "f/a:2()[g@a,x@a] g@a/a:13(){f} x@a/a:16{f}",
+     true},
     // Sections.
     {"-p: code sections by name or flags, data by default",
      {".section .text.startup,\"ax\",@progbits\n" IN_F "call a\n.section .rodata\nr:\ncall b\n"
