@@ -226,6 +226,7 @@ void gp_suffix(gnu_reader *g) {
 // that must not go through the PLT, ".Lf$local", is read as the function's
 // own name. Returns 1, or 0 when memory ran out.
 int gp_read(gnu_reader *g, int c) {
+  if (c == '"') return gnu_quoted_name(g);
   scan_word *w = &g->lx.word;
   if (!precise_read_name(&g->lx, c, CH_GNU_NAME)) return 0;
   static const char local[] = "$local";
@@ -283,7 +284,7 @@ int gp_section(gnu_reader *g, bool push) {
 int gp_announce(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
-  while (gp_name_start(c)) {
+  while (gp_name_start(c) || c == '"') {
     if (!gp_read(g, c)) return 0;
     if (!gp_local(lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -302,7 +303,7 @@ int gp_announce(gnu_reader *g) {
 int gp_type(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
-  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!gp_name_start(c) && c != '"') return gp_skip(g, c), 1;
   if (!gp_read(g, c)) return 0;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
@@ -378,13 +379,13 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   const isa_desc &isa = gp_isa(g);
   int c = gp_next(g);
-  if (!gp_name_start(c) && !isa.target_last) return gnu_slot(g, kind, c, false);
+  if (!gp_name_start(c) && c != '"' && !isa.target_last) return gnu_slot(g, kind, c, false);
   // Where the target comes last, registers and immediates go before it
   // ("jal ra, f", "cbz x0, f"); a register alone is an indirect operand.
   for (;;) {
     if (c != 0 && c == isa.immediate_mark) {
       gp_pass(g, CH_GNU_NAME);
-    } else if (!gp_name_start(c)) {
+    } else if (!gp_name_start(c) && c != '"') {
       return gp_skip(g, c), 1;
     } else {
       if (!gp_read(g, c)) return 0;
@@ -543,7 +544,7 @@ int gp_statement(gnu_reader *g, int c) {
         if (c != SRC_EOF) src_unget(lx->src);
         return gp_skip(g, gp_next(g)), 1;
       }
-    } else if (gp_name_start(c)) {
+    } else if (gp_name_start(c) || c == '"') {
       if (!gp_read(g, c)) return 0;
       c = src_get(lx->src);
       if (c != ':') {

@@ -1,6 +1,6 @@
 // The rarer statements of the precise GNU reading: calls through a slot of
 // the global offset table or the import table, other names of a symbol
-// (.set) and .func.
+// (.set), .func and quoted names.
 #include "scan/precise/gnu_ops.h"
 
 #include "scan/isa/x86_64.h"
@@ -94,4 +94,21 @@ int gnu_equals(gnu_reader *g) {
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
   return gnu_alias(g, id, gnu_lexing.next(g));
+}
+
+int gnu_quoted_name(gnu_reader *g) {
+  precise_lexer *lx = gnu_lexing.lexer(g);
+  scan_word *w = &lx->word;
+  w->w_len = 0;
+  for (int c = src_get(lx->src); c != '"' && c != SRC_EOF; c = src_get(lx->src)) {
+    if (c == '\\') c = src_get(lx->src);
+    if (c == '\n') src_unget(lx->src);
+    if (c == '\n' || c == SRC_EOF) break;
+    if (!word_reserve(w, w->w_len + 1)) return 0;
+    w->w_text[w->w_len++] = static_cast<char>(c);
+  }
+  if (!word_reserve(w, 2)) return 0;
+  if (w->w_len == 0) w->w_text[w->w_len++] = '"', w->w_text[w->w_len++] = '"';
+  w->w_text[w->w_len] = '\0';
+  return 1;
 }

@@ -38,3 +38,9 @@ int gnu_directive(gnu_reader *g);
 // After a name that begins a statement: when an "=" follows, the statement
 // `a = b` (as .set) is read. Returns as gnu_directive.
 int gnu_equals(gnu_reader *g);
+
+// Reads a quoted name ("?t@@YAHH@Z") after its opening quote into the
+// lexer's word: a backslash takes the next character as it is, and the name
+// ends at its closing quote or at the end of the line. An empty one reads
+// `""`. Returns 1, or 0 when memory ran out.
+int gnu_quoted_name(gnu_reader *g);

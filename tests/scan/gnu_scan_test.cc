@@ -237,6 +237,13 @@ const gnu_case cases[] = {
       "e = 4\n.set n, g+1\n.func g\ng:\nret\n.data\nx:\n.set d, x\n"},
      "f/a:2()[g@a,x@a] g@a/a:13(){f} x@a/a:16{f}",
      true},
+    {"-p: quoted names are names",
+     {".globl \"?t@@YAHH@Z\"\n\"?t@@YAHH@Z\":\ncall \"?u@@YAXXZ\"\ncall \"a\\\"b\"\n"
+      ".type \"?s@@YAXXZ\", @function\n\"?s@@YAXXZ\": jmp \"?t@@YAHH@Z\"\ncall \"\"\ncall \"x\n"},
+     "?t@@YAHH@Z/a:2()[?u@@YAXXZ,a\"b]{?s@@YAXXZ@a} ?u@@YAXXZ/a:-1(){?t@@YAHH@Z} "
+     "a\"b/a:-1(){?t@@YAHH@Z} ?s@@YAXXZ@a/a:6()[?t@@YAHH@Z,\"\",x] \"\"/a:-1(){?s@@YAXXZ@a} "
+     "x/a:-1(){?s@@YAXXZ@a}",
+     true},
     // Sections.
     {"-p: code sections by name or flags, data by default",
      {".section .text.startup,\"ax\",@progbits\n" IN_F "call a\n.section .rodata\nr:\ncall b\n"
