@@ -15,6 +15,7 @@
 
 #include "graph/index.h"
 #include "graph/symbol_graph.h"
+#include "output/shared.h"
 #include "output/writers.h"
 #include "scan/scanner.h"
 
@@ -61,7 +62,8 @@ enum class run_dialect { nasm, gnu };
 
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
-  bool precise = false;  // -p: read as the assembler does
+  bool precise = false;     // -p: read as the assembler does
+  bool root_given = false;  // -R
   out_format format = out_format::tree;
   write_options write;
   dot_options dot;
@@ -162,6 +164,21 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
   return ok;
 }
 
+// Under -p, says so when the -R root names no symbol: the output then
+// shows the whole graph or nothing, which may not be what was meant.
+// Returns false after a message when memory ran out.
+bool run_warn_root(const call_graph *graph, const run_options &opts) {
+  sym_id root = SYM_NONE;
+  if (!plan_find_root(graph, opts.write, &root)) {
+    std::fputs(NOMEM_TEXT, stderr);
+    return false;
+  }
+  if (root == SYM_NONE) {
+    std::fprintf(stderr, "telvanor: warning: no symbol is named %s (-R)\n", opts.write.root_name);
+  }
+  return true;
+}
+
 // Writes the functions never called and their count.
 bool run_write_uncalled(const call_graph *graph, const run_options &opts, out_buffer *out) {
   uncalled_count count;
@@ -260,6 +277,7 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'R':
         opts->write.root_name = optarg;  // argv outlives the run
+        opts->root_given = true;
         break;
       default:
         // getopt has already said what was wrong; carry on.
@@ -287,6 +305,10 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   opts.write.files = argv + optind;
   opts.write.nfiles = argc - optind;
   opts.write.stdin_name = run_stdin_name;
+  if (status == 0 && opts.precise && opts.root_given && opts.format != out_format::uncalled &&
+      !run_warn_root(&graph, opts)) {
+    status = 1;
+  }
   if (status == 0 && !run_write(&graph, opts, out)) status = 1;
   graph_free(&graph);
   return status;

@@ -31,6 +31,7 @@ sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
   }
   sym_id made = sym_add(graph, true, name, pf->file, line);
   if (made == SYM_NONE) return SYM_NONE;
+  pf->functions = 1;
   return first != SYM_NONE ? first : made;
 }
 

@@ -29,6 +29,7 @@ uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
                         : sym_add(pf->graph, true, n.text, pf->file, at);
     if (made == SYM_NONE) return precise_nomem(pf, line), PRECISE_NONE;
     n.flags |= PN_DEFINED;
+    pf->functions = 1;
     // A declaration may have been the first record of a global: look again.
     n.sym = local ? made : SYM_NONE;
   }

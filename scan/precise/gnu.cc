@@ -257,6 +257,8 @@ int gp_section(gnu_reader *g, bool push) {
   precise_section_kind kind = SEC_UNKNOWN;
   if (precise_text_section(name)) kind = SEC_CODE;
   if (std::strcmp(name, ".init") == 0 || std::strcmp(name, ".fini") == 0) kind = SEC_CODE;
+  if (std::strncmp(name, ".gnu.lto_", 9) == 0)
+    scan_warn(&lx->warnings, scan_warning::not_assembly, "LTO bytecode");
   uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
   if (quoted) gp_quoted(g, '"');

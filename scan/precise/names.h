@@ -108,6 +108,7 @@ struct precise_file {
   uint32_t section;    // the current section
   uint8_t sec_kind;    // and its kind
   scan_status status;  // what ended the reading early, if anything
+  uint32_t functions;  // functions defined so far (counting stops at 1)
   int64_t fail_line;   // and on which line
   // A bit for each hash of a data label's name, so that most names in
   // operands are known to be none without a look at the table.

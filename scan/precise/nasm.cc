@@ -59,6 +59,12 @@ bool np_qualified_local(const scan_word &word) {
   return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
 }
 
+// A GNU assembler directive at the start of a line: the file is GNU syntax.
+bool np_gnu_directive(const scan_word &word) {
+  return lex_list_has(".text .data .bss .globl .global .section .type .size .file .p2align",
+                      {word.w_text, word.w_len});
+}
+
 bool np_end(int c) {
   return c == '\n' || c == SRC_EOF;
 }
@@ -434,6 +440,9 @@ int np_statement(nasm_reader *r, int c) {
     if (np_end(c)) return !labelled || np_label(r, r->spare, label_line, false);
   }
   uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, NP_STATEMENT_KINDS);
+  if (first && lx->word.w_text[0] == '.' && np_gnu_directive(lx->word)) {
+    scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, lx->word.w_text);
+  }
   bool data = kinds & KW_DATA;
   if (labelled && !np_label(r, r->spare, label_line, data)) return 0;
   if (first && kinds) {
