@@ -233,7 +233,11 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
   if (len <= 8 && std::endian::native == std::endian::little) {
     uint64_t key = precise_absent_key(text, len);
     absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
-    if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
+    // (A register's entry holds in every era.)
+    if ((absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
+        absent->len == len) {
+      return 1;
+    }
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);
 }

@@ -131,9 +131,11 @@ const lex_case lex_cases[] = {
       "  call q\nsection .text\nk: mov [v], eax\n"},
      "v/a:2{f,k} f/a:5()[v,y] y/a:-1(){f} g/a:9()[z] z/a:-1(){g} h/a:12 k/b:3()[v]",
      true},
-    {"-p: an operand names data only from the data label on",
-     {"f:\n  mov eax, v\nsection .data\nv dd 0\nsection .text\ng:\n  mov eax, v\n"},
-     "f/a:1() v/a:4{g} g/a:6()[v]",
+    {"-p: an operand names data defined before or after it, in any file",
+     {"f:\n  mov eax, v\n  mov eax, w\n  mov ebx, eax\n  call g\nsection .data\nv dd 0\n"
+      "section .text\ng:\n  mov eax, v\n  mov eax, g\n",
+      "section .data\nw dd 0\nsection .text\nh: mov eax, [rel v]\n"},
+     "f/a:1()[g,v,w] g/a:9()[v]{f} v/a:7{g,h,f} w/b:2{f} h/b:4()[v]",
      true},
     {"-p: macro bodies, macro-local labels and strucs",
      {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
