@@ -65,6 +65,21 @@ bool np_gnu_directive(const scan_word &word) {
                       {word.w_text, word.w_len});
 }
 
+// After a "%" in an operand: a register written so ("%rax") is GNU syntax.
+void np_gnu_register(nasm_reader *r) {
+  precise_lexer *lx = &r->lx;
+  std::string_view run = src_take_run(lx->src, [](const unsigned char *p) {
+    while (syntax_classes.cls[*p] & CH_NASM_NAME)
+      ++p;
+    return p;
+  });
+  if (lex_list_has("rax rbx rcx rdx rsi rdi rsp rbp rip eax ebx ecx edx esi edi esp ebp", run)) {
+    char detail[8] = "%";
+    std::memcpy(detail + 1, run.data(), run.size());
+    scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, {detail, run.size() + 1});
+  }
+}
+
 bool np_end(int c) {
   return c == '\n' || c == SRC_EOF;
 }
@@ -231,6 +246,7 @@ int np_operands(nasm_reader *r, int c) {
         return 0;
       }
     } else if ((c >= '0' && c <= '9') || c == '%') {
+      if (c == '%') np_gnu_register(r);
       np_pass(r);  // a number, a macro parameter or a macro-local name
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
