@@ -15,6 +15,7 @@
 
 #include "graph/index.h"
 #include "graph/symbol_graph.h"
+#include "output/shared.h"
 #include "output/writers.h"
 #include "scan/scanner.h"
 
@@ -61,8 +62,9 @@ enum class run_dialect { nasm, gnu };
 
 struct run_options {
   run_dialect dialect = run_dialect::nasm;
-  bool precise = false;  // -p: read as the assembler does
-  int isa = -1;          // -m: the set of a GNU file that shows none
+  bool precise = false;     // -p: read as the assembler does
+  bool root_given = false;  // -R
+  int isa = -1;             // -m: the set of a GNU file that shows none
   out_format format = out_format::tree;
   write_options write;
   dot_options dot;
@@ -130,8 +132,13 @@ static_assert(std::size(run_warning_text) == static_cast<size_t>(scan_warning::c
 
 // Writes a line for each warning a scan noted; they change no exit status.
 void run_report_warnings(const scan_warnings &ws, const char *name) {
+  // Input that is no assembly at all says so alone: what the reading then
+  // made of its lines would only confuse.
+  uint32_t seen = ws.seen;
+  constexpr uint32_t not_asm = 1u << static_cast<unsigned>(scan_warning::not_assembly);
+  if (seen & not_asm) seen = not_asm;
   for (size_t i = 0; i < std::size(run_warning_text); ++i) {
-    if ((ws.seen & 1u << i) == 0) continue;
+    if ((seen & 1u << i) == 0) continue;
     std::fprintf(stderr, "%s: warning: ", name);
     std::fprintf(stderr, run_warning_text[i], ws.detail[i]);
   }
@@ -161,6 +168,21 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
   }
   if (!is_stdin) close(fd);
   return ok;
+}
+
+// Under -p, says so when the -R root names no symbol: the output then
+// shows the whole graph or nothing, which may not be what was meant.
+// Returns false after a message when memory ran out.
+bool run_warn_root(const call_graph *graph, const run_options &opts) {
+  sym_id root = SYM_NONE;
+  if (!plan_find_root(graph, opts.write, &root)) {
+    std::fputs(NOMEM_TEXT, stderr);
+    return false;
+  }
+  if (root == SYM_NONE) {
+    std::fprintf(stderr, "telvanor: warning: no symbol is named %s (-R)\n", opts.write.root_name);
+  }
+  return true;
 }
 
 // Writes the functions never called and their count.
@@ -261,6 +283,7 @@ int run_parse_options(int argc, char **argv, run_options *opts, call_graph *grap
         break;
       case 'R':
         opts->write.root_name = optarg;  // argv outlives the run
+        opts->root_given = true;
         break;
       case 'm':
         opts->isa = scan_isa_by_name(optarg);
@@ -290,9 +313,18 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   for (int i = optind; status == 0 && i < argc; ++i) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
   }
+  // References that waited for every file, and always the release of them.
+  if (opts.precise && scan_precise_end(&graph) != scan_status::done && status == 0) {
+    std::fputs(NOMEM_TEXT, stderr);
+    status = 1;
+  }
   opts.write.files = argv + optind;
   opts.write.nfiles = argc - optind;
   opts.write.stdin_name = run_stdin_name;
+  if (status == 0 && opts.precise && opts.root_given && opts.format != out_format::uncalled &&
+      !run_warn_root(&graph, opts)) {
+    status = 1;
+  }
   if (status == 0 && !run_write(&graph, opts, out)) status = 1;
   graph_free(&graph);
   return status;

@@ -57,6 +57,9 @@ struct symbol {
   // Another record bears the same name: only then can a record other than
   // this one stand for it in a callee list.
   bool s_shared_name;
+  // Its file's own (a static function or data label): only the references
+  // of that file reach it, and no lookup by name finds it.
+  bool s_local;
   // Cells in s_callees; counting stops at the largest value, as only short
   // lists are told apart by their length.
   uint8_t s_ncallees;

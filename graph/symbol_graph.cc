@@ -82,6 +82,7 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
   sym.s_line = line;
   sym.s_func = is_function;
   sym.s_shared_name = false;
+  sym.s_local = false;
   sym.s_ncallees = 0;
   sym.s_callees = sym.s_callers = sym.s_callees_last = sym.s_callers_last = CELL_NONE;
   return id;
@@ -127,6 +128,17 @@ sym_result sym_add(call_graph *graph, bool is_function, std::string_view name, c
                        index_key(name.data(), name.size()), file, line);
 }
 
+sym_result sym_add_local(call_graph *graph, bool is_function, std::string_view name,
+                         const char *file, int64_t line) {
+  constexpr sym_result nomem = sym_result::none(sym_status::nomem);
+  if (!sym_reserve(graph, name.size())) return nomem;
+  const char *shared_file = index_intern_file(graph->cg_index, file);
+  if (shared_file == nullptr) return nomem;
+  sym_id id = sym_append(graph, name.data(), name.size(), shared_file, line, is_function);
+  graph->cg_syms[id].s_local = true;
+  return sym_result::found(id);
+}
+
 sym_result sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
   name_key key = index_key(name, len);
   if (graph->cg_index != nullptr) {
@@ -156,6 +168,7 @@ bool edge_names_callee(const call_graph *graph, cell_id list, sym_id callee) {
     if (id == callee) return true;
     if (!want.s_shared_name) continue;  // no other record of its name
     const symbol &sym = graph->cg_syms[id];
+    if (sym.s_local) continue;  // stands for no other record
     if (sym.s_namelen == want.s_namelen &&
         std::memcmp(sym_name(graph, sym), sym_name(graph, want), want.s_namelen) == 0) {
       return true;
@@ -176,6 +189,7 @@ bool edge_points_at(const call_graph *graph, cell_id list, sym_id target) {
 // of this name".
 sym_id first_of_name(const call_graph *graph, sym_id id) {
   const symbol &sym = graph->cg_syms[id];
+  if (sym.s_local) return id;  // no other record stands for it
   const char *name = sym_name(graph, sym);
   return graph_find(graph, name, sym.s_namelen, index_key(name, sym.s_namelen)).id;
 }

@@ -80,6 +80,12 @@ inline sym_result sym_add(call_graph *graph, bool is_function, const char *name,
   return sym_add(graph, is_function, std::string_view(name), file, line);
 }
 
+// Defines a symbol local to `file` (line != -1): always a new record, which
+// no lookup by name finds, so that the caller keeps it. Returns the record,
+// or nomem when memory is exhausted (the graph is then unchanged).
+sym_result sym_add_local(call_graph *graph, bool is_function, std::string_view name,
+                         const char *file, int64_t line);
+
 // The first record named `name` (of `len` bytes), or, when there is none, a
 // new function record declared in `file`, found or made with one probe of
 // the index; nomem when memory is exhausted (the graph is then unchanged).

@@ -69,7 +69,9 @@ void dot_escaped(out_buffer *out, std::string_view name) {
 // The node id of -p: the name, quoted and escaped unless it is plain. Data
 // labels take "_var" after their name; so that no function can take the id
 // of one, a function whose name already ends in "_var" (and underscores)
-// takes one more underscore.
+// takes one more underscore. A symbol local to its file (a static) has the
+// file and a colon before it, as a debugger names it, so that two of one
+// name in two files stay two nodes.
 void dot_precise_id(const call_graph *graph, out_buffer *out, const symbol &sym) {
   std::string_view name = dot_name(graph, sym);
   std::string_view base = name.substr(0, name.find_last_not_of('_') + 1);
@@ -79,12 +81,16 @@ void dot_precise_id(const call_graph *graph, out_buffer *out, const symbol &sym)
   } else if (base.ends_with("_var")) {
     suffix = "_";
   }
-  if (dot_plain(name) && (!suffix.empty() || !dot_is_keyword(name))) {
+  if (dot_plain(name) && !sym.s_local && (!suffix.empty() || !dot_is_keyword(name))) {
     dot_view(out, name);
     dot_view(out, suffix);
     return;
   }
   dot_view(out, "\"");
+  if (sym.s_local) {
+    dot_escaped(out, sym.s_file);
+    dot_view(out, ":");
+  }
   dot_escaped(out, name);
   dot_view(out, suffix);
   dot_view(out, "\"");

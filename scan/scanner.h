@@ -48,7 +48,7 @@ inline void scan_warn(scan_warnings *ws, scan_warning w, std::string_view detail
   size_t n = detail.size() < SCAN_DETAIL_MAX - 1 ? detail.size() : SCAN_DETAIL_MAX - 1;
   // The detail goes to a terminal: bytes that are no printable ASCII become "?".
   for (size_t k = 0; k < n; ++k)
-    ws->detail[i][k] = detail[k] > ' ' && detail[k] < 127 ? detail[k] : '?';
+    ws->detail[i][k] = detail[k] >= ' ' && detail[k] < 127 ? detail[k] : '?';
   ws->detail[i][n] = '\0';
 }
 
@@ -83,3 +83,8 @@ scan_result scan_gnu_precise_as(const lex_chars *chars, call_graph *graph, scan_
 // The index of the instruction set `name` (x86_64, aarch64, arm, riscv64 or
 // another spelling of one), or -1 when there is none of that name.
 int scan_isa_by_name(const char *name);
+// The end of a run read with -p: the references that waited for the names
+// of later files are charged to the data labels that some file made global,
+// and what they held is released. Call it once the files are read, or after
+// a failure (to release); returns how the charges went.
+scan_status scan_precise_end(call_graph *graph);

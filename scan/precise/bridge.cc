@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "scan/precise/names.h"
+#include "scan/precise/reader.h"
 
 sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
   // An empty graph knows no data.
@@ -25,6 +26,7 @@ sym_id precise_define_now(precise_file *pf, const char *name, int64_t line) {
   }
   sym_result made = sym_add(graph, true, name, pf->file, line);
   if (!made.ok()) return SYM_NONE;
+  pf->functions = 1;
   return first != SYM_NONE ? first : made.id;
 }
 
@@ -40,12 +42,19 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   if (data.ok()) {
     return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
   }
-  // Only a plain name was looked up as it stands, with no name of the
-  // file's table made for it.
-  if (absent != nullptr && precise_plain_name(text, len)) {
-    *absent =
-        precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), pf->data_era};
+  // Registers and size words name no data, ever: they need no second look.
+  scan_word word{const_cast<char *>(text), len, len + 1};
+  if (precise_keyword(word, KW_REGISTER | KW_SIZE)) {
+    if (absent != nullptr && precise_plain_name(text, len)) {
+      *absent =
+          precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX};
+    }
+    return 1;
   }
+  // Data that a later line or file defines: the end of the run decides.
+  uint32_t id = precise_intern(pf, text, len);
+  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
+  if (canon == PRECISE_NONE || !precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
   return 1;
 }
 

@@ -16,22 +16,43 @@ sym_id first_record(precise_file *pf, uint32_t canon) {
 
 // Defines the function that the label `id` names, once per file; returns
 // the id of its name as users know it, or PRECISE_NONE after a failure (noted).
+// A function that the file does not make global is its own record, which
+// only this file's calls reach.
 uint32_t define_function(precise_file *pf, uint32_t id, int64_t line) {
   uint32_t canon = precise_canon_of(pf, id);
   if (canon == PRECISE_NONE) return precise_nomem(pf, line), PRECISE_NONE;
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFINED)) {
-    if (!sym_add(pf->graph, true, n.text, pf->file, n.line >= 0 ? n.line : line).ok()) {
-      return precise_nomem(pf, line), PRECISE_NONE;
-    }
+    bool local = n.flags & PN_LOCAL_FUNC;
+    int64_t at = n.line >= 0 ? n.line : line;
+    sym_result made = local ? sym_add_local(pf->graph, true, n.text, pf->file, at)
+                            : sym_add(pf->graph, true, n.text, pf->file, at);
+    if (!made.ok()) return precise_nomem(pf, line), PRECISE_NONE;
     n.flags |= PN_DEFINED;
-    n.sym = SYM_NONE;  // a declaration may have been the first record; look again
+    pf->functions = 1;
+    // A declaration may have been the first record of a global: look again.
+    n.sym = local ? made.id : SYM_NONE;
   }
   return canon;
 }
 
+// Defines the data label that `canon` names, once per file: its own record
+// unless the file makes it global. 1, or 0 after a failure (noted).
+int define_data(precise_file *pf, uint32_t canon, int64_t line) {
+  precise_name &n = pf->names[canon];
+  if (n.flags & PN_DEFINED) return 1;
+  if (n.line >= 0) line = n.line;
+  sym_id made = n.flags & PN_GLOBAL ? precise_define_data(pf, n.text, line)
+                                    : sym_add_local(pf->graph, false, n.text, pf->file, line).id;
+  if (made == SYM_NONE) return precise_nomem(pf, line);
+  n.flags |= PN_DEFINED;
+  n.sym = n.flags & PN_GLOBAL ? SYM_NONE : made;
+  return 1;
+}
+
 // Functions among the labels, and the line each one is defined on: that of
-// its own label, else that of its first clone.
+// its own label, else that of its first clone. A name as users know it is
+// global when any of its spellings is made so.
 int decide_functions(precise_file *pf, bool need_announce) {
   for (uint32_t id = 0; id < pf->count; ++id) {
     uint32_t flags = pf->names[id].flags;
@@ -41,13 +62,25 @@ int decide_functions(precise_file *pf, bool need_announce) {
   }
   uint32_t count = pf->count;  // canonical names added below need no visit
   for (uint32_t id = 0; id < count; ++id) {
-    if (!(pf->names[id].flags & PN_FUNC)) continue;
+    uint32_t flags = pf->names[id].flags;
+    if (!(flags & (PN_FUNC | PN_GLOBAL | PN_DATA))) continue;
     uint32_t canon = precise_canon_of(pf, id);
     if (canon == PRECISE_NONE) return 0;
     precise_name &c = pf->names[canon];
+    // (An alias made global makes no global of what it names.)
+    if (!(flags & PN_ALIAS)) c.flags |= flags & (PN_GLOBAL | PN_DATA);
+    if (!(flags & PN_FUNC)) {
+      if (c.line < 0) c.line = pf->names[id].line;  // data: the line of its label
+      continue;
+    }
     if (canon != id && !(c.flags & PN_FUNC) && (c.line < 0 || pf->names[id].line < c.line)) {
       c.line = pf->names[id].line;
     }
+  }
+  for (uint32_t id = 0; id < count; ++id) {
+    if (!(pf->names[id].flags & PN_FUNC)) continue;
+    precise_name &c = pf->names[pf->names[id].canon];
+    if (!(c.flags & PN_GLOBAL)) c.flags |= PN_LOCAL_FUNC;
   }
   return 1;
 }
@@ -55,6 +88,25 @@ int decide_functions(precise_file *pf, bool need_announce) {
 int charge(precise_file *pf, uint32_t owner, sym_id target, int64_t line) {
   sym_id caller = first_record(pf, owner);
   return precise_status(pf, scan_charge(pf->graph, caller, target), line);
+}
+
+// A reference from `owner` to the name `canon` in an operand: to a data
+// label of this file (made now if it comes later), to global data of an
+// earlier file, or, when neither, perhaps to global data of a later one.
+int replay_ref(precise_file *pf, uint32_t owner, uint32_t canon, int64_t line) {
+  uint32_t flags = pf->names[canon].flags;
+  if (flags & PN_DATA) {
+    if (!define_data(pf, canon, line)) return 0;
+    sym_id sym = first_record(pf, canon);
+    return sym == SYM_NONE || graph_sym(pf->graph, sym).s_func ? 1 : charge(pf, owner, sym, line);
+  }
+  // Another label of this file, a function say, is no data of another.
+  if (flags & (PN_LABEL | PN_FUNC | PN_LOCAL_FUNC)) return 1;
+  const precise_name &n = pf->names[canon];
+  sym_result data = sym_lookup_data(pf->graph, n.text, n.len);
+  if (data.status == sym_status::nomem) return precise_nomem(pf, line);
+  if (data.ok()) return charge(pf, owner, data.id, line);
+  return precise_defer(pf, first_record(pf, owner), canon) || precise_nomem(pf, line);
 }
 
 // Replays one event with the function that owns it.
@@ -73,11 +125,8 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
       }
       if (*kind == SEC_DATA) {
         uint32_t canon = precise_canon_of(pf, ev.id);
-        if (canon == PRECISE_NONE ||
-            precise_define_data(pf, pf->names[canon].text, ev.line) == SYM_NONE) {
-          return precise_nomem(pf, ev.line);
-        }
-        pf->names[canon].sym = SYM_NONE;
+        if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
+        return define_data(pf, canon, ev.line);
       }
       return 1;
     default:
@@ -87,17 +136,18 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
   uint32_t flags = pf->names[ev.id].flags;
   uint32_t canon = precise_canon_of(pf, ev.id);
   if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
-  precise_name &n = pf->names[canon];
-  if (ev.kind == PE_REF) {
-    sym_id sym = first_record(pf, canon);
-    return sym == SYM_NONE || graph_sym(pf->graph, sym).s_func ? 1
-                                                               : charge(pf, *owner, sym, ev.line);
-  }
+  if (ev.kind == PE_REF) return replay_ref(pf, *owner, canon, ev.line);
   // A jump is a tail call when it leaves the function for another one, or
   // for a name that this file does not define.
   if (ev.kind == PE_JUMP && (canon == *owner || ((flags & PN_LABEL) && !(flags & PN_FUNC)))) {
     return 1;
   }
+  // This file's own function, perhaps defined further on.
+  if ((pf->names[canon].flags & PN_LOCAL_FUNC) &&
+      define_function(pf, canon, ev.line) == PRECISE_NONE) {
+    return 0;
+  }
+  precise_name &n = pf->names[canon];
   if (n.sym == SYM_NONE) {
     sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
     if (!found.ok()) return precise_nomem(pf, ev.line);
@@ -146,6 +196,7 @@ int precise_label(precise_file *pf, uint32_t id, int64_t line) {
     if (n.line < 0) n.line = line;
   } else if (pf->sec_kind == SEC_DATA) {
     n.flags |= PN_DATA;
+    if (n.line < 0) n.line = line;  // a reference before it is charged to it
     pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
   } else {
     return 1;
@@ -154,17 +205,10 @@ int precise_label(precise_file *pf, uint32_t id, int64_t line) {
 }
 
 int precise_operand(precise_file *pf, const char *text, size_t len, int64_t line) {
-  uint32_t hash = precise_hash(text, len);
-  uint32_t id =
-      precise_data_bit(pf, hash) ? precise_find_hashed(pf, text, len, hash) : PRECISE_NONE;
-  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_DATA)) {
-    // A data label of an earlier file?
-    sym_status how = precise_graph_data(pf, text, len).status;
-    if (how != sym_status::ok) return how == sym_status::not_found;
-    if (id == PRECISE_NONE) id = precise_intern(pf, text, len);
-    if (id == PRECISE_NONE) return 0;
-  }
-  return precise_note(pf, PE_REF, id, line);
+  // Data of this file may come after the code, and that of another file
+  // may be read later: the end of the file and of the run decide.
+  uint32_t id = precise_intern(pf, text, len);
+  return id != PRECISE_NONE && precise_note(pf, PE_REF, id, line);
 }
 
 int precise_finish(precise_file *pf, bool need_announce) {

@@ -6,6 +6,7 @@
 
 #include "scan/isa/x86_64.h"
 #include "scan/precise/gnu_lex.h"
+#include "scan/precise/gnu_ops.h"
 #include "scan/precise/objfmt.h"
 
 namespace {
@@ -27,6 +28,8 @@ int gp_section(gnu_reader *g, bool push) {
   precise_section_kind kind = SEC_UNKNOWN;
   if (precise_text_section(name)) kind = SEC_CODE;
   if (std::strcmp(name, ".init") == 0 || std::strcmp(name, ".fini") == 0) kind = SEC_CODE;
+  if (std::strncmp(name, ".gnu.lto_", 9) == 0)
+    scan_warn(&lx->warnings, scan_warning::not_assembly, "LTO bytecode");
   uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
   if (quoted) gp_quoted(g, '"');
@@ -57,12 +60,12 @@ int gp_section(gnu_reader *g, bool push) {
 int gp_announce(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
-  while (gp_name_start(c)) {
+  while (gp_symbol_start(c)) {
     if (!gp_read(g, c)) return 0;
     if (!gp_local(g, lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
       if (id == PRECISE_NONE) return 0;
-      lx->pf.names[id].flags |= PN_ANNOUNCED;
+      lx->pf.names[id].flags |= PN_ANNOUNCED | PN_GLOBAL;
     }
     c = gp_next(g);
     if (c != ',') break;
@@ -77,7 +80,7 @@ int gp_type(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   int c = gp_next(g);
   if (c >= '0' && c <= '9') return gp_coff_type(g, c), 1;
-  if (!gp_name_start(c)) return gp_skip(g, c), 1;
+  if (!gp_symbol_start(c)) return gp_skip(g, c), 1;
   if (!gp_read(g, c)) return 0;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (id == PRECISE_NONE) return 0;
@@ -113,6 +116,8 @@ int gp_directive(gnu_reader *g) {
   gp_settle(g);
   int done = gp_coff_directive(g, word);
   if (done >= 0) return done;
+  done = gnu_directive(g);  // .set, .equ, .func
+  if (done >= 0) return done;
   uint32_t kinds = precise_keyword(lx->word);
   if (kinds & (KW_TEXT | KW_DATASEC)) {
     uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -141,19 +146,19 @@ int gp_directive(gnu_reader *g) {
 }
 
 // The operand of a call or jump: a name makes the event; anything through a
-// register or memory ("*", or a name before parentheses) does not, not even
-// the slot of a function in the global offset table (-fno-plt).
+// register or memory ("*", or a name before parentheses) does not, but for
+// the slot of a function (gnu_slot).
 int gp_target(gnu_reader *g, precise_event_kind kind) {
   precise_lexer *lx = &g->lx;
   const isa_desc &isa = gp_isa(g);
   int c = gp_next(g);
-  if (!gp_name_start(c) && !isa.target_last) return gp_skip(g, c), 1;
+  if (!gp_symbol_start(c) && !isa.target_last) return gnu_slot(g, kind, c, false);
   // Where the target comes last, registers and immediates go before it
   // ("jal ra, f", "cbz x0, f"); a register alone is an indirect operand.
   for (;;) {
     if (c != 0 && c == isa.immediate_mark) {
       gp_pass(g, CH_GNU_NAME);
-    } else if (!gp_name_start(c)) {
+    } else if (!gp_symbol_start(c)) {
       return gp_skip(g, c), 1;
     } else {
       if (!gp_read(g, c)) return 0;
@@ -171,6 +176,7 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
   uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
   // A call that only loads the program counter is no edge.
   bool thunk = kind == PE_CALL && isa_has_prefix(isa.pc_thunks, {lx->word.w_text, lx->word.w_len});
+  if (intel & KW_SIZE) return gnu_slot(g, kind, 0, true);
   if (intel || thunk || gp_local(g, lx->word)) return gp_skip(g, gp_next(g)), 1;
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
@@ -245,7 +251,11 @@ int gp_operands(gnu_reader *g) {
       int64_t line = lx->line;
       if (gp_isa(g).colon_relocs && gp_colon(g)) continue;  // ":lo12:" names no symbol
       gp_suffix(g);
-      if (!gp_local(g, lx->word) &&
+      // Registers without a mark (Intel syntax, other sets) name nothing.
+      bool reg = (g->intel || &gp_isa(g) != &x86_64_isa) &&
+                 (isa_set_keys[g->set.isa].find(lx->word.w_text, lx->word.w_len, KW_REGISTER) ||
+                  precise_keyword(lx->word, KW_SIZE));
+      if (!reg && !gp_local(g, lx->word) &&
           !precise_operand(&lx->pf, lx->word.w_text, lx->word.w_len, line)) {
         return 0;
       }
@@ -335,7 +345,7 @@ int gp_statement(gnu_reader *g, int c) {
         if (c != SRC_EOF) src_unget(lx->src);
         return gp_skip(g, gp_next(g)), 1;
       }
-    } else if (gp_name_start(c)) {
+    } else if (gp_symbol_start(c)) {
       if (!gp_read(g, c)) return 0;
       c = src_get(lx->src);
       if (c != ':') {
@@ -352,7 +362,9 @@ int gp_statement(gnu_reader *g, int c) {
     c = gp_next(g);
     if (gp_end(c)) return 1;
   }
-  return lx->word.w_text[0] == '.' ? gp_directive(g) : gp_instruction(g);
+  if (lx->word.w_text[0] == '.') return gp_directive(g);
+  int set = gnu_equals(g);  // `a = b`
+  return set >= 0 ? set : gp_instruction(g);
 }
 
 // The warnings of a file read to its end: no set shown where instructions

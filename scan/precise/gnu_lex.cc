@@ -153,7 +153,25 @@ void gp_suffix(gnu_reader *g) {
   }
 }
 
+int gp_quoted_name(gnu_reader *g) {
+  precise_lexer *lx = &g->lx;
+  scan_word *w = &lx->word;
+  w->w_len = 0;
+  for (int c = src_get(lx->src); c != '"' && c != SRC_EOF; c = src_get(lx->src)) {
+    if (c == '\\') c = src_get(lx->src);
+    if (c == '\n') src_unget(lx->src);
+    if (c == '\n' || c == SRC_EOF) break;
+    if (!word_reserve(w, w->w_len + 1)) return 0;
+    w->w_text[w->w_len++] = static_cast<char>(c);
+  }
+  if (!word_reserve(w, 2)) return 0;
+  if (w->w_len == 0) w->w_text[w->w_len++] = '"', w->w_text[w->w_len++] = '"';
+  w->w_text[w->w_len] = '\0';
+  return 1;
+}
+
 int gp_read(gnu_reader *g, int c) {
+  if (c == '"') return gp_quoted_name(g);
   scan_word *w = &g->lx.word;
   if (!precise_read_name(&g->lx, c, CH_GNU_NAME)) return 0;
   // clang's alias of a function for calls that must not go through the

@@ -55,6 +55,11 @@ inline bool gp_name_start(int c) {
   return c != SRC_EOF && (syntax_classes.cls[c] & CH_GNU_START);
 }
 
+// The same, or the quote that opens a quoted name ("?t@@YAHH@Z").
+inline bool gp_symbol_start(int c) {
+  return c == '"' || gp_name_start(c);
+}
+
 // The next character that means something in a statement when it is not
 // quick: comments and blanks are passed over, a line end (counted) comes
 // back as '\n'.
@@ -84,6 +89,12 @@ bool gp_colon(gnu_reader *g);
 
 // Passes over a relocation suffix ("@PLT", "(PLT)") if one follows.
 void gp_suffix(gnu_reader *g);
+
+// Reads a quoted name ("?t@@YAHH@Z") after its opening quote into the
+// lexer's word: a backslash takes the next character as it is, and the name
+// ends at its closing quote or at the end of the line. An empty one reads
+// `""`. Returns 1, or 0 when memory ran out.
+int gp_quoted_name(gnu_reader *g);
 
 // Reads the name that begins with `c` into g->lx.word. Returns 1, or 0 when
 // memory ran out.

@@ -101,9 +101,35 @@ int precise_skip_line(precise_lexer *lx) {
 }
 
 scan_result precise_result(const precise_lexer *lx, bool ok) {
-  if (ok) return scan_result{scan_status::done, lx->line, lx->warnings};
+  if (ok) {
+    scan_result r{scan_status::done, lx->line, lx->warnings};
+    if (lx->pf.functions == 0 && !(r.warnings.seen & 1u << int(scan_warning::not_assembly))) {
+      scan_warn(&r.warnings, scan_warning::no_function);
+    }
+    return r;
+  }
   return scan_result{lx->pf.status, lx->pf.fail_line, lx->warnings};
 }
+
+namespace {
+// What the first bytes of a file show when it is no assembly source: LLVM
+// IR (what -flto -S and -emit-llvm write), bitcode, an object file or any
+// other binary; an empty view when nothing. Reads up to 512 bytes ahead
+// into the buffer without consuming them.
+std::string_view precise_sniff(scan_source *src) {
+  while (!src->at_end && src->len < 512 && src->len < src->cap && src->pos == 0) {
+    if (src_read_keeping(src, 0) == 0) break;
+  }
+  std::string_view head(reinterpret_cast<const char *>(src->buf + src->pos), src->len - src->pos);
+  if (head.find('\0') != std::string_view::npos) return "binary bytes";
+  for (std::string_view ir : {"; ModuleID", "source_filename = ", "target datalayout = ",
+                              "target triple = ", "define "}) {
+    size_t at = head.find(ir);
+    if (at != std::string_view::npos && (at == 0 || head[at - 1] == '\n')) return "LLVM IR";
+  }
+  return {};
+}
+}  // namespace
 
 int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
                         scan_source *src, const char *file) {
@@ -113,6 +139,8 @@ int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *g
   lx->line = 1;
   lx->eof = false;
   lx->warnings = scan_warnings{};
+  std::string_view what = precise_sniff(src);
+  if (!what.empty()) scan_warn(&lx->warnings, scan_warning::not_assembly, what);
   return precise_begin(&lx->pf, graph, file);
 }
 

@@ -116,6 +116,14 @@ size_t precise_base_length(const char *text, size_t len) {
   return len;
 }
 
+std::string_view precise_slot_function(const char *text, size_t len, bool got) {
+  static constexpr std::string_view imp = "__imp_";
+  if (len > imp.size() && std::string_view(text, imp.size()) == imp) {
+    return {text + imp.size(), len - imp.size()};
+  }
+  return got ? std::string_view(text, len) : std::string_view();
+}
+
 // True when a name is as users know it already: no suffix to take off, no
 // mangling to undo.
 bool precise_plain_name(const char *text, size_t len) {
@@ -182,7 +190,8 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   if (copy == nullptr) return PRECISE_NONE;
   uint32_t id = pf->count++;
   pf->names[id] = precise_name{
-      copy, static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, SYM_NONE};
+      copy,    static_cast<uint32_t>(len), hash, 0, id, PRECISE_NONE, SEC_UNKNOWN, -1, SYM_NONE, 0,
+      SYM_NONE};
   pf->recent[hash % PRECISE_RECENT] = *slot_of(pf, text, len, hash) = precise_slot{hash, id + 1};
   return id;
 }

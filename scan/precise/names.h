@@ -26,14 +26,18 @@
 
 // What a file does with a name, gathered while it is read.
 enum precise_name_flag : uint32_t {
-  PN_LABEL = 1,       // a label of this file, in any section (NASM: of data in code)
-  PN_CODE_LABEL = 2,  // a label in a code section
-  PN_DATA = 4,        // a label in a data section
-  PN_ANNOUNCED = 8,   // made global or typed a function
-  PN_CALLED = 16,     // named by a call
-  PN_FUNC = 32,       // a function: decided at the end of the file
-  PN_DEFINED = 64,    // (a name as users know it) its function is defined
-  PN_CANON = 128,     // the `canon` field is known
+  PN_LABEL = 1,         // a label of this file, in any section (NASM: of data in code)
+  PN_CODE_LABEL = 2,    // a label in a code section
+  PN_DATA = 4,          // a label in a data section
+  PN_ANNOUNCED = 8,     // made global or typed a function
+  PN_CALLED = 16,       // named by a call
+  PN_FUNC = 32,         // a function: decided at the end of the file
+  PN_DEFINED = 64,      // (a name as users know it) its function is defined
+  PN_CANON = 128,       // the `canon` field is known
+  PN_GLOBAL = 256,      // made global (.globl, .weak): other files' names reach it
+  PN_LOCAL_FUNC = 512,  // (a name as users know it) a function of this file only
+  PN_DEFERRED = 1024,   // (a name as users know it) its text waits for the run's end
+  PN_ALIAS = 2048,      // another name (.set) of the name in `canon`
 };
 
 enum precise_section_kind : uint8_t { SEC_UNKNOWN, SEC_CODE, SEC_DATA, SEC_NONE };
@@ -44,11 +48,14 @@ struct precise_name {
   uint32_t len;
   uint32_t hash;
   uint32_t flags;
-  uint32_t canon;    // the name as users know it: an id of the same table
-  uint32_t owner;    // as a section: the function its code belongs to now
-  uint8_t sec_kind;  // as a section: code, data or neither
-  int64_t line;      // line of the label that defines it
-  sym_id sym;        // the graph's first record of this name, once looked up
+  uint32_t canon;      // the name as users know it: an id of the same table
+  uint32_t owner;      // as a section: the function its code belongs to now
+  uint8_t sec_kind;    // as a section: code, data or neither
+  int64_t line;        // line of the label that defines it
+  sym_id sym;          // the graph's first record of this name, once looked up
+                       // (of a local one: this file's own record, once made)
+  uint64_t deferred;   // with PN_DEFERRED: where the run's pending names hold it
+  sym_id deferred_by;  // the function that deferred it last
 };
 
 enum precise_event_kind : uint32_t {
@@ -102,6 +109,7 @@ struct precise_file {
   uint8_t sec_kind;      // and its kind
   bool lead_underscore;  // names as users know them lose one leading "_"
   scan_status status;    // what ended the reading early, if anything
+  uint32_t functions;    // functions defined so far (counting stops at 1)
   int64_t fail_line;     // and on which line
   // A bit for each hash of a data label's name, so that most names in
   // operands are known to be none without a look at the table.
@@ -153,9 +161,20 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // reference owned by a function. Returns 1, or 0 after a failure (noted).
 [[nodiscard]] int precise_finish(precise_file *pf, bool need_announce);
 
+// Notes that `owner` names `canon` (a name as users know it) in an operand
+// that no data label of the file or of an earlier one explains: a later file
+// may define it as global data. 0 when memory ran out.
+[[nodiscard]] int precise_defer(precise_file *pf, sym_id owner, uint32_t canon);
+
 // The length of the name `text` without a relocation suffix (`@PLT`) or a
 // compiler clone's suffix (`.part.0`).
 size_t precise_base_length(const char *text, size_t len);
+
+// The function whose slot in the global offset table or the import table
+// `text` names, as the file spells it, or an empty view when it names none:
+// a PE import `__imp_f` names f's, and any name does when the relocation
+// asked for its slot (`got`: f@GOTPCREL, NASM's `f wrt ..got`).
+std::string_view precise_slot_function(const char *text, size_t len, bool got);
 
 // True when a section of this name (NUL-terminated) holds code whatever its
 // flags say: `.text` and its subsections (`.text.startup`).
@@ -215,7 +234,11 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
   if (len <= 8 && std::endian::native == std::endian::little) {
     uint64_t key = precise_absent_key(text, len);
     absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
-    if (absent->era == pf->data_era && absent->key == key && absent->len == len) return 1;
+    // (A register's entry holds in every era.)
+    if ((absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
+        absent->len == len) {
+      return 1;
+    }
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);
 }

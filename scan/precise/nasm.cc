@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "memory/memory.h"
+#include "scan/lex/keys.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -56,6 +57,27 @@ bool np_local(const scan_word &word) {
 bool np_qualified_local(const scan_word &word) {
   const void *dot = std::memchr(word.w_text + 1, '.', word.w_len - 1);
   return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
+}
+
+// A GNU assembler directive at the start of a line: the file is GNU syntax.
+bool np_gnu_directive(const scan_word &word) {
+  return lex_list_has(".text .data .bss .globl .global .section .type .size .file .p2align",
+                      {word.w_text, word.w_len});
+}
+
+// After a "%" in an operand: a register written so ("%rax") is GNU syntax.
+void np_gnu_register(nasm_reader *r) {
+  precise_lexer *lx = &r->lx;
+  std::string_view run = src_take_run(lx->src, [](const unsigned char *p) {
+    while (syntax_classes.cls[*p] & CH_NASM_NAME)
+      ++p;
+    return p;
+  });
+  if (lex_list_has("rax rbx rcx rdx rsi rdi rsp rbp rip eax ebx ecx edx esi edi esp ebp", run)) {
+    char detail[8] = "%";
+    std::memcpy(detail + 1, run.data(), run.size());
+    scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, {detail, run.size() + 1});
+  }
 }
 
 bool np_end(int c) {
@@ -224,6 +246,7 @@ int np_operands(nasm_reader *r, int c) {
         return 0;
       }
     } else if ((c >= '0' && c <= '9') || c == '%') {
+      if (c == '%') np_gnu_register(r);
       np_pass(r);  // a number, a macro parameter or a macro-local name
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
@@ -273,11 +296,53 @@ int np_finish(nasm_reader *r) {
   return 1;
 }
 
+// Calls `edge(name)` for the function, as users know it, whose slot the
+// memory operand after "[" names: `[rel f wrt ..got]` or `[rel __imp_f]`,
+// filled by the linker or loader. Returns 1, or 0 after a failure (noted).
+template <class Edge>
+int np_slot(nasm_reader *r, Edge edge) {
+  precise_lexer *lx = &r->lx;
+  int c = np_next(r);
+  int named;
+  for (;; c = np_next(r)) {
+    if (c == '+') continue;
+    named = np_name(r, &c);
+    if (named <= 0 || !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
+                        lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
+      break;
+    }
+  }
+  if (named <= 0 || r->owner == SYM_NONE || np_local(lx->word)) {
+    if (named != 0) np_skip(r, named < 0 ? c : np_next(r));
+    return named != 0;
+  }
+  uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
+  if (id == PRECISE_NONE) return np_fail(r);
+  c = np_next(r);
+  bool got = (named = np_name(r, &c)) > 0 && std::strcmp(lx->word.w_text, "wrt") == 0 &&
+             (c = np_next(r), named = np_name(r, &c)) > 0 &&
+             lex_list_has("..got ..gotpcrel", {lx->word.w_text, lx->word.w_len});
+  if (named == 0) return 0;
+  np_skip(r, named < 0 ? c : np_next(r));
+  const precise_name &n = lx->pf.names[id];
+  std::string_view f = precise_slot_function(n.text, n.len, got);
+  if (f.empty()) return 1;
+  std::string_view name = precise_canon_text(&lx->pf, f.data(), f.size());
+  return name.data() == nullptr ? np_fail(r) : edge(name);
+}
+
 // The operand of a call or jump, after any size or distance words.
 int np_target(nasm_reader *r, precise_event_kind kind) {
   precise_lexer *lx = &r->lx;
   int c = np_next(r);
   for (;;) {
+    if (c == '[') {
+      int64_t line = lx->line;
+      return np_slot(r, [r, kind, line](std::string_view name) {
+        return kind == PE_CALL ? precise_call(&r->lx.pf, r->owner, name, line)
+                               : np_jump(r, name, line);
+      });
+    }
     bool escaped = c == '$';
     int named = np_name(r, &c);
     if (named == 0) return 0;
@@ -392,6 +457,9 @@ int np_statement(nasm_reader *r, int c) {
     if (np_end(c)) return !labelled || np_label(r, r->spare, label_line, false);
   }
   uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, NP_STATEMENT_KINDS);
+  if (first && lx->word.w_text[0] == '.' && np_gnu_directive(lx->word)) {
+    scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, lx->word.w_text);
+  }
   bool data = kinds & KW_DATA;
   if (labelled && !np_label(r, r->spare, label_line, data)) return 0;
   if (first && kinds) {

@@ -72,6 +72,12 @@ init: call helper
     /* back */ call main
 .globl _hidden
 _hidden: call helper
+    movl shared, %eax
+    movl after, %ebx
+    call local
+local: call *puts@GOTPCREL(%rip)
+.data
+after: .long 1
 )";
 const char kGnuB[] = R"(.text
 .globl helper
@@ -86,6 +92,9 @@ LONG: call helper
 .globl start
 start: call main
 later: ret
+.data
+.globl shared
+shared: .long 2
 )";
 
 // Names the defined outcome that `err` is, or "" when it is none of them.

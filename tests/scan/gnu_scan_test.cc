@@ -115,11 +115,11 @@ const gnu_case cases[] = {
      true},
     {"-p: $ makes an immediate, . and $ continue names",
      {".data\nn$1:\n.text\n" IN_F "movl $n$1, %eax\ncall .x.y\n"},
-     "n$1/a:2{f} f/a:5()[n$1,.x.y] .x.y/a:-1(){f}",
+     "n$1@a/a:2{f} f/a:5()[n$1@a,.x.y] .x.y/a:-1(){f}",
      true},
     {"-p: registers are no names, data after them is",
      {".data\nrax:\nv:\n.text\n" IN_F "movq %rax, v(%rip)\n"},
-     "rax/a:2 v/a:3{f} f/a:6()[v]",
+     "rax@a/a:2 v@a/a:3{f} f/a:6()[v@a]",
      true},
     {"-p: mnemonics in any case, callq and the PLT",
      {IN_F "CALLQ a@PLT\nCall b\n"},
@@ -129,25 +129,36 @@ const gnu_case cases[] = {
     // Which labels are functions, and who owns a call.
     {"-p: a static function owns its calls",
      {IN_F ".type h, @function\nh:\ncall g\n"},
-     "f/a:2() h/a:4()[g] g/a:-1(){h}",
+     "f/a:2() h@a/a:4()[g] g/a:-1(){h@a}",
      true},
     {"-p: announced after the label, or by a call",
      {"f:\ncall h\nh:\ncall g\n.globl f\nk:\ncall g\n"},
-     "f/a:1()[h] h/a:3()[g]{f} g/a:-1(){h}",
+     "f/a:1()[h@a] h@a/a:3()[g]{f} g/a:-1(){h@a}",
      true},
     {"-p: .globl lists, .weak and ifuncs",
      {".globl a, b\n.weak c\n.type d, %gnu_indirect_function\n"
       "a:\nb:\nc:\nd:\ncall x\n"},
-     "a/a:4() b/a:5() c/a:6() d/a:7()[x] x/a:-1(){d}",
+     "a/a:4() b/a:5() c/a:6() d@a/a:7()[x] x/a:-1(){d@a}",
      true},
     {"-p: local and numeric labels are no functions nor targets",
      {IN_F ".L3:\n1:\ncall .L3\ncall 1f\njmp 1b\ncall g\n"},
      "f/a:2()[g] g/a:-1(){f}",
      true},
     {"-p: calls before any function are dropped", {"call g\n" IN_F}, "f/a:3()", true},
-    {"-p: through a register, memory or the GOT: no edge",
-     {IN_F "call *%rax\ncall *8(%rbx)\ncall *g@GOTPCREL(%rip)\njmp *.L4(,%rax,8)\ncall h(%rip)\n"},
+    {"-p: through a register or memory: no edge",
+     {IN_F "call *%rax\ncall *8(%rbx)\ncall *t(%rip)\njmp *.L4(,%rax,8)\ncall h(%rip)\n"
+           "call *g@GOTOFF(%rip)\ncall *k@ GOT(%rip)\ncall *%rax@GOT\ncall *__imp_\njmp *\n"},
      "f/a:2()",
+     true},
+    {"-p: through the GOT or an import slot: an edge to the function",
+     {IN_F "call *g@GOTPCREL(%rip)\njmp *h@GOTPCREL(%rip)\ncall *__imp_i(%rip)\n"
+           "call *__imp__j\ncall *k@GOT(%ebx)\nmovq m@GOTPCREL(%rip), %rax\n"
+           "call *n@GOTPCREL(%rip)",
+      ".intel_syntax noprefix\n.globl p\np:\ncall QWORD PTR q@GOTPCREL[rip]\n"
+      "call [QWORD PTR r@GOTPCREL[rip]]\njmp qword ptr [rip + s@GOTPCREL]\n"
+      "call QWORD PTR [rip+__imp_u]\ncall QWORD PTR [rip+v]\n"},
+     "f/a:2()[g,h,i,_j,k,n] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} k/a:-1(){f} "
+     "n/a:-1(){f} p/b:3()[q,r,s,u] q/b:-1(){p} r/b:-1(){p} s/b:-1(){p} u/b:-1(){p}",
      true},
     {"-p: tail calls, and jumps that are none",
      {".globl f, k\nf:\njmp ext\njne ext2@PLT\njmp f\njmp inner\ninner:\njmp k\nk:\n"},
@@ -178,13 +189,14 @@ const gnu_case cases[] = {
      {".data\nd:\n.option pic\n.text\n" IN_F
       "call g@plt\ntail h\njal ra, i\njal k\nj m\njalr a5\njr ra\n"
       "lui a5,%hi(d)\nbnez a0, .L1\nbeq a0, a1, n # call x\n"},
-     "d/a:2{f} f/a:6()[g,h,i,k,m,d,n] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} k/a:-1(){f} m/a:-1(){f} "
+     "d@a/a:2{f} f/a:6()[g,h,i,k,m,d@a,n] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} k/a:-1(){f} "
+     "m/a:-1(){f} "
      "n/a:-1(){f}",
      true},
     {"-p: AArch64 calls and tail calls; # is an immediate, :lo12: no name",
      {".data\nd:\nlo12:\n.arch armv8-a\n.text\n" IN_F "mov x0, #1 ; bl g\nb h\ncbz x0, k\nblr x1\n"
       "br x2\nadrp x0, d\nadd x0, x0, :lo12:d // bl z\nb.ne .L2\n"},
-     "d/a:2{f} lo12/a:3 f/a:7()[g,h,k,d] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f}",
+     "d@a/a:2{f} lo12@a/a:3 f/a:7()[g,h,k,d@a] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f}",
      true},
     {"-p: a set per file, shown by a mnemonic and its register",
      {IN_F "addi sp,sp,-16\ntail g\n", ".globl h\nh:\nstp x29, x30, [sp, -16]!\nb g\n",
@@ -195,7 +207,7 @@ const gnu_case cases[] = {
      {".arch armv8-a\n.fpu vfp\n.data\nd:\n.text\n.syntax unified\n.thumb_func\n" IN_F
       "push {r4, lr} @ bl x; bl y\nbl g(PLT)\nblx h\nblx r3\nbx lr\nb.w k\nbeq.n m\ncbz r0, n\n"
       "movw r1, #:lower16:d\nbleq p\nb .L2\n"},
-     "d/a:4{f} f/a:9()[g,h,k,m,n,d,p] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f} m/a:-1(){f} n/a:-1(){f} "
+     "d@a/a:4{f} f/a:9()[g,h,k,m,n,d@a,p] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f} m/a:-1(){f} n/a:-1(){f} "
      "p/a:-1(){f}",
      true},
     {"-p: .arch armv8 alone is AArch64; an ARM register shows 32-bit ARM",
@@ -214,8 +226,8 @@ const gnu_case cases[] = {
       "stp x29, x30, [sp, #-16]!\nbl _f\nLtmp0:\nb _g\nl_x:\nbl _puts\n_helper:\nbl __Z1hi\n"
       "b _main\n.section __TEXT,__cstring,cstring_literals\n_s:\n.section __DATA,__data\n"
       "_counter:\n.subsections_via_symbols\n"},
-     "main*/a:4()[f,g,puts]{helper} f/a:-1(){main} g/a:-1(){main} puts/a:-1(){main} "
-     "helper/a:12()[h(int),main] h(int)/a:-1(){helper} s/a:16 counter/a:18",
+     "main*/a:4()[f,g,puts]{helper@a} f/a:-1(){main} g/a:-1(){main} puts/a:-1(){main} "
+     "helper@a/a:12()[h(int),main] h(int)/a:-1(){helper@a} s@a/a:16 counter@a/a:18",
      true},
     {"-p: Mach-O x86-64: ## comments, callq and a tail jmp",
      {".section __TEXT,__text,regular,pure_instructions\n.globl _main ## -- Begin\n_main:\n"
@@ -226,22 +238,59 @@ const gnu_case cases[] = {
      {".text\n.def f; .scl 2; .type 32; .endef\n.seh_proc f\nf:\n.seh_endprologue\ncall s\n"
       "ret\n.seh_endproc\n.def s; .scl 3; .type 32; .endef\ns:\ncall puts\njmp t\n"
       ".def t; .scl 3; .type 0; .endef\nt:\ncall u\n.def puts; .scl 2; .type 32; .endef\n"},
-     "f/a:4()[s] s/a:10()[puts,u]{f} puts/a:-1(){s} u/a:-1(){s}",
+     "f@a/a:4()[s@a] s@a/a:10()[puts,u]{f@a} puts/a:-1(){s@a} u/a:-1(){s@a}",
      true},
     {"-p: C++ names demangled",
      {".globl _ZN3foo3barEv\n_ZN3foo3barEv:\ncall _Z1gi@PLT\n"},
      "foo::bar()/a:2()[g(int)] g(int)/a:-1(){foo::bar()}",
      true},
+    // Statics and data, as the linker joins the files of a run.
+    {"-p: a static is its file's own, a global of its name elsewhere a third",
+     {".globl fa\nfa:\ncall helper\njmp helper\n.type helper, @function\nhelper:\nret\n",
+      ".globl fb\nfb:\ncall helper\nhelper:\ncall helper.part.0\nhelper.part.0:\n",
+      ".globl fc\nfc:\ncall helper\n", "helper:\ncall fa\n.weak helper\n"},
+     "fa/a:2()[helper@a]{helper} helper@a/a:6(){fa} fb/b:2()[helper@b] "
+     "helper@b/b:4()[helper@b]{fb,helper@b} "
+     "fc/c:2()[helper] helper/d:1()[fa]{fc}",
+     true},
+    {"-p: the same in the other order",
+     {"helper:\ncall fa\n.weak helper\n", ".globl fc\nfc:\ncall helper\n",
+      ".globl fb\nfb:\ncall helper\nhelper:\ncall helper.part.0\nhelper.part.0:\n",
+      ".globl fa\nfa:\ncall helper\njmp helper\n.type helper, @function\nhelper:\nret\n"},
+     "helper/a:1()[fa]{fc} fa/d:2()[helper@d]{helper} fc/b:2()[helper] fb/c:2()[helper@c] "
+     "helper@c/c:4()[helper@c]{fb,helper@c} helper@d/d:6(){fa}",
+     true},
+    {"-p: data after the code, static or global, and global data of a later file",
+     {".globl f\nf:\nmovq counter(%rip), %rax\nmovq shared(%rip), %rbx\naddq scale, %rcx\n"
+      "leaq f(%rip), %rdx\nmovq other, %rax\n.data\n.globl counter\ncounter:\nscale:\n",
+      ".globl g\ng:\nmovq scale(%rip), %rax\nmovq counter(%rip), %rax\n"
+      ".section .rodata\nscale:\n.data\n.globl shared\nshared:\n",
+      ".globl h\nh:\nmovl scale, %eax\nmovl shared, %eax\nmov other, %eax\n"},
+     "f/a:2()[counter,scale@a,shared] counter/a:10{f,g} scale@a/a:11{f} "
+     "g/b:2()[scale@b,counter] scale@b/b:6{g} shared/b:9{h,f} h/c:2()[shared]",
+     true},
+    {"-p: .set, .equ and = make another name; .func announces",
+     {".globl f\nf:\ncall a\ncall b\ncall c\nmovl d, %eax\n.set a, g\n.equ b, g\nc = g\n"
+      "e = 4\n.set n, g+1\n.func g\ng:\nret\n.data\nx:\n.set d, x\n"},
+     "f/a:2()[g@a,x@a] g@a/a:13(){f} x@a/a:16{f}",
+     true},
+    {"-p: quoted names are names",
+     {".globl \"?t@@YAHH@Z\"\n\"?t@@YAHH@Z\":\ncall \"?u@@YAXXZ\"\ncall \"a\\\"b\"\n"
+      ".type \"?s@@YAXXZ\", @function\n\"?s@@YAXXZ\": jmp \"?t@@YAHH@Z\"\ncall \"\"\ncall \"x\n"},
+     "?t@@YAHH@Z/a:2()[?u@@YAXXZ,a\"b]{?s@@YAXXZ@a} ?u@@YAXXZ/a:-1(){?t@@YAHH@Z} "
+     "a\"b/a:-1(){?t@@YAHH@Z} ?s@@YAXXZ@a/a:6()[?t@@YAHH@Z,\"\",x] \"\"/a:-1(){?s@@YAXXZ@a} "
+     "x/a:-1(){?s@@YAXXZ@a}",
+     true},
     // Sections.
     {"-p: code sections by name or flags, data by default",
      {".section .text.startup,\"ax\",@progbits\n" IN_F "call a\n.section .rodata\nr:\ncall b\n"
       ".section .init\n.globl i\ni:\ncall c\n.section .x,\"ax\"\n.globl j\nj:\ncall d\n"},
-     "f/a:3()[a] a/a:-1(){f} r/a:6 i/a:10()[c] c/a:-1(){i} j/a:14()[d] d/a:-1(){j}",
+     "f/a:3()[a] a/a:-1(){f} r@a/a:6 i/a:10()[c] c/a:-1(){i} j/a:14()[d] d/a:-1(){j}",
      true},
     {"-p: a section goes on with its own function",
      {IN_F "call a\n.section .text.unlikely,\"ax\"\n.globl h\nh:\ncall b\n.text\ncall c\n"
            ".pushsection .data\nd:\n.popsection\ncall e\n.previous\ncall x\n"},
-     "f/a:2()[a,c,e] a/a:-1(){f} h/a:6()[b] b/a:-1(){h} c/a:-1(){f} d/a:11 e/a:-1(){f}",
+     "f/a:2()[a,c,e] a/a:-1(){f} h/a:6()[b] b/a:-1(){h} c/a:-1(){f} d@a/a:11 e/a:-1(){f}",
      true},
 };
 

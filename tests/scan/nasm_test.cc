@@ -131,9 +131,11 @@ const lex_case lex_cases[] = {
       "  call q\nsection .text\nk: mov [v], eax\n"},
      "v/a:2{f,k} f/a:5()[v,y] y/a:-1(){f} g/a:9()[z] z/a:-1(){g} h/a:12 k/b:3()[v]",
      true},
-    {"-p: an operand names data only from the data label on",
-     {"f:\n  mov eax, v\nsection .data\nv dd 0\nsection .text\ng:\n  mov eax, v\n"},
-     "f/a:1() v/a:4{g} g/a:6()[v]",
+    {"-p: an operand names data defined before or after it, in any file",
+     {"f:\n  mov eax, v\n  mov eax, w\n  mov ebx, eax\n  call g\nsection .data\nv dd 0\n"
+      "section .text\ng:\n  mov eax, v\n  mov eax, g\n",
+      "section .data\nw dd 0\nsection .text\nh: mov eax, [rel v]\n"},
+     "f/a:1()[g,v,w] g/a:9()[v]{f} v/a:7{g,h,f} w/b:2{f} h/b:4()[v]",
      true},
     {"-p: macro bodies, macro-local labels and strucs",
      {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
@@ -147,6 +149,12 @@ const lex_case lex_cases[] = {
     {"-p: clones and relocation suffixes are their function",
      {"f.part.0:\n  call g wrt ..plt\n  call h@PLT\nf:\n"},
      "f/a:1()[g,h] g/a:-1(){f} h/a:-1(){f}",
+     true},
+    {"-p: through the GOT or an import slot: an edge to the function, else none",
+     {"f:\n  call [rel g wrt ..got]\n  jmp qword [rel h wrt ..gotpcrel]\n  call [rel __imp_i]\n"
+      "  call [rip + __imp__j]\n  call [rel t]\n  call [rax]\n  call [rel k wrt ..plt]\n"
+      "  call [.l wrt ..got]\n  call [rel m wrt\n  call [\n  jmp [rel n wrt ..got]"},
+     "f/a:1()[g,i,_j,h,n] g/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} h/a:-1(){f} n/a:-1(){f}",
      true},
 };
 

@@ -8,11 +8,17 @@
 #include "scan/scanner.h"
 
 namespace {
+// A symbol's name; one local to its file has "@" and the file after it.
+void name_text(std::string *s, const call_graph &graph, const symbol &sym) {
+  *s += sym_name(&graph, sym);
+  if (sym.s_local) *s += std::string("@") + sym.s_file;
+}
+
 void edge_text(std::string *s, const call_graph &graph, cell_id c, char open, char close) {
   if (c == CELL_NONE) return;
   *s += open;
   for (; c != CELL_NONE; c = graph_cell(&graph, c).e_next) {
-    *s += sym_name(&graph, graph_sym(&graph, graph_cell(&graph, c).e_sym));
+    name_text(s, graph, graph_sym(&graph, graph_cell(&graph, c).e_sym));
     if (graph_cell(&graph, c).e_next != CELL_NONE) *s += ',';
   }
   *s += close;
@@ -25,7 +31,7 @@ std::string graph_text(const call_graph &graph) {
   for (int64_t i = 0; i < graph.cg_nsyms; ++i) {
     const symbol &sym = graph_sym(&graph, static_cast<sym_id>(i));
     if (!s.empty()) s += ' ';
-    s += sym_name(&graph, sym);
+    name_text(&s, graph, sym);
     if (i == root) s += '*';
     s += std::string("/") + sym.s_file + ':' + std::to_string(sym.s_line);
     if (sym.s_func) s += "()";
@@ -62,9 +68,9 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn
     std::string name(1, static_cast<char>('a' + i));
     scan_status status = scan(chars, graph, &src, name.c_str()).status;
     close(fd);
-    if (status != scan_status::done) return 0;
+    if (status != scan_status::done) return scan_precise_end(graph), 0;
   }
-  return 1;
+  return scan_precise_end(graph) == scan_status::done;
 }
 
 void for_each_reading(const std::function<void(const std::string &what, const lex_chars *chars,

@@ -1,6 +1,7 @@
 # Names that are no plain identifiers, a data label and a function whose
 # ids could meet, DOT keywords, and a demangled name with quotes in it.
 	.data
+	.globl	x
 x:	.long 0
 	.text
 	.globl	x_var

@@ -1,0 +1,2 @@
+	movq	%rsp, %rbp
+	call	puts

@@ -1,0 +1,4 @@
+	.data
+	.globl	counter
+counter:
+	.long	5
