@@ -24,7 +24,6 @@ export LC_ALL
 # prints the recall and precision it reaches and "KNOWN GAP", but passes; the
 # change that teaches -p one takes it off this list.
 known_gaps="
-  mingw
 "
 gap() {
   [[ $known_gaps == *[[:space:]]"$set"[[:space:]]* ||
