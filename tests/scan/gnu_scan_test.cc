@@ -207,7 +207,8 @@ const gnu_case cases[] = {
      {".arch armv8-a\n.fpu vfp\n.data\nd:\n.text\n.syntax unified\n.thumb_func\n" IN_F
       "push {r4, lr} @ bl x; bl y\nbl g(PLT)\nblx h\nblx r3\nbx lr\nb.w k\nbeq.n m\ncbz r0, n\n"
       "movw r1, #:lower16:d\nbleq p\nb .L2\n"},
-     "d@a/a:4{f} f/a:9()[g,h,k,m,n,d@a,p] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f} m/a:-1(){f} n/a:-1(){f} "
+     "d@a/a:4{f} f/a:9()[g,h,k,m,n,d@a,p] g/a:-1(){f} h/a:-1(){f} k/a:-1(){f} m/a:-1(){f} "
+     "n/a:-1(){f} "
      "p/a:-1(){f}",
      true},
     {"-p: .arch armv8 alone is AArch64; an ARM register shows 32-bit ARM",
