@@ -179,7 +179,8 @@ bool run_warn_root(const call_graph *graph, const run_options &opts) {
     std::fputs(NOMEM_TEXT, stderr);
     return false;
   }
-  if (root == SYM_NONE) {
+  // "*" can name no symbol: it is the way to ask for every tree.
+  if (root == SYM_NONE && std::strcmp(opts.write.root_name, "*") != 0) {
     std::fprintf(stderr, "telvanor: warning: no symbol is named %s (-R)\n", opts.write.root_name);
   }
   return true;

@@ -1,0 +1,4 @@
+	.text
+	.globl	main
+main:
+	call	helper
