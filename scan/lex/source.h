@@ -73,6 +73,11 @@ inline bool src_fill(scan_source *src) {
   return true;
 }
 
+// Returns the next character without consuming it, or SRC_EOF.
+inline int src_peek(scan_source *src) {
+  return src_fill(src) ? src->buf[src->pos] : SRC_EOF;
+}
+
 // Consumes runs as src_take_run does, across refills, then returns the byte
 // after them, consumed, or SRC_EOF.
 template <class RunEnd>

@@ -15,8 +15,14 @@ int gnu_slot(gnu_reader *g, precise_event_kind kind, int c, bool read) {
       continue;  // "*", "[", "+", "(": none names the slot
     }
     if (!read && !gp_read(g, c)) return 0;
+    // Intel syntax spells sizes and registers bare ("QWORD PTR [rip + f@GOT]");
+    // a word with "@" after it is a symbol whatever it spells, and in AT&T
+    // syntax every bare word is one ("*byte@GOTPCREL(%rip)").
     std::string_view w(lx->word.w_text, lx->word.w_len);
-    if (!precise_keyword(lx->word, KW_SIZE | KW_REGISTER) && !lex_list_has("rip eip", w)) break;
+    bool bare_word =
+        g->intel && src_peek(lx->src) != '@' &&
+        (precise_keyword(lx->word, KW_SIZE | KW_REGISTER) || lex_list_has("rip eip", w));
+    if (!bare_word) break;
   }
   int64_t line = lx->line;
   uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);

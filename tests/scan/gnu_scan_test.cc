@@ -153,12 +153,13 @@ const gnu_case cases[] = {
     {"-p: through the GOT or an import slot: an edge to the function",
      {IN_F "call *g@GOTPCREL(%rip)\njmp *h@GOTPCREL(%rip)\ncall *__imp_i(%rip)\n"
            "call *__imp__j\ncall *k@GOT(%ebx)\nmovq m@GOTPCREL(%rip), %rax\n"
-           "call *n@GOTPCREL(%rip)",
+           "call *n@GOTPCREL(%rip)\ncall *byte@GOTPCREL(%rip)",
       ".intel_syntax noprefix\n.globl p\np:\ncall QWORD PTR q@GOTPCREL[rip]\n"
       "call [QWORD PTR r@GOTPCREL[rip]]\njmp qword ptr [rip + s@GOTPCREL]\n"
-      "call QWORD PTR [rip+__imp_u]\ncall QWORD PTR [rip+v]\n"},
-     "f/a:2()[g,h,i,_j,k,n] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} k/a:-1(){f} "
-     "n/a:-1(){f} p/b:3()[q,r,s,u] q/b:-1(){p} r/b:-1(){p} s/b:-1(){p} u/b:-1(){p}",
+      "call QWORD PTR [rip+__imp_u]\ncall QWORD PTR [rip+v]\ncall QWORD PTR word@GOTPCREL[rip]\n"},
+     "f/a:2()[g,h,i,_j,k,n,byte] g/a:-1(){f} h/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} k/a:-1(){f} "
+     "n/a:-1(){f} byte/a:-1(){f} p/b:3()[q,r,s,u,word] q/b:-1(){p} r/b:-1(){p} s/b:-1(){p} "
+     "u/b:-1(){p} word/b:-1(){p}",
      true},
     {"-p: tail calls, and jumps that are none",
      {".globl f, k\nf:\njmp ext\njne ext2@PLT\njmp f\njmp inner\ninner:\njmp k\nk:\n"},
