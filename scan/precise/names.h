@@ -228,17 +228,34 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
 [[nodiscard]] int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line, precise_absent *absent);
 
+// The slot of `absent` that would remember the name `text` (at most 8
+// bytes, in a buffer of at least 8), and whether it does.
+inline precise_absent *precise_absent_slot(precise_file *pf, const char *text, size_t len,
+                                           bool *known) {
+  uint64_t key = precise_absent_key(text, len);
+  precise_absent *absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
+  // (A register's entry holds in every era.)
+  *known = (absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
+           absent->len == len;
+  return absent;
+}
+
+// True when `text` is known to name no data now (a register, mostly), so
+// that a reference to it is nothing; it may lie in the source buffer.
+inline bool precise_known_absent(precise_file *pf, const char *text, size_t len) {
+  bool known = false;
+  if (len <= 8 && std::endian::native == std::endian::little)
+    precise_absent_slot(pf, text, len, &known);
+  return known;
+}
+
 [[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line) {
   precise_absent *absent = nullptr;
   if (len <= 8 && std::endian::native == std::endian::little) {
-    uint64_t key = precise_absent_key(text, len);
-    absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
-    // (A register's entry holds in every era.)
-    if ((absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
-        absent->len == len) {
-      return 1;
-    }
+    bool known;
+    absent = precise_absent_slot(pf, text, len, &known);
+    if (known) return 1;
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);
 }

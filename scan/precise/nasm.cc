@@ -234,6 +234,57 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   return r->owner != SYM_NONE || precise_nomem(pf, line);
 }
 
+// The bytes that operands pass over as they are: blanks and punctuation;
+// not names, numbers, "$", "%", strings, comments, backslashes, line ends
+// or 0 (which may be the end of the data).
+constexpr struct np_inert_bytes {
+  bool is[256] = {};
+  constexpr np_inert_bytes() {
+    for (int c = 1; c < 256; ++c) {
+      is[c] = !(syntax_classes.cls[c] & CH_NASM_START) && (c < '0' || c > '9') &&
+              !syntax_desc::has("$%\"'`;\\\n", static_cast<unsigned char>(c));
+    }
+  }
+} np_inert;
+
+// Passes over the plain part of operands in the buffer at once: blanks,
+// punctuation, numbers, and names, each a reference unless it is known to
+// name no data. Stops before anything else, and before a name or number that
+// runs to the end of the data read so far. Returns 1, or 0 after a failure.
+int np_plain_operands(nasm_reader *r) {
+  precise_lexer *lx = &r->lx;
+  scan_source *src = lx->src;
+  const unsigned char *cls = syntax_classes.cls;
+  const unsigned char *q = src->buf + src->pos;
+  for (;;) {
+    while (np_inert.is[*q])
+      ++q;
+    unsigned char first = *q;
+    bool number = first >= '0' && first <= '9';
+    if (!number && !(cls[first] & CH_NASM_START)) break;
+    const unsigned char *start = q;
+    do {
+      ++q;
+    } while (cls[*q] & CH_NASM_NAME);
+    if (q == src->buf + src->len) {
+      q = start;  // it may go on after the next read
+      break;
+    }
+    // Numbers and local labels are no references; registers name no data.
+    if (number || r->owner == SYM_NONE || (first == '.' && start[1] != '.')) {
+      continue;
+    }
+    auto len = static_cast<size_t>(q - start);
+    if (precise_known_absent(&lx->pf, reinterpret_cast<const char *>(start), len)) continue;
+    src->pos = static_cast<size_t>(start + 1 - src->buf);
+    if (!precise_read_name(lx, first, CH_NASM_NAME)) return np_fail(r);
+    if (!precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) return 0;
+    q = src->buf + src->pos;
+  }
+  src->pos = static_cast<size_t>(q - src->buf);
+  return 1;
+}
+
 // Operands from `c` on: names of known data are references.
 int np_operands(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
@@ -251,6 +302,7 @@ int np_operands(nasm_reader *r, int c) {
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
     }
+    if (!np_plain_operands(r)) return 0;
   }
   return 1;
 }
@@ -474,6 +526,9 @@ int np_statement(nasm_reader *r, int c) {
   if (!np_name_start(c)) return np_operands(r, c);
   std::swap(lx->word, r->spare);
   if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
+  // A register names neither data nor a data pseudo-instruction.
+  if (precise_known_absent(&lx->pf, lx->word.w_text, lx->word.w_len))
+    return np_operands(r, np_next(r));
   if (precise_keyword(lx->word, KW_DATA))
     return np_label(r, r->spare, lx->line, true) && np_operands(r, np_next(r));
   if (r->owner != SYM_NONE && !np_local(lx->word) &&
