@@ -478,10 +478,48 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
   return -1;
 }
 
+// The commonest statement, read straight from the buffer: an instruction
+// that is no keyword and no label, whose first operand is a register (or
+// none). Returns -1, having consumed nothing, for any other statement.
+int np_quick_statement(nasm_reader *r, int c) {
+  scan_source *src = r->lx.src;
+  const unsigned char *cls = syntax_classes.cls;
+  // `c` was the byte before the current one; a name at "." may be a GNU
+  // directive, one after "$" is escaped.
+  if (c == SRC_EOF || c == '.' || !(cls[c] & CH_NASM_START) || src->pos == 0 ||
+      src->buf[src->pos - 1] != c) {
+    return -1;
+  }
+  const unsigned char *end = src->buf + src->len;
+  const unsigned char *start = src->buf + src->pos - 1;
+  const unsigned char *q = start + 1;
+  while (cls[*q] & CH_NASM_NAME)
+    ++q;
+  auto len = static_cast<size_t>(q - start);
+  if (q == end || *q == ':' || precise_keyword_at(start, len, NP_STATEMENT_KINDS)) return -1;
+  while (cls[*q] & CH_ASM_BLANK)
+    ++q;
+  // A first word without a colon is a label only when data follows it;
+  // a register never begins data.
+  if (cls[*q] & CH_NASM_START) {
+    const unsigned char *second = q;
+    do {
+      ++q;
+    } while (cls[*q] & CH_NASM_NAME);
+    len = static_cast<size_t>(q - second);
+    if (q == end || !precise_known_absent(&r->lx.pf, reinterpret_cast<const char *>(second), len))
+      return -1;
+  }
+  src->pos = static_cast<size_t>(q - src->buf);
+  return np_operands(r, np_next(r));
+}
+
 // A statement from its first character `c`: labels, then a directive or an
 // instruction with its operands.
 int np_statement(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
+  int quick = np_quick_statement(r, c);
+  if (quick >= 0) return quick;
   bool first = true;       // the first word of the line
   bool labelled = false;   // a label with a colon, kept in r->spare, waits
   int64_t label_line = 0;  // for what follows it
