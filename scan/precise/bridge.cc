@@ -47,7 +47,7 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   if (precise_keyword(word, KW_REGISTER | KW_SIZE)) {
     if (absent != nullptr && precise_plain_name(text, len)) {
       *absent =
-          precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX};
+          precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX, 0};
     }
     return 1;
   }
@@ -55,6 +55,12 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
   if (canon == PRECISE_NONE || !precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
+  // Until a data label comes, another reference of this function to the
+  // name would find what this one found and defer nothing new.
+  if (absent != nullptr) {
+    *absent = precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len),
+                             pf->data_era, canon};
+  }
   return 1;
 }
 

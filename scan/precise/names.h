@@ -82,13 +82,17 @@ struct precise_slot {
 };
 
 // A name of at most 8 bytes that is no data label: its bytes, zero-padded.
+// A register or size word holds in every era; another name holds while the
+// era is what it was when a function's reference to it was deferred, and
+// only while that function is the last to defer it.
 struct precise_absent {
   uint64_t key;
   uint32_t len;
-  uint32_t era;  // 0 in an empty slot
+  uint32_t era;    // 0 in an empty slot; UINT32_MAX for a register
+  uint32_t canon;  // the deferred name as users know it
 };
 
-enum : uint32_t { PRECISE_ABSENT = 256 };
+enum : uint32_t { PRECISE_ABSENT = 256 };  // two ways of 128 sets
 
 // The memory of one file's precise reading.
 struct precise_file {
@@ -228,34 +232,39 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
 [[nodiscard]] int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line, precise_absent *absent);
 
-// The slot of `absent` that would remember the name `text` (at most 8
-// bytes, in a buffer of at least 8), and whether it does.
-inline precise_absent *precise_absent_slot(precise_file *pf, const char *text, size_t len,
-                                           bool *known) {
+// What `absent` knows of the name `text` (at most 8 bytes, in a buffer of at
+// least 8) as `owner` (SYM_NONE: only registers count) names it: true when a
+// reference to it is nothing now. `*fill` is the slot to remember it in:
+// the one that holds the name, else one that holds no register if any.
+inline bool precise_absent_known(precise_file *pf, const char *text, size_t len, sym_id owner,
+                                 precise_absent **fill) {
   uint64_t key = precise_absent_key(text, len);
-  precise_absent *absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
-  // (A register's entry holds in every era.)
-  *known = (absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
-           absent->len == len;
-  return absent;
+  // Two ways, so that two registers of one slot do not push each other out.
+  precise_absent *a = &pf->absent[(((key + len) * pf->absent_mul) >> 56) & ~size_t{1}];
+  precise_absent *b = a + 1;
+  precise_absent *same = a->key == key && a->len == len ? a : b;
+  *fill = same->key == key && same->len == len ? same : a->era == UINT32_MAX ? b : a;
+  if (same->key != key || same->len != len) return false;
+  if (same->era == UINT32_MAX) return true;
+  return owner != SYM_NONE && same->era == pf->data_era &&
+         pf->names[same->canon].deferred_by == owner;
 }
 
-// True when `text` is known to name no data now (a register, mostly), so
-// that a reference to it is nothing; it may lie in the source buffer.
-inline bool precise_known_absent(precise_file *pf, const char *text, size_t len) {
-  bool known = false;
-  if (len <= 8 && std::endian::native == std::endian::little)
-    precise_absent_slot(pf, text, len, &known);
-  return known;
+// True when `text` (it may lie in the source buffer) is known to name no
+// data now, so that `owner`'s reference to it is nothing; with SYM_NONE,
+// only when it is a register or a size word.
+inline bool precise_known_absent(precise_file *pf, const char *text, size_t len, sym_id owner) {
+  precise_absent *fill;
+  return len <= 8 && std::endian::native == std::endian::little &&
+         precise_absent_known(pf, text, len, owner, &fill);
 }
 
 [[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line) {
   precise_absent *absent = nullptr;
-  if (len <= 8 && std::endian::native == std::endian::little) {
-    bool known;
-    absent = precise_absent_slot(pf, text, len, &known);
-    if (known) return 1;
+  if (len <= 8 && std::endian::native == std::endian::little &&
+      precise_absent_known(pf, text, len, owner, &absent)) {
+    return 1;
   }
   return precise_reference_lookup(pf, owner, text, len, line, absent);
 }

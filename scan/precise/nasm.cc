@@ -176,10 +176,25 @@ void np_pass(nasm_reader *r) {
   precise_pass(&r->lx, syntax_classes.cls, CH_NASM_NAME);
 }
 
+// The bytes that mean nothing in the rest of a line that is passed over:
+// all but strings, comments, backslashes, line ends and 0.
+constexpr struct np_skipped_bytes {
+  bool is[256] = {};
+  constexpr np_skipped_bytes() {
+    for (int c = 1; c < 256; ++c)
+      is[c] = !syntax_desc::has("\"'`;\\\n", static_cast<unsigned char>(c));
+  }
+} np_skipped;
+
 // Consumes the rest of the line from `c` on.
 void np_skip(nasm_reader *r, int c) {
+  scan_source *src = r->lx.src;
   for (; !np_end(c); c = np_next(r)) {
     if (c == '"' || c == '\'' || c == '`') np_quoted(r, c);
+    const unsigned char *q = src->buf + src->pos;
+    while (np_skipped.is[*q])
+      ++q;
+    src->pos = static_cast<size_t>(q - src->buf);
   }
 }
 
@@ -275,7 +290,8 @@ int np_plain_operands(nasm_reader *r) {
       continue;
     }
     auto len = static_cast<size_t>(q - start);
-    if (precise_known_absent(&lx->pf, reinterpret_cast<const char *>(start), len)) continue;
+    if (precise_known_absent(&lx->pf, reinterpret_cast<const char *>(start), len, r->owner))
+      continue;
     src->pos = static_cast<size_t>(start + 1 - src->buf);
     if (!precise_read_name(lx, first, CH_NASM_NAME)) return np_fail(r);
     if (!precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) return 0;
@@ -496,7 +512,15 @@ int np_quick_statement(nasm_reader *r, int c) {
   while (cls[*q] & CH_NASM_NAME)
     ++q;
   auto len = static_cast<size_t>(q - start);
-  if (q == end || *q == ':' || precise_keyword_at(start, len, NP_STATEMENT_KINDS)) return -1;
+  if (q == end || *q == ':') return -1;
+  uint32_t kinds = precise_keyword_at(start, len, NP_STATEMENT_KINDS);
+  if (kinds != 0) {
+    // Calls and jumps that are nothing else; directives and data words
+    // take the long way.
+    if (kinds & ~(KW_CALL | KW_JUMP)) return -1;
+    src->pos = static_cast<size_t>(q - src->buf);
+    return np_target(r, kinds & KW_CALL ? PE_CALL : PE_JUMP);
+  }
   while (cls[*q] & CH_ASM_BLANK)
     ++q;
   // A first word without a colon is a label only when data follows it;
@@ -507,7 +531,8 @@ int np_quick_statement(nasm_reader *r, int c) {
       ++q;
     } while (cls[*q] & CH_NASM_NAME);
     len = static_cast<size_t>(q - second);
-    if (q == end || !precise_known_absent(&r->lx.pf, reinterpret_cast<const char *>(second), len))
+    if (q == end ||
+        !precise_known_absent(&r->lx.pf, reinterpret_cast<const char *>(second), len, SYM_NONE))
       return -1;
   }
   src->pos = static_cast<size_t>(q - src->buf);
@@ -565,7 +590,7 @@ int np_statement(nasm_reader *r, int c) {
   std::swap(lx->word, r->spare);
   if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
   // A register names neither data nor a data pseudo-instruction.
-  if (precise_known_absent(&lx->pf, lx->word.w_text, lx->word.w_len))
+  if (precise_known_absent(&lx->pf, lx->word.w_text, lx->word.w_len, SYM_NONE))
     return np_operands(r, np_next(r));
   if (precise_keyword(lx->word, KW_DATA))
     return np_label(r, r->spare, lx->line, true) && np_operands(r, np_next(r));
