@@ -36,7 +36,7 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
 }
 
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
-                             int64_t line, precise_absent *absent) {
+                             int64_t line, precise_absent *absent, precise_deferred *deferred) {
   sym_result data = precise_graph_data(pf, text, len);
   if (data.status == sym_status::nomem) return precise_nomem(pf, line);
   if (data.ok()) {
@@ -47,7 +47,7 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   if (precise_keyword(word, KW_REGISTER | KW_SIZE)) {
     if (absent != nullptr && precise_plain_name(text, len)) {
       *absent =
-          precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX, 0};
+          precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX};
     }
     return 1;
   }
@@ -57,9 +57,9 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   if (canon == PRECISE_NONE || !precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
   // Until a data label comes, another reference of this function to the
   // name would find what this one found and defer nothing new.
-  if (absent != nullptr) {
-    *absent = precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len),
-                             pf->data_era, canon};
+  if (deferred != nullptr) {
+    *deferred = precise_deferred{precise_absent_key(text, len), static_cast<uint32_t>(len),
+                                 pf->data_era, canon};
   }
   return 1;
 }

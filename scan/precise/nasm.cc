@@ -523,6 +523,8 @@ int np_quick_statement(nasm_reader *r, int c) {
   }
   while (cls[*q] & CH_ASM_BLANK)
     ++q;
+  // What comes after a continued line or the next read may be a second word.
+  if (*q == '\\' || q == end) return -1;
   // A first word without a colon is a label only when data follows it;
   // a register never begins data.
   if (cls[*q] & CH_NASM_START) {
