@@ -13,6 +13,7 @@
 
 #include "memory/memory.h"
 #include "scan/lex/keys.h"
+#include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -57,12 +58,6 @@ bool np_local(const scan_word &word) {
 bool np_qualified_local(const scan_word &word) {
   const void *dot = std::memchr(word.w_text + 1, '.', word.w_len - 1);
   return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
-}
-
-// A GNU assembler directive at the start of a line: the file is GNU syntax.
-bool np_gnu_directive(const scan_word &word) {
-  return lex_list_has(".text .data .bss .globl .global .section .type .size .file .p2align",
-                      {word.w_text, word.w_len});
 }
 
 // After a "%" in an operand: a register written so ("%rax") is GNU syntax.
@@ -176,25 +171,11 @@ void np_pass(nasm_reader *r) {
   precise_pass(&r->lx, syntax_classes.cls, CH_NASM_NAME);
 }
 
-// The bytes that mean nothing in the rest of a line that is passed over:
-// all but strings, comments, backslashes, line ends and 0.
-constexpr struct np_skipped_bytes {
-  bool is[256] = {};
-  constexpr np_skipped_bytes() {
-    for (int c = 1; c < 256; ++c)
-      is[c] = !syntax_desc::has("\"'`;\\\n", static_cast<unsigned char>(c));
-  }
-} np_skipped;
-
 // Consumes the rest of the line from `c` on.
 void np_skip(nasm_reader *r, int c) {
-  scan_source *src = r->lx.src;
   for (; !np_end(c); c = np_next(r)) {
     if (c == '"' || c == '\'' || c == '`') np_quoted(r, c);
-    const unsigned char *q = src->buf + src->pos;
-    while (np_skipped.is[*q])
-      ++q;
-    src->pos = static_cast<size_t>(q - src->buf);
+    nasm_pass_skipped(r->lx.src);
   }
 }
 
@@ -249,58 +230,6 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   return r->owner != SYM_NONE || precise_nomem(pf, line);
 }
 
-// The bytes that operands pass over as they are: blanks and punctuation;
-// not names, numbers, "$", "%", strings, comments, backslashes, line ends
-// or 0 (which may be the end of the data).
-constexpr struct np_inert_bytes {
-  bool is[256] = {};
-  constexpr np_inert_bytes() {
-    for (int c = 1; c < 256; ++c) {
-      is[c] = !(syntax_classes.cls[c] & CH_NASM_START) && (c < '0' || c > '9') &&
-              !syntax_desc::has("$%\"'`;\\\n", static_cast<unsigned char>(c));
-    }
-  }
-} np_inert;
-
-// Passes over the plain part of operands in the buffer at once: blanks,
-// punctuation, numbers, and names, each a reference unless it is known to
-// name no data. Stops before anything else, and before a name or number that
-// runs to the end of the data read so far. Returns 1, or 0 after a failure.
-int np_plain_operands(nasm_reader *r) {
-  precise_lexer *lx = &r->lx;
-  scan_source *src = lx->src;
-  const unsigned char *cls = syntax_classes.cls;
-  const unsigned char *q = src->buf + src->pos;
-  for (;;) {
-    while (np_inert.is[*q])
-      ++q;
-    unsigned char first = *q;
-    bool number = first >= '0' && first <= '9';
-    if (!number && !(cls[first] & CH_NASM_START)) break;
-    const unsigned char *start = q;
-    do {
-      ++q;
-    } while (cls[*q] & CH_NASM_NAME);
-    if (q == src->buf + src->len) {
-      q = start;  // it may go on after the next read
-      break;
-    }
-    // Numbers and local labels are no references; registers name no data.
-    if (number || r->owner == SYM_NONE || (first == '.' && start[1] != '.')) {
-      continue;
-    }
-    auto len = static_cast<size_t>(q - start);
-    if (precise_known_absent(&lx->pf, reinterpret_cast<const char *>(start), len, r->owner))
-      continue;
-    src->pos = static_cast<size_t>(start + 1 - src->buf);
-    if (!precise_read_name(lx, first, CH_NASM_NAME)) return np_fail(r);
-    if (!precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) return 0;
-    q = src->buf + src->pos;
-  }
-  src->pos = static_cast<size_t>(q - src->buf);
-  return 1;
-}
-
 // Operands from `c` on: names of known data are references.
 int np_operands(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
@@ -318,7 +247,7 @@ int np_operands(nasm_reader *r, int c) {
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
     }
-    if (!np_plain_operands(r)) return 0;
+    if (!nasm_plain_operands(&r->lx, r->owner)) return 0;
   }
   return 1;
 }
@@ -574,7 +503,7 @@ int np_statement(nasm_reader *r, int c) {
     if (np_end(c)) return !labelled || np_label(r, r->spare, label_line, false);
   }
   uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, NP_STATEMENT_KINDS);
-  if (first && lx->word.w_text[0] == '.' && np_gnu_directive(lx->word)) {
+  if (first && lx->word.w_text[0] == '.' && nasm_gnu_directive(lx->word)) {
     scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, lx->word.w_text);
   }
   bool data = kinds & KW_DATA;
