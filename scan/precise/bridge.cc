@@ -36,7 +36,7 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
 }
 
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
-                             int64_t line, precise_absent *absent) {
+                             int64_t line, precise_absent *absent, precise_deferred *deferred) {
   sym_result data = precise_graph_data(pf, text, len);
   if (data.status == sym_status::nomem) return precise_nomem(pf, line);
   if (data.ok()) {
@@ -55,6 +55,12 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
   if (canon == PRECISE_NONE || !precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
+  // Until a data label comes, another reference of this function to the
+  // name would find what this one found and defer nothing new.
+  if (deferred != nullptr) {
+    *deferred = precise_deferred{precise_absent_key(text, len), static_cast<uint32_t>(len),
+                                 pf->data_era, canon};
+  }
   return 1;
 }
 

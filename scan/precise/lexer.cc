@@ -93,6 +93,10 @@ uint32_t precise_keyword(const scan_word &word, uint32_t kinds) {
   return keywords.find(word.w_text, word.w_len, kinds);
 }
 
+uint32_t precise_keyword_at(const unsigned char *text, size_t len, uint32_t kinds) {
+  return keywords.find(reinterpret_cast<const char *>(text), len, kinds);
+}
+
 int precise_skip_line(precise_lexer *lx) {
   src_skip_to(lx->src, '\n');
   int c = src_get(lx->src);

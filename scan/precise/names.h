@@ -88,6 +88,15 @@ struct precise_absent {
   uint32_t era;  // 0 in an empty slot
 };
 
+// A name of at most 8 bytes that a function's reference deferred, in the
+// era of data labels it was deferred in.
+struct precise_deferred {
+  uint64_t key;
+  uint32_t len;
+  uint32_t era;
+  uint32_t canon;  // the name as users know it
+};
+
 enum : uint32_t { PRECISE_ABSENT = 256 };
 
 // The memory of one file's precise reading.
@@ -121,6 +130,8 @@ struct precise_file {
   // when last looked up; they hold while `data_era` is what it was then,
   // and it moves on with every data label the graph gains.
   precise_absent absent[PRECISE_ABSENT];
+  // Names that a function's references deferred lately, by the same hash.
+  precise_deferred deferred[PRECISE_ABSENT];
   uint32_t data_era;
   uint64_t absent_mul;  // a secret odd multiplier that places names in `absent`
 };
@@ -223,24 +234,60 @@ inline uint64_t precise_absent_key(const char *text, size_t len) {
   return len < 8 ? key & ((uint64_t{1} << (8 * len)) - 1) : key;
 }
 
+// The slot of `absent` for the name `text` (at most 8 bytes, in a buffer
+// of at least 8), and whether it remembers the name as no data now.
+inline precise_absent *precise_absent_slot(precise_file *pf, const char *text, size_t len,
+                                           bool *known) {
+  uint64_t key = precise_absent_key(text, len);
+  precise_absent *absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
+  // (A register's entry holds in every era.)
+  *known = (absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
+           absent->len == len;
+  return absent;
+}
+
+// The slot of `deferred` for the name `text` (as above), and whether it
+// shows that a reference of `owner` to it would defer nothing new: the
+// function was the last to defer it, and no data label came since.
+inline precise_deferred *precise_deferred_slot(precise_file *pf, const char *text, size_t len,
+                                               sym_id owner, bool *known) {
+  uint64_t key = precise_absent_key(text, len);
+  precise_deferred *d = &pf->deferred[((key + len) * pf->absent_mul) >> 56];
+  *known = d->key == key && d->len == len && d->era == pf->data_era && d->len != 0 &&
+           pf->names[d->canon].deferred_by == owner;
+  return d;
+}
+
+// True when `text` (it may lie in the source buffer) is known to name no
+// data now, so that `owner`'s reference to it is nothing; with SYM_NONE,
+// only when it is known as a register or a size word.
+inline bool precise_known_absent(precise_file *pf, const char *text, size_t len, sym_id owner) {
+  if (len > 8 || std::endian::native != std::endian::little) return false;
+  bool known;
+  precise_absent_slot(pf, text, len, &known);
+  if (!known && owner != SYM_NONE) precise_deferred_slot(pf, text, len, owner, &known);
+  return known;
+}
+
 // precise_reference for a name that is not known to be absent; `absent` is
-// the slot that remembers it if it is, or null.
+// the slot that remembers it if it is, and `deferred` the one that remembers
+// its deferral, or both null.
 [[nodiscard]] int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text,
-                                           size_t len, int64_t line, precise_absent *absent);
+                                           size_t len, int64_t line, precise_absent *absent,
+                                           precise_deferred *deferred);
 
 [[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line) {
   precise_absent *absent = nullptr;
+  precise_deferred *deferred = nullptr;
   if (len <= 8 && std::endian::native == std::endian::little) {
-    uint64_t key = precise_absent_key(text, len);
-    absent = &pf->absent[((key + len) * pf->absent_mul) >> 56];
-    // (A register's entry holds in every era.)
-    if ((absent->era == pf->data_era || absent->era == UINT32_MAX) && absent->key == key &&
-        absent->len == len) {
-      return 1;
-    }
+    bool known;
+    absent = precise_absent_slot(pf, text, len, &known);
+    if (known) return 1;
+    deferred = precise_deferred_slot(pf, text, len, owner, &known);
+    if (known) return 1;
   }
-  return precise_reference_lookup(pf, owner, text, len, line, absent);
+  return precise_reference_lookup(pf, owner, text, len, line, absent, deferred);
 }
 
 // For the readings' own files: the table's hash of a name; whether a data

@@ -13,6 +13,7 @@
 
 #include "memory/memory.h"
 #include "scan/lex/keys.h"
+#include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
 namespace {
@@ -57,12 +58,6 @@ bool np_local(const scan_word &word) {
 bool np_qualified_local(const scan_word &word) {
   const void *dot = std::memchr(word.w_text + 1, '.', word.w_len - 1);
   return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
-}
-
-// A GNU assembler directive at the start of a line: the file is GNU syntax.
-bool np_gnu_directive(const scan_word &word) {
-  return lex_list_has(".text .data .bss .globl .global .section .type .size .file .p2align",
-                      {word.w_text, word.w_len});
 }
 
 // After a "%" in an operand: a register written so ("%rax") is GNU syntax.
@@ -180,6 +175,7 @@ void np_pass(nasm_reader *r) {
 void np_skip(nasm_reader *r, int c) {
   for (; !np_end(c); c = np_next(r)) {
     if (c == '"' || c == '\'' || c == '`') np_quoted(r, c);
+    nasm_pass_skipped(r->lx.src);
   }
 }
 
@@ -251,6 +247,7 @@ int np_operands(nasm_reader *r, int c) {
     } else if (c == '"' || c == '\'' || c == '`') {
       np_quoted(r, c);
     }
+    if (!nasm_plain_operands(&r->lx, r->owner)) return 0;
   }
   return 1;
 }
@@ -426,10 +423,59 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
   return -1;
 }
 
+// The commonest statement, read straight from the buffer: an instruction
+// that is no keyword and no label, whose first operand is a register (or
+// none). Returns -1, having consumed nothing, for any other statement.
+int np_quick_statement(nasm_reader *r, int c) {
+  scan_source *src = r->lx.src;
+  const unsigned char *cls = syntax_classes.cls;
+  // `c` was the byte before the current one; a name at "." may be a GNU
+  // directive, one after "$" is escaped.
+  if (c == SRC_EOF || c == '.' || !(cls[c] & CH_NASM_START) || src->pos == 0 ||
+      src->buf[src->pos - 1] != c) {
+    return -1;
+  }
+  const unsigned char *end = src->buf + src->len;
+  const unsigned char *start = src->buf + src->pos - 1;
+  const unsigned char *q = start + 1;
+  while (cls[*q] & CH_NASM_NAME)
+    ++q;
+  auto len = static_cast<size_t>(q - start);
+  if (q == end || *q == ':') return -1;
+  uint32_t kinds = precise_keyword_at(start, len, NP_STATEMENT_KINDS);
+  if (kinds != 0) {
+    // Calls and jumps that are nothing else; directives and data words
+    // take the long way.
+    if (kinds & ~(KW_CALL | KW_JUMP)) return -1;
+    src->pos = static_cast<size_t>(q - src->buf);
+    return np_target(r, kinds & KW_CALL ? PE_CALL : PE_JUMP);
+  }
+  while (cls[*q] & CH_ASM_BLANK)
+    ++q;
+  // What comes after a continued line or the next read may be a second word.
+  if (*q == '\\' || q == end) return -1;
+  // A first word without a colon is a label only when data follows it;
+  // a register never begins data.
+  if (cls[*q] & CH_NASM_START) {
+    const unsigned char *second = q;
+    do {
+      ++q;
+    } while (cls[*q] & CH_NASM_NAME);
+    len = static_cast<size_t>(q - second);
+    if (q == end ||
+        !precise_known_absent(&r->lx.pf, reinterpret_cast<const char *>(second), len, SYM_NONE))
+      return -1;
+  }
+  src->pos = static_cast<size_t>(q - src->buf);
+  return np_operands(r, np_next(r));
+}
+
 // A statement from its first character `c`: labels, then a directive or an
 // instruction with its operands.
 int np_statement(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
+  int quick = np_quick_statement(r, c);
+  if (quick >= 0) return quick;
   bool first = true;       // the first word of the line
   bool labelled = false;   // a label with a colon, kept in r->spare, waits
   int64_t label_line = 0;  // for what follows it
@@ -457,7 +503,7 @@ int np_statement(nasm_reader *r, int c) {
     if (np_end(c)) return !labelled || np_label(r, r->spare, label_line, false);
   }
   uint32_t kinds = escaped ? 0 : precise_keyword(lx->word, NP_STATEMENT_KINDS);
-  if (first && lx->word.w_text[0] == '.' && np_gnu_directive(lx->word)) {
+  if (first && lx->word.w_text[0] == '.' && nasm_gnu_directive(lx->word)) {
     scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, lx->word.w_text);
   }
   bool data = kinds & KW_DATA;
@@ -474,6 +520,9 @@ int np_statement(nasm_reader *r, int c) {
   if (!np_name_start(c)) return np_operands(r, c);
   std::swap(lx->word, r->spare);
   if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
+  // A register names neither data nor a data pseudo-instruction.
+  if (precise_known_absent(&lx->pf, lx->word.w_text, lx->word.w_len, SYM_NONE))
+    return np_operands(r, np_next(r));
   if (precise_keyword(lx->word, KW_DATA))
     return np_label(r, r->spare, lx->line, true) && np_operands(r, np_next(r));
   if (r->owner != SYM_NONE && !np_local(lx->word) &&

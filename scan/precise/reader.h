@@ -99,6 +99,9 @@ constexpr void precise_add_isa_words(Table *t, const Isa &d) {
 }
 // Only the kinds in `kinds` are looked for.
 uint32_t precise_keyword(const scan_word &word, uint32_t kinds = UINT32_MAX);
+// The same for a word of `len` bytes in the source buffer, before the end
+// of the data read (its padding holds what the probe reads past the word).
+uint32_t precise_keyword_at(const unsigned char *text, size_t len, uint32_t kinds);
 
 // Passes over the characters `c` that have `table[c] & mask` (never 0).
 inline void precise_pass(precise_lexer *lx, const unsigned char *table, unsigned mask) {
