@@ -32,25 +32,6 @@ sym_result sym_lookup_data_keyed(const call_graph *graph, const char *name, size
 }
 
 namespace {
-// Grows an array of `*cap` elements of `size` bytes so that it holds at
-// least `need`; false when memory is exhausted or the places would no longer
-// fit their 32 bits (the array is then as it was).
-template <class T, class Count>
-bool arena_reserve(T **array, Count *cap, uint64_t need, uint64_t limit) {
-  if (need <= static_cast<uint64_t>(*cap)) return true;
-  if (need > limit) return false;
-  // Doubling keeps the copies few; glibc moves a large block by remapping
-  // its pages, and pages never touched cost no memory.
-  uint64_t grown = *cap < 16 ? 16 : static_cast<uint64_t>(*cap) * 2;
-  if (grown < need) grown = need;
-  if (grown > limit) grown = limit;
-  if (grown > SIZE_MAX / sizeof(T)) return false;
-  T *p = static_cast<T *>(mem_realloc(*array, grown * sizeof(T)));
-  if (p == nullptr) return false;
-  *array = p;
-  *cap = static_cast<Count>(grown);
-  return true;
-}
 
 // Makes room for one more record with a name of `len` bytes.
 bool sym_reserve(call_graph *graph, size_t len) {
@@ -61,10 +42,10 @@ bool sym_reserve(call_graph *graph, size_t len) {
   // The name length is kept in 32 bits; a longer name is more than this
   // graph can hold, as if memory had run out.
   return len < UINT32_MAX &&
-         arena_reserve(&graph->cg_syms, &graph->cg_syms_cap,
-                       static_cast<uint64_t>(graph->cg_nsyms) + 1, INDEX_MAX_SYMS) &&
-         arena_reserve(&graph->cg_names, &graph->cg_names_cap, graph->cg_names_len + len + 1,
-                       UINT64_MAX);
+         mem_reserve(&graph->cg_syms, &graph->cg_syms_cap,
+                     static_cast<uint64_t>(graph->cg_nsyms) + 1, INDEX_MAX_SYMS) &&
+         mem_reserve(&graph->cg_names, &graph->cg_names_cap, graph->cg_names_len + len + 1,
+                     UINT64_MAX);
 }
 
 // Appends a record; sym_reserve has made room for it.
@@ -233,12 +214,12 @@ record_result record_call(call_graph *graph, sym_id caller, sym_id callee) {
   // the callee cell's room fails as a cell the scanner could not make, the
   // caller cell's and the pair table's as the caller that could not be noted.
   uint64_t ncells = static_cast<uint64_t>(graph->cg_ncells);
-  if (!arena_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 1, CELL_NONE)) {
+  if (!mem_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 1, CELL_NONE)) {
     return record_result::nomem_cell;
   }
   bool grows_long = ncallees == INDEX_SHORT_LIST;
   bool room =
-      !new_caller || arena_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 2, CELL_NONE);
+      !new_caller || mem_reserve(&graph->cg_cells, &graph->cg_cells_cap, ncells + 2, CELL_NONE);
   if (room && (grows_long || (indexed && new_caller))) {
     room = index_reserve_pairs(ix, grows_long ? 2 * (INDEX_SHORT_LIST + 1) : 2);
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Returns n bytes of uninitialised memory, or null when memory is exhausted.
 void *mem_alloc(size_t n);
@@ -29,3 +30,23 @@ long mem_attempts();
 // Number of blocks handed out and not yet released, so that a test can see
 // that a run, failed or not, gives back everything it took.
 long mem_live();
+
+// Grows the array `*array` of `*cap` elements so that it holds at least
+// `need`, and never more than `limit`; false when memory is exhausted or
+// `need` passes the limit (the array is then as it was).
+template <class T, class Count>
+bool mem_reserve(T **array, Count *cap, uint64_t need, uint64_t limit) {
+  if (need <= static_cast<uint64_t>(*cap)) return true;
+  if (need > limit) return false;
+  // Doubling keeps the copies few; glibc moves a large block by remapping
+  // its pages, and pages never touched cost no memory.
+  uint64_t grown = *cap < 16 ? 16 : static_cast<uint64_t>(*cap) * 2;
+  if (grown < need) grown = need;
+  if (grown > limit) grown = limit;
+  if (grown > SIZE_MAX / sizeof(T)) return false;
+  T *p = static_cast<T *>(mem_realloc(*array, grown * sizeof(T)));
+  if (p == nullptr) return false;
+  *array = p;
+  *cap = static_cast<Count>(grown);
+  return true;
+}

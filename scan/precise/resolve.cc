@@ -35,19 +35,6 @@ void pending_release() {
   pending = precise_pending{};
 }
 
-// Room for `more` items after `n` in an array of `*cap`; false when memory ran out.
-template <class T, class N>
-bool pending_room(T **array, N *cap, N n, N more) {
-  if (n + more <= *cap) return true;
-  N grown = *cap < 64 ? 64 : *cap * 2;
-  if (grown < n + more) grown = n + more;
-  if (grown > SIZE_MAX / sizeof(T)) return false;
-  T *p = static_cast<T *>(mem_realloc(*array, static_cast<size_t>(grown) * sizeof(T)));
-  if (p == nullptr) return false;
-  *array = p;
-  *cap = grown;
-  return true;
-}
 }  // namespace
 
 int precise_defer(precise_file *pf, sym_id owner, uint32_t canon) {
@@ -58,7 +45,7 @@ int precise_defer(precise_file *pf, sym_id owner, uint32_t canon) {
   }
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFERRED)) {
-    if (!pending_room(&pending.text, &pending.text_cap, pending.used, uint64_t{n.len} + 1))
+    if (!mem_reserve(&pending.text, &pending.text_cap, pending.used + n.len + 1, UINT64_MAX))
       return 0;
     std::memcpy(pending.text + pending.used, n.text, n.len + 1);
     n.deferred = pending.used;
@@ -66,7 +53,8 @@ int precise_defer(precise_file *pf, sym_id owner, uint32_t canon) {
     pending.used += n.len + 1;
   }
   if (n.deferred_by == owner) return 1;  // a function's code names a few names often
-  if (!pending_room(&pending.refs, &pending.refs_cap, pending.nrefs, size_t{1})) return 0;
+  if (!mem_reserve(&pending.refs, &pending.refs_cap, uint64_t{pending.nrefs} + 1, UINT64_MAX))
+    return 0;
   pending.refs[pending.nrefs++] = pending_ref{owner, n.len, n.deferred};
   n.deferred_by = owner;
   return 1;
