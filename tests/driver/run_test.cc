@@ -27,7 +27,8 @@ std::string listed_names(const std::string &listing) {
   for (size_t start = 0; start < listing.size(); start = listing.find('\n', start) + 1) {
     size_t colon = listing.find(':', start);
     size_t name = listing.rfind(' ', colon) + 1;
-    names += (names.empty() ? "" : " ") + listing.substr(name, colon - name);
+    if (!names.empty()) names += ' ';
+    names.append(listing, name, colon - name);
   }
   return names;
 }
