@@ -204,9 +204,10 @@ std::string_view precise_canon_text(precise_file *pf, const char *text, size_t l
   return {pf->names[canon].text, pf->names[canon].len};
 }
 
-int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
+int precise_begin(precise_file *pf, scan_run *run, const char *file) {
   *pf = precise_file{};
-  pf->graph = graph;
+  pf->graph = run->graph;
+  pf->run = run;
   pf->file = file;
   pf->section = PRECISE_NONE;
   pf->data_era = 1;

@@ -558,10 +558,10 @@ int np_percent(nasm_reader *r) {
 }
 }  // namespace
 
-scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                               const char *file) {
   nasm_reader r{};
-  if (!precise_lexer_begin(&r.lx, chars, graph, src, file))
+  if (!precise_lexer_begin(&r.lx, chars, run, src, file))
     return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;

@@ -1,8 +1,8 @@
 // What -p settles only when every file of a run has been read: a name in an
 // operand that no data label of its file or of an earlier one explains may
 // still be a global data label of a later file, as the linker would see.
-// Each such reference is kept as its owner and the place of its name, each
-// name once per file; function bodies are not kept.
+// Each such reference is kept in the run as its owner and the place of its
+// name, each name once per file; function bodies are not kept.
 #include <cstring>
 
 #include "memory/memory.h"
@@ -10,65 +10,45 @@
 #include "scan/precise/names.h"
 
 namespace {
-struct pending_ref {
-  sym_id owner;
-  uint32_t len;
-  uint64_t at;  // in pending.text
-};
-
-// The references of the run that is being read; the graph says which run.
-struct precise_pending {
-  const call_graph *graph;
-  pending_ref *refs;
-  size_t nrefs;
-  size_t refs_cap;
-  char *text;
-  uint64_t used;
-  uint64_t text_cap;
-};
-
-precise_pending pending;
-
-void pending_release() {
-  mem_free(pending.refs);
-  mem_free(pending.text);
-  pending = precise_pending{};
+void run_release(scan_run *run) {
+  mem_free(run->refs);
+  mem_free(run->names);
+  call_graph *graph = run->graph;
+  *run = scan_run{};
+  run->graph = graph;
 }
-
 }  // namespace
 
 int precise_defer(precise_file *pf, sym_id owner, uint32_t canon) {
-  // A run of another graph (tests read many) left its references behind.
-  if (pending.graph != pf->graph) {
-    pending_release();
-    pending.graph = pf->graph;
-  }
+  scan_run *run = pf->run;
   precise_name &n = pf->names[canon];
   if (!(n.flags & PN_DEFERRED)) {
-    if (!mem_reserve(&pending.text, &pending.text_cap, pending.used + n.len + 1, UINT64_MAX))
+    if (!mem_reserve(&run->names, &run->names_cap, run->names_used + n.len + 1, UINT64_MAX))
       return 0;
-    std::memcpy(pending.text + pending.used, n.text, n.len + 1);
-    n.deferred = pending.used;
+    std::memcpy(run->names + run->names_used, n.text, n.len + 1);
+    n.deferred = run->names_used;
     n.flags |= PN_DEFERRED;
-    pending.used += n.len + 1;
+    run->names_used += n.len + 1;
   }
   if (n.deferred_by == owner) return 1;  // a function's code names a few names often
-  if (!mem_reserve(&pending.refs, &pending.refs_cap, uint64_t{pending.nrefs} + 1, UINT64_MAX))
-    return 0;
-  pending.refs[pending.nrefs++] = pending_ref{owner, n.len, n.deferred};
+  if (!mem_reserve(&run->refs, &run->refs_cap, uint64_t{run->nrefs} + 1, UINT64_MAX)) return 0;
+  run->refs[run->nrefs++] = scan_run_ref{owner, n.len, n.deferred};
   n.deferred_by = owner;
   return 1;
 }
 
-scan_status scan_precise_end(call_graph *graph) {
+void scan_run_begin(scan_run *run, call_graph *graph) {
+  *run = scan_run{};
+  run->graph = graph;
+}
+
+scan_status scan_run_end(scan_run *run) {
   scan_status status = scan_status::done;
-  if (pending.graph == graph) {
-    for (size_t i = 0; i < pending.nrefs && status == scan_status::done; ++i) {
-      const pending_ref &r = pending.refs[i];
-      sym_result data = sym_lookup_data(graph, pending.text + r.at, r.len);
-      if (data.ok()) status = scan_charge(graph, r.owner, data.id);
-    }
+  for (size_t i = 0; i < run->nrefs && status == scan_status::done; ++i) {
+    const scan_run_ref &r = run->refs[i];
+    sym_result data = sym_lookup_data(run->graph, run->names + r.at, r.len);
+    if (data.ok()) status = scan_charge(run->graph, r.owner, data.id);
   }
-  pending_release();
+  run_release(run);
   return status;
 }

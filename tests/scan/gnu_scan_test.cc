@@ -311,4 +311,25 @@ TEST_P(GnuLexing, BuildsGraph) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));
+
+// Two runs read side by side in one process: each keeps the references that
+// wait for its own end, whatever the other reads or ends meanwhile.
+TEST(GnuRuns, SideBySideKeepTheirOwnWaitingReferences) {
+  call_graph graphs[2];
+  scan_run runs[2];
+  for (int i = 0; i < 2; ++i)
+    scan_run_begin(&runs[i], &graphs[i]);
+  const char *user = ".globl f\nf:\nmovq counter(%rip), %rax\n";
+  EXPECT_EQ(scan_text(&runs[0], user, "a", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_text(&runs[1], user, "a", scan_gnu_precise), scan_status::done);
+  const char *data = ".data\n.globl counter\ncounter:\n";
+  EXPECT_EQ(scan_text(&runs[1], data, "b", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_run_end(&runs[1]), scan_status::done);
+  EXPECT_EQ(scan_text(&runs[0], data, "b", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_run_end(&runs[0]), scan_status::done);
+  for (call_graph &graph : graphs) {
+    EXPECT_EQ(graph_text(graph), "f/a:2()[counter] counter/b:3{f}");
+    graph_free(&graph);
+  }
+}
 }  // namespace

@@ -15,7 +15,12 @@
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
-using scan_fn = scan_result (*)(const lex_chars *, call_graph *, scan_source *, const char *);
+using scan_fn = scan_result (*)(const lex_chars *, scan_run *, scan_source *, const char *);
+
+// Scans `text` as a file named `name` into `run` with `scan`, `chars` and
+// `read_cap` as scan_texts does; returns how the scan ended.
+scan_status scan_text(scan_run *run, const std::string &text, const char *name, scan_fn scan,
+                      const lex_chars *chars = nullptr, size_t read_cap = SRC_CAP);
 
 // Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
 // one run does, with the byte classes `chars` (null: the locale's) and
