@@ -316,7 +316,7 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
     if (!run_scan_file(&run, opts, argv[i], &src)) status = 1;
   }
   // What waited for every file, and always the release of it.
-  if (scan_run_end(&run) != scan_status::done && status == 0) {
+  if (scan_run_end(&run, status == 0) != scan_status::done && status == 0) {
     std::fputs(NOMEM_TEXT, stderr);
     status = 1;
   }

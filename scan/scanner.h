@@ -66,9 +66,21 @@ struct scan_run_ref {
   uint64_t at;
 };
 
+// Another name that a file made global (`.globl a` with `.set a, b`): the
+// name and what it stands for, both as users know them and in the run's
+// `names`, and the record of `b` when that is its file's own (a static).
+struct scan_run_alias {
+  uint64_t name;
+  uint64_t target;
+  uint32_t name_len;
+  uint32_t target_len;
+  sym_id local;  // SYM_NONE: `b` is found by its name
+};
+
 // What a run keeps from one file to the next: the graph every file is read
 // into, and what only the end of the run can settle under -p (a name that a
-// later file may define as global data). Begun before the first file and
+// later file may define as global data, another name made global that an
+// earlier file may have called). Begun before the first file and
 // ended after the last by the one who reads the files; no global state, so
 // that one process may hold several runs.
 struct scan_run {
@@ -76,6 +88,9 @@ struct scan_run {
   scan_run_ref *refs = nullptr;
   size_t nrefs = 0;
   size_t refs_cap = 0;
+  scan_run_alias *aliases = nullptr;
+  size_t naliases = 0;
+  size_t aliases_cap = 0;
   char *names = nullptr;  // the waiting names, each NUL-terminated
   uint64_t names_used = 0;
   uint64_t names_cap = 0;
@@ -84,11 +99,13 @@ struct scan_run {
 // Starts a run that reads into `graph`; allocates nothing, never fails.
 void scan_run_begin(scan_run *run, call_graph *graph);
 
-// Ends a run: what waited for every file is settled in the graph (the
-// references to data that some file made global) and released. Call it once
-// the files are read, or after a failure (to release); returns how the graph
-// took it (done, or a failure of memory).
-scan_status scan_run_end(scan_run *run);
+// Ends a run: what waited for every file is settled in the graph (calls of
+// another name that some file made global go to what it stands for, and
+// references to data that some file made global are charged to it) and
+// released. Call it once the files are read (`settle`), or after a failure
+// (not `settle`: it only releases); returns how the graph took it (done, or
+// a failure of memory).
+scan_status scan_run_end(scan_run *run, bool settle);
 
 // Every reading takes the run's byte classes, made once by
 // lex_chars_from_locale after setlocale, and the run it reads into.

@@ -134,10 +134,10 @@ bool precise_plain_name(const char *text, size_t len) {
   return true;
 }
 
-// The id of the name as users know it: without relocation and clone
-// suffixes, and demangled. PRECISE_NONE when memory ran out.
-uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
-  if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
+namespace {
+// The id of the name as users know the spelling `id`: without relocation and
+// clone suffixes, and demangled. PRECISE_NONE when memory ran out.
+uint32_t canon_made(precise_file *pf, uint32_t id) {
   const char *text = pf->names[id].text;
   size_t len = base_length(text, pf->names[id].len);
   // Mach-O writes each C name with one "_" before it.
@@ -158,6 +158,13 @@ uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
   } else if (cut) {
     canon = precise_intern(pf, text, len);
   }
+  return canon;
+}
+}  // namespace
+
+uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
+  if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
+  uint32_t canon = canon_made(pf, id);
   if (canon == PRECISE_NONE) return PRECISE_NONE;
   pf->names[id].canon = canon;
   pf->names[id].flags |= PN_CANON;
@@ -194,6 +201,12 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
       SYM_NONE};
   pf->recent[hash % PRECISE_RECENT] = *slot_of(pf, text, len, hash) = precise_slot{hash, id + 1};
   return id;
+}
+
+std::string_view precise_own_name(precise_file *pf, uint32_t id) {
+  uint32_t own = canon_made(pf, id);
+  if (own == PRECISE_NONE) return {};
+  return {pf->names[own].text, pf->names[own].len};
 }
 
 std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len) {

@@ -178,6 +178,15 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // later file may define it as global data. 0 when memory ran out.
 [[nodiscard]] int precise_defer(precise_file *pf, sym_id owner, uint32_t canon);
 
+// The spelling `id` as users know it, also when it is another name (.set) of
+// a symbol; a null view when memory ran out.
+[[nodiscard]] std::string_view precise_own_name(precise_file *pf, uint32_t id);
+
+// Notes in the run that the file made the spelling `id` a global name of
+// the name as users know it `canon`: the end of the run sends other files'
+// calls of it there. 0 when memory ran out.
+[[nodiscard]] int precise_global_alias(precise_file *pf, uint32_t id, uint32_t canon);
+
 // The length of the name `text` without a relocation suffix (`@PLT`) or a
 // compiler clone's suffix (`.part.0`).
 size_t precise_base_length(const char *text, size_t len);

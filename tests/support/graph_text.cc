@@ -32,6 +32,7 @@ std::string graph_text(const call_graph &graph) {
     const symbol &sym = graph_sym(&graph, static_cast<sym_id>(i));
     if (!s.empty()) s += ' ';
     name_text(&s, graph, sym);
+    if (sym.s_moved) s += '~';
     if (i == root) s += '*';
     s += std::string("/") + sym.s_file + ':' + std::to_string(sym.s_line);
     if (sym.s_func) s += "()";
@@ -76,10 +77,10 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn
   for (size_t i = 0; i < files.size(); ++i) {
     std::string name(1, static_cast<char>('a' + i));
     if (scan_text(&run, files[i], name.c_str(), scan, chars, read_cap) != scan_status::done) {
-      return scan_run_end(&run), 0;
+      return scan_run_end(&run, false), 0;
     }
   }
-  return scan_run_end(&run) == scan_status::done;
+  return scan_run_end(&run, true) == scan_status::done;
 }
 
 void for_each_reading(const std::function<void(const std::string &what, const lex_chars *chars,

@@ -11,7 +11,8 @@
 
 // The graph in list order, one word per symbol: "name/file:line", a "*" after
 // the name of the record the listing starts from by default (the first
-// "main"), "()" for a function, then "[callees]" and
+// "main"), a "~" after that of a record whose callers were moved to another
+// one, "()" for a function, then "[callees]" and
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
