@@ -71,15 +71,14 @@ struct run_options {
   lex_chars chars;  // the locale's byte classes, the same for every file
 };
 
-scan_result run_scanner(call_graph *graph, const run_options &opts, scan_source *src,
+scan_result run_scanner(scan_run *run, const run_options &opts, scan_source *src,
                         const char *name) {
   const lex_chars *chars = &opts.chars;
   if (opts.dialect == run_dialect::gnu) {
-    return opts.precise ? scan_gnu_precise_as(chars, graph, src, name, opts.isa)
-                        : scan_gnu(chars, graph, src, name);
+    return opts.precise ? scan_gnu_precise_as(chars, run, src, name, opts.isa)
+                        : scan_gnu(chars, run, src, name);
   }
-  return opts.precise ? scan_nasm_precise(chars, graph, src, name)
-                      : scan_nasm(chars, graph, src, name);
+  return opts.precise ? scan_nasm_precise(chars, run, src, name) : scan_nasm(chars, run, src, name);
 }
 
 // The depth a -d argument asks for; nothing when it is a usage error.
@@ -145,7 +144,7 @@ void run_report_warnings(const scan_warnings &ws, const char *name) {
 }
 
 // Reads one operand into the graph. Returns false after a message.
-bool run_scan_file(call_graph *graph, const run_options &opts, const char *name, scan_source *src) {
+bool run_scan_file(scan_run *run, const run_options &opts, const char *name, scan_source *src) {
   // "-" is standard input, as for every filter; a file of that name is ./-.
   // It stays open, so that a second "-" reads on where the first stopped.
   bool is_stdin = std::strcmp(name, "-") == 0;
@@ -156,7 +155,7 @@ bool run_scan_file(call_graph *graph, const run_options &opts, const char *name,
     return false;
   }
   src_open(src, fd);
-  scan_result r = run_scanner(graph, opts, src, name);
+  scan_result r = run_scanner(run, opts, src, name);
   bool ok = run_report_scan(r, name);
   if (ok) run_report_warnings(r.warnings, name);
   if (ok && src->err != 0) {
@@ -311,11 +310,13 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
   int status = run_parse_options(argc, argv, &opts, &graph);
   lex_chars_from_locale(&opts.chars);
   scan_source src;
+  scan_run run;
+  scan_run_begin(&run, &graph);
   for (int i = optind; status == 0 && i < argc; ++i) {
-    if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
+    if (!run_scan_file(&run, opts, argv[i], &src)) status = 1;
   }
-  // References that waited for every file, and always the release of them.
-  if (opts.precise && scan_precise_end(&graph) != scan_status::done && status == 0) {
+  // What waited for every file, and always the release of it.
+  if (scan_run_end(&run, status == 0) != scan_status::done && status == 0) {
     std::fputs(NOMEM_TEXT, stderr);
     status = 1;
   }

@@ -60,6 +60,9 @@ struct symbol {
   // Its file's own (a static function or data label): only the references
   // of that file reach it, and no lookup by name finds it.
   bool s_local;
+  // Only another name of the record its callers were moved to
+  // (graph_move_callers): no writer shows it.
+  bool s_moved;
   // Cells in s_callees; counting stops at the largest value, as only short
   // lists are told apart by their length.
   uint8_t s_ncallees;

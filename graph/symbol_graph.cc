@@ -64,6 +64,7 @@ sym_id sym_append(call_graph *graph, const char *name, size_t len, const char *f
   sym.s_func = is_function;
   sym.s_shared_name = false;
   sym.s_local = false;
+  sym.s_moved = false;
   sym.s_ncallees = 0;
   sym.s_callees = sym.s_callers = sym.s_callees_last = sym.s_callers_last = CELL_NONE;
   return id;
@@ -186,29 +187,39 @@ void pair_add_cell(call_graph *graph, sym_id caller, sym_id callee) {
     index_add_pair(ix, caller, key, PAIR_NAME);
   }
 }
+
+// True when the callees of `caller` hold `callee` itself (`exact`), or else
+// a record of its name. A caller's long callee list is answered by the pair
+// table, a short one by a walk. Since the two lists only ever grow together,
+// the caller is among the callee's callers exactly when the callee (this very
+// record) is among the caller's callees, so either list answers both
+// questions.
+bool callees_hold(const call_graph *graph, sym_id caller, sym_id callee, bool exact) {
+  const graph_index *ix = graph->cg_index;
+  const symbol &from = graph->cg_syms[caller];
+  bool indexed = from.s_ncallees > INDEX_SHORT_LIST;
+  if (exact) {
+    return indexed ? (index_pair_flags(ix, caller, callee) & PAIR_SAME) != 0
+                   : edge_points_at(graph, from.s_callees, callee);
+  }
+  return indexed ? (index_pair_flags(ix, caller, first_of_name(graph, callee)) & PAIR_NAME) != 0
+                 : edge_names_callee(graph, from.s_callees, callee);
+}
 }  // namespace
 
 record_result record_call(call_graph *graph, sym_id caller, sym_id callee) {
   // Scanners only charge calls to functions they have defined; a call from
   // nowhere has nothing to attach to.
   if (caller == SYM_NONE) return record_result::done;
-  // A caller's long callee list is answered by the pair table, a short one
-  // by a walk. Since the two lists only ever grow together, the caller is
-  // among the callee's callers exactly when the callee (this very record) is
-  // among the caller's callees, so either list answers both questions.
   graph_index *ix = graph->cg_index;
   uint8_t ncallees = graph->cg_syms[caller].s_ncallees;
   bool indexed = ncallees > INDEX_SHORT_LIST;
   bool new_caller;
   if (!graph->cg_allcalls) {
-    bool duplicate =
-        indexed ? (index_pair_flags(ix, caller, first_of_name(graph, callee)) & PAIR_NAME) != 0
-                : edge_names_callee(graph, graph->cg_syms[caller].s_callees, callee);
-    if (duplicate) return record_result::done;
+    if (callees_hold(graph, caller, callee, false)) return record_result::done;
     new_caller = true;  // no callee of that name, so not this one either
   } else {
-    new_caller = indexed ? (index_pair_flags(ix, caller, callee) & PAIR_SAME) == 0
-                         : !edge_points_at(graph, graph->cg_syms[caller].s_callees, callee);
+    new_caller = !callees_hold(graph, caller, callee, true);
   }
   // Room first, so that a failure anywhere leaves both lists as they were:
   // the callee cell's room fails as a cell the scanner could not make, the
@@ -245,6 +256,58 @@ record_result record_call(call_graph *graph, sym_id caller, sym_id callee) {
   } else if (indexed && new_caller) {
     pair_add_cell(graph, caller, callee);
   }
+  return record_result::done;
+}
+
+namespace {
+// Points the callee cells of `caller` that name `from` at `to` where they
+// stand, or, with `drop`, takes them out of the list.
+void callees_repoint(call_graph *graph, sym_id caller, sym_id from, sym_id to, bool drop) {
+  edge *cells = graph->cg_cells;
+  symbol &sym = graph->cg_syms[caller];
+  cell_id prev = CELL_NONE;
+  for (cell_id c = sym.s_callees; c != CELL_NONE; c = cells[c].e_next) {
+    if (cells[c].e_sym != from) {
+      prev = c;
+    } else if (!drop) {
+      cells[c].e_sym = to;
+      prev = c;
+    } else {
+      (prev == CELL_NONE ? sym.s_callees : cells[prev].e_next) = cells[c].e_next;
+      if (sym.s_callees_last == c) sym.s_callees_last = prev;
+      // A long list keeps its count, and the pair table keeps answering for
+      // it: the pair of a moved record is never asked about again.
+      if (sym.s_ncallees <= INDEX_SHORT_LIST) sym.s_ncallees--;
+    }
+  }
+}
+}  // namespace
+
+record_result graph_move_callers(call_graph *graph, sym_id from, sym_id to) {
+  edge *cells = graph->cg_cells;
+  while (graph->cg_syms[from].s_callers != CELL_NONE) {
+    cell_id back = graph->cg_syms[from].s_callers;
+    sym_id caller = cells[back].e_sym;
+    bool indexed = graph->cg_syms[caller].s_ncallees > INDEX_SHORT_LIST;
+    // As record_call would have found it: a second call of a record of that
+    // name is no new callee, a second call of this very record no new caller.
+    bool drop = !graph->cg_allcalls && callees_hold(graph, caller, to, false);
+    bool new_caller = !drop && !callees_hold(graph, caller, to, true);
+    if (new_caller && indexed && !index_reserve_pairs(graph->cg_index, 2)) {
+      return record_result::nomem;
+    }
+    callees_repoint(graph, caller, from, to, drop);
+    symbol &was = graph->cg_syms[from];
+    was.s_callers = cells[back].e_next;
+    if (was.s_callers == CELL_NONE) was.s_callers_last = CELL_NONE;
+    if (new_caller) {
+      symbol &now = graph->cg_syms[to];
+      cells[back].e_next = CELL_NONE;
+      cell_append(cells, &now.s_callers, &now.s_callers_last, back);
+      if (indexed) pair_add_cell(graph, caller, to);
+    }
+  }
+  graph->cg_syms[from].s_moved = true;
   return record_result::done;
 }
 

@@ -105,6 +105,13 @@ enum class record_result {
 // caller of SYM_NONE drops it. After a failure both lists are as they were.
 record_result record_call(call_graph *graph, sym_id caller, sym_id callee);
 
+// Moves every call and reference of `from`, a record that no file defines,
+// over to `to`, as if its callers had named `to`: each callee cell keeps its
+// place, or goes where the caller names `to` already (as record_call would
+// drop it). `from` is left without callers, and no writer shows it. Returns
+// done, or nomem when memory ran out (the callers moved so far stay moved).
+record_result graph_move_callers(call_graph *graph, sym_id from, sym_id to);
+
 // Releases every record, cell and string of the graph; the graph is then
 // empty again, with its options as they were.
 void graph_free(call_graph *graph);

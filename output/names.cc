@@ -135,7 +135,7 @@ bool names_find_short(const call_graph *graph, const char *name, sym_id *found) 
   if (buf == nullptr) return false;
   for (int64_t i = 0; i < graph->cg_nsyms && *found == SYM_NONE; ++i) {
     const symbol &sym = graph->cg_syms[i];
-    if (!sym.s_func || sym.s_namelen < want) continue;
+    if (!sym.s_func || sym.s_moved || sym.s_namelen < want) continue;
     size_t len = name_shorten(sym_name(graph, sym), sym.s_namelen, buf);
     if (len == want && std::memcmp(buf, name, want) == 0) *found = static_cast<sym_id>(i);
   }

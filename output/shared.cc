@@ -194,6 +194,9 @@ bool print_graph(const call_graph *graph, out_format format, const write_options
 
 bool plan_find_root(const call_graph *graph, const write_options &opts, sym_id *root) {
   sym_result found = sym_lookup(graph, opts.root_name);
+  // Another name whose calls went to what it stands for names no symbol.
+  if (found.ok() && graph->cg_syms[found.id].s_moved)
+    found = sym_result::none(sym_status::not_found);
   *root = found.id;
   if (found.ok() || !opts.root_by_short_name) return true;
   return names_find_short(graph, opts.root_name, root);

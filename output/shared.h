@@ -11,10 +11,11 @@
 #include "output/writers.h"
 
 // True when the writers must not show `sym`: underscore names without -i _,
-// data symbols without -i x, names that no file defines with -e.
+// data symbols without -i x, names that no file defines with -e, and a name
+// whose callers were moved to the record it stands for.
 inline bool sym_hidden(const write_options &opts, const symbol &sym) {
   return (!opts.show_under && sym.s_first == '_') || (!opts.show_data && !sym.s_func) ||
-         (opts.hide_external && sym.s_line == -1);
+         (opts.hide_external && sym.s_line == -1) || sym.s_moved;
 }
 
 // The root the forward outputs start from: the first symbol named

@@ -58,33 +58,76 @@ struct scan_result {
   scan_warnings warnings{};
 };
 
+// A name in an operand that waits for the end of the run: the function that
+// named it, and where the name lies in the run's `names`.
+struct scan_run_ref {
+  sym_id owner;
+  uint32_t len;
+  uint64_t at;
+};
+
+// Another name that a file made global (`.globl a` with `.set a, b`): the
+// name and what it stands for, both as users know them and in the run's
+// `names`, and the record of `b` when that is its file's own (a static).
+struct scan_run_alias {
+  uint64_t name;
+  uint64_t target;
+  uint32_t name_len;
+  uint32_t target_len;
+  sym_id local;  // SYM_NONE: `b` is found by its name
+};
+
+// What a run keeps from one file to the next: the graph every file is read
+// into, and what only the end of the run can settle under -p (a name that a
+// later file may define as global data, another name made global that an
+// earlier file may have called). Begun before the first file and
+// ended after the last by the one who reads the files; no global state, so
+// that one process may hold several runs.
+struct scan_run {
+  call_graph *graph = nullptr;
+  scan_run_ref *refs = nullptr;
+  size_t nrefs = 0;
+  size_t refs_cap = 0;
+  scan_run_alias *aliases = nullptr;
+  size_t naliases = 0;
+  size_t aliases_cap = 0;
+  char *names = nullptr;  // the waiting names, each NUL-terminated
+  uint64_t names_used = 0;
+  uint64_t names_cap = 0;
+};
+
+// Starts a run that reads into `graph`; allocates nothing, never fails.
+void scan_run_begin(scan_run *run, call_graph *graph);
+
+// Ends a run: what waited for every file is settled in the graph (calls of
+// another name that some file made global go to what it stands for, and
+// references to data that some file made global are charged to it) and
+// released. Call it once the files are read (`settle`), or after a failure
+// (not `settle`: it only releases); returns how the graph took it (done, or
+// a failure of memory).
+scan_status scan_run_end(scan_run *run, bool settle);
+
 // Every reading takes the run's byte classes, made once by
-// lex_chars_from_locale after setlocale.
+// lex_chars_from_locale after setlocale, and the run it reads into.
 
-// Scans one file in NASM syntax into the graph.
-scan_result scan_nasm(const lex_chars *chars, call_graph *graph, scan_source *src,
-                      const char *file);
+// Scans one file in NASM syntax into the run's graph.
+scan_result scan_nasm(const lex_chars *chars, scan_run *run, scan_source *src, const char *file);
 
-// Scans one file in GNU assembler syntax into the graph.
-scan_result scan_gnu(const lex_chars *chars, call_graph *graph, scan_source *src, const char *file);
+// Scans one file in GNU assembler syntax into the run's graph.
+scan_result scan_gnu(const lex_chars *chars, scan_run *run, scan_source *src, const char *file);
 
 // The precise readings of option -p, one for each syntax: names, comments,
 // sections, functions and calls as the assemblers see them.
-scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                               const char *file);
-scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_gnu_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                              const char *file);
 
 // The precise reading of GNU syntax with `isa`, an index that
 // scan_isa_by_name gave, for a file that does not show its instruction set.
-scan_result scan_gnu_precise_as(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_gnu_precise_as(const lex_chars *chars, scan_run *run, scan_source *src,
                                 const char *file, int isa);
 
 // The index of the instruction set `name` (x86_64, aarch64, arm, riscv64 or
 // another spelling of one), or -1 when there is none of that name.
 int scan_isa_by_name(const char *name);
-// The end of a run read with -p: the references that waited for the names
-// of later files are charged to the data labels that some file made global,
-// and what they held is released. Call it once the files are read, or after
-// a failure (to release); returns how the charges went.
-scan_status scan_precise_end(call_graph *graph);

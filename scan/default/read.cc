@@ -5,14 +5,12 @@
 #include "scan/syntax/gnu.h"
 #include "scan/syntax/nasm.h"
 
-scan_result scan_nasm(const lex_chars *chars, call_graph *graph, scan_source *src,
-                      const char *file) {
+scan_result scan_nasm(const lex_chars *chars, scan_run *run, scan_source *src, const char *file) {
   using reading = default_reading<default_dialect<nasm_syntax, x86_64_isa>>;
-  return simd_dispatch<reading>(chars->kernel, chars, graph, src, file);
+  return simd_dispatch<reading>(chars->kernel, chars, run->graph, src, file);
 }
 
-scan_result scan_gnu(const lex_chars *chars, call_graph *graph, scan_source *src,
-                     const char *file) {
+scan_result scan_gnu(const lex_chars *chars, scan_run *run, scan_source *src, const char *file) {
   using reading = default_reading<default_dialect<gnu_syntax, x86_64_isa>>;
-  return simd_dispatch<reading>(chars->kernel, chars, graph, src, file);
+  return simd_dispatch<reading>(chars->kernel, chars, run->graph, src, file);
 }

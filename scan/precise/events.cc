@@ -222,5 +222,15 @@ int precise_finish(precise_file *pf, bool need_announce) {
   for (size_t i = 0; i < pf->nevents; ++i) {
     if (!replay(pf, pf->events[i], &owner, &kind)) return 0;
   }
+  // Other names made global reach other files, read before or after.
+  uint32_t count = pf->count;  // the names as users know them come after
+  for (uint32_t id = 0; id < count; ++id) {
+    precise_name &n = pf->names[id];
+    if ((n.flags & (PN_ALIAS | PN_GLOBAL)) != (PN_ALIAS | PN_GLOBAL)) continue;
+    if (!precise_global_alias(pf, id, n.canon)) {
+      int64_t line = pf->nevents ? pf->events[pf->nevents - 1].line : 1;
+      return precise_nomem(pf, line);
+    }
+  }
   return 1;
 }

@@ -390,15 +390,15 @@ int scan_isa_by_name(const char *name) {
   return isa_by_name(name);
 }
 
-scan_result scan_gnu_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_gnu_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                              const char *file) {
-  return scan_gnu_precise_as(chars, graph, src, file, -1);
+  return scan_gnu_precise_as(chars, run, src, file, -1);
 }
 
-scan_result scan_gnu_precise_as(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_gnu_precise_as(const lex_chars *chars, scan_run *run, scan_source *src,
                                 const char *file, int isa) {
   gnu_reader g;
-  if (!gp_begin(&g, chars, graph, src, file)) return scan_result{scan_status::nomem, 1};
+  if (!gp_begin(&g, chars, run, src, file)) return scan_result{scan_status::nomem, 1};
   if (isa >= 0) {
     g.set.isa = static_cast<uint32_t>(isa);
     g.set.chosen = true;

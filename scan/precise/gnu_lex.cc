@@ -43,7 +43,7 @@ int gp_block_comment(gnu_reader *g) {
 }
 }  // namespace
 
-int gp_begin(gnu_reader *g, const lex_chars *chars, call_graph *graph, scan_source *src,
+int gp_begin(gnu_reader *g, const lex_chars *chars, scan_run *run, scan_source *src,
              const char *file) {
   g->depth = 0;
   g->macro_depth = 0;
@@ -51,7 +51,7 @@ int gp_begin(gnu_reader *g, const lex_chars *chars, call_graph *graph, scan_sour
   g->set = isa_pick{};
   g->def = PRECISE_NONE;
   gp_comment_char(g, 0);
-  if (!precise_lexer_begin(&g->lx, chars, graph, src, file)) return 0;
+  if (!precise_lexer_begin(&g->lx, chars, run, src, file)) return 0;
   g->previous = g->lx.pf.section;
   return 1;
 }

@@ -27,8 +27,8 @@ struct gnu_reader {
 };
 
 // Starts a reading; 0 when memory ran out.
-[[nodiscard]] int gp_begin(gnu_reader *g, const lex_chars *chars, call_graph *graph,
-                           scan_source *src, const char *file);
+[[nodiscard]] int gp_begin(gnu_reader *g, const lex_chars *chars, scan_run *run, scan_source *src,
+                           const char *file);
 
 // Makes `c` (0: none) a character that comments out the rest of its line.
 void gp_comment_char(gnu_reader *g, int c);

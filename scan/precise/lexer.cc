@@ -135,8 +135,8 @@ std::string_view precise_sniff(scan_source *src) {
 }
 }  // namespace
 
-int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
-                        scan_source *src, const char *file) {
+int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, scan_run *run, scan_source *src,
+                        const char *file) {
   lx->chars = chars;
   lx->src = src;
   lx->word = scan_word{nullptr, 0, 0};
@@ -145,7 +145,7 @@ int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *g
   lx->warnings = scan_warnings{};
   std::string_view what = precise_sniff(src);
   if (!what.empty()) scan_warn(&lx->warnings, scan_warning::not_assembly, what);
-  return precise_begin(&lx->pf, graph, file);
+  return precise_begin(&lx->pf, run, file);
 }
 
 void precise_lexer_end(precise_lexer *lx) {

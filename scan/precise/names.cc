@@ -134,10 +134,10 @@ bool precise_plain_name(const char *text, size_t len) {
   return true;
 }
 
-// The id of the name as users know it: without relocation and clone
-// suffixes, and demangled. PRECISE_NONE when memory ran out.
-uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
-  if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
+namespace {
+// The id of the name as users know the spelling `id`: without relocation and
+// clone suffixes, and demangled. PRECISE_NONE when memory ran out.
+uint32_t canon_made(precise_file *pf, uint32_t id) {
   const char *text = pf->names[id].text;
   size_t len = base_length(text, pf->names[id].len);
   // Mach-O writes each C name with one "_" before it.
@@ -158,6 +158,13 @@ uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
   } else if (cut) {
     canon = precise_intern(pf, text, len);
   }
+  return canon;
+}
+}  // namespace
+
+uint32_t precise_canon_of(precise_file *pf, uint32_t id) {
+  if (pf->names[id].flags & PN_CANON) return pf->names[id].canon;
+  uint32_t canon = canon_made(pf, id);
   if (canon == PRECISE_NONE) return PRECISE_NONE;
   pf->names[id].canon = canon;
   pf->names[id].flags |= PN_CANON;
@@ -196,6 +203,12 @@ uint32_t precise_intern(precise_file *pf, const char *text, size_t len) {
   return id;
 }
 
+std::string_view precise_own_name(precise_file *pf, uint32_t id) {
+  uint32_t own = canon_made(pf, id);
+  if (own == PRECISE_NONE) return {};
+  return {pf->names[own].text, pf->names[own].len};
+}
+
 std::string_view precise_canon_text(precise_file *pf, const char *text, size_t len) {
   if (precise_plain_name(text, len)) return {text, len};
   uint32_t id = precise_intern(pf, text, len);
@@ -204,9 +217,10 @@ std::string_view precise_canon_text(precise_file *pf, const char *text, size_t l
   return {pf->names[canon].text, pf->names[canon].len};
 }
 
-int precise_begin(precise_file *pf, call_graph *graph, const char *file) {
+int precise_begin(precise_file *pf, scan_run *run, const char *file) {
   *pf = precise_file{};
-  pf->graph = graph;
+  pf->graph = run->graph;
+  pf->run = run;
   pf->file = file;
   pf->section = PRECISE_NONE;
   pf->data_era = 1;

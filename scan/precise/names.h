@@ -102,6 +102,7 @@ enum : uint32_t { PRECISE_ABSENT = 256 };
 // The memory of one file's precise reading.
 struct precise_file {
   call_graph *graph;
+  scan_run *run;  // the run the file is read in: it keeps what waits for its end
   const char *file;
   precise_name *names;
   uint32_t count;
@@ -138,7 +139,7 @@ struct precise_file {
 
 // Starts the reading of a file; the code section `.text` is current.
 // Returns 1, or 0 when memory ran out (nothing to release).
-[[nodiscard]] int precise_begin(precise_file *pf, call_graph *graph, const char *file);
+[[nodiscard]] int precise_begin(precise_file *pf, scan_run *run, const char *file);
 
 // Releases what the reading holds.
 void precise_release(precise_file *pf);
@@ -172,10 +173,19 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // reference owned by a function. Returns 1, or 0 after a failure (noted).
 [[nodiscard]] int precise_finish(precise_file *pf, bool need_announce);
 
-// Notes that `owner` names `canon` (a name as users know it) in an operand
-// that no data label of the file or of an earlier one explains: a later file
-// may define it as global data. 0 when memory ran out.
+// Notes in the run that `owner` names `canon` (a name as users know it) in
+// an operand that no data label of the file or of an earlier one explains: a
+// later file may define it as global data. 0 when memory ran out.
 [[nodiscard]] int precise_defer(precise_file *pf, sym_id owner, uint32_t canon);
+
+// The spelling `id` as users know it, also when it is another name (.set) of
+// a symbol; a null view when memory ran out.
+[[nodiscard]] std::string_view precise_own_name(precise_file *pf, uint32_t id);
+
+// Notes in the run that the file made the spelling `id` a global name of
+// the name as users know it `canon`: the end of the run sends other files'
+// calls of it there. 0 when memory ran out.
+[[nodiscard]] int precise_global_alias(precise_file *pf, uint32_t id, uint32_t canon);
 
 // The length of the name `text` without a relocation suffix (`@PLT`) or a
 // compiler clone's suffix (`.part.0`).

@@ -558,11 +558,10 @@ int np_percent(nasm_reader *r) {
 }
 }  // namespace
 
-scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_source *src,
+scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                               const char *file) {
   nasm_reader r{};
-  if (!precise_lexer_begin(&r.lx, chars, graph, src, file))
-    return scan_result{scan_status::nomem, 1};
+  if (!precise_lexer_begin(&r.lx, chars, run, src, file)) return scan_result{scan_status::nomem, 1};
   r.outside = r.lx.pf.section;
   int ok = 1;
   for (int c = np_next_line(&r); ok && c != SRC_EOF; c = np_next_line(&r)) {

@@ -150,7 +150,7 @@ scan_result precise_result(const precise_lexer *lx, bool ok);
 
 // Starts and ends the lexer of one file; precise_lexer_begin returns 0 when
 // memory ran out.
-[[nodiscard]] int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, call_graph *graph,
+[[nodiscard]] int precise_lexer_begin(precise_lexer *lx, const lex_chars *chars, scan_run *run,
                                       scan_source *src, const char *file);
 void precise_lexer_end(precise_lexer *lx);
 

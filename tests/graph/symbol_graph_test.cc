@@ -78,4 +78,39 @@ TEST(SymbolGraph, RulesBeyondTheScanners) {
   EXPECT_EQ(graph.cg_nsyms, 4);
   graph_free(&graph);
 }
+
+// Calls of a name moved to the record it stands for: each cell keeps its
+// place or, where the caller has the record already, goes, as record_call
+// would have left it; a long callee list's pair table learns of the move.
+TEST(SymbolGraph, MovedCallersKeepTheListsWhole) {
+  for (bool allcalls : {false, true}) {
+    call_graph graph;
+    graph.cg_allcalls = allcalls;
+    sym_id t = sym_add(&graph, true, "t", "a", 1).id;
+    sym_id r = sym_add(&graph, true, "r", "b", -1).id;
+    sym_id x = sym_add(&graph, true, "x", "b", -1).id;
+    sym_id f = sym_add(&graph, true, "f", "b", 2).id;
+    sym_id g = sym_add(&graph, true, "g", "b", 3).id;
+    sym_id h = sym_add(&graph, true, "h", "b", 4).id;
+    for (sym_id callee : {r, x, t, r})
+      ASSERT_EQ(record_call(&graph, f, callee), record_result::done);
+    ASSERT_EQ(record_call(&graph, g, r), record_result::done);
+    for (int i = 0; i < 9; ++i) {
+      sym_id c = sym_add(&graph, true, std::string(1, static_cast<char>('0' + i)), "b", -1).id;
+      ASSERT_EQ(record_call(&graph, h, c), record_result::done);
+    }
+    ASSERT_EQ(record_call(&graph, h, r), record_result::done);
+    ASSERT_EQ(graph_move_callers(&graph, r, t), record_result::done);
+    ASSERT_EQ(record_call(&graph, h, t), record_result::done);  // h has t now
+    std::string digits;
+    for (char d = '0'; d <= '8'; ++d)
+      digits += std::string(d == '0' ? "" : " ") + d + "/b:-1(){h}";
+    SCOPED_TRACE(allcalls ? "-c" : "");
+    EXPECT_EQ(graph_text(graph), std::string("t/a:1(){f,g,h} r~/b:-1() x/b:-1(){f} ") +
+                                     (allcalls ? "f/b:2()[t,x,t,t] " : "f/b:2()[x,t] ") +
+                                     "g/b:3()[t] h/b:4()[0,1,2,3,4,5,6,7,8," +
+                                     (allcalls ? "t,t] " : "t] ") + digits);
+    graph_free(&graph);
+  }
+}
 }  // namespace

@@ -75,6 +75,10 @@ _hidden: call helper
     movl shared, %eax
     movl after, %ebx
     call local
+    call x1; call x2; call x3; call x4; call x5
+    call again
+    call again2
+    movl shared_too, %ecx
 local: call *puts@GOTPCREL(%rip)
 .data
 after: .long 1
@@ -92,9 +96,13 @@ LONG: call helper
 .globl start
 start: call main
 later: ret
+.globl again, again2
+.set again, helper
+.set again2, gone
 .data
-.globl shared
+.globl shared, shared_too
 shared: .long 2
+shared_too = shared
 )";
 
 // Names the defined outcome that `err` is, or "" when it is none of them.

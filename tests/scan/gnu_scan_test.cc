@@ -276,6 +276,20 @@ const gnu_case cases[] = {
       "e = 4\n.set n, g+1\n.func g\ng:\nret\n.data\nx:\n.set d, x\n"},
      "f/a:2()[g@a,x@a] g@a/a:13(){f} x@a/a:16{f}",
      true},
+    {"-p: an alias made global reaches the calls and references of later files",
+     {".type h, @function\nh:\nret\n.globl x\n.set x, h\n.set y, t\n.weak y\n.globl t\n"
+      ".type t, @function\nt:\nret\n.data\nd:\n.globl e\ne = d\n",
+      ".globl f\nf:\ncall g\ncall x\ncall h\ncall y\ncall t\ncall y\nmovl e, %eax\n"},
+     "h@a/a:2(){f} t/a:10(){f} d@a/a:13{f} f/b:2()[g,h@a,h,t,d@a] g/b:-1(){f} x~/b:-1() "
+     "h/b:-1(){f} y~/b:-1()",
+     true},
+    {"-p: the same in the other order; an alias in its own file only stays there",
+     {".globl f\nf:\ncall g\ncall x\ncall h\ncall y\ncall t\ncall y\nmovl e, %eax\ncall z\n",
+      ".type h, @function\nh:\nret\n.globl x\n.set x, h\n.set y, t\n.weak y\n.globl t\n"
+      ".type t, @function\nt:\nret\n.data\nd:\n.globl e\ne = d\n.set z, h\n"},
+     "f/a:2()[g,h@b,h,t,z,d@b] g/a:-1(){f} x~/a:-1() h/a:-1(){f} y~/a:-1() t/b:10(){f} "
+     "z/a:-1(){f} h@b/b:2(){f} d@b/b:13{f}",
+     true},
     {"-p: quoted names are names",
      {".globl \"?t@@YAHH@Z\"\n\"?t@@YAHH@Z\":\ncall \"?u@@YAXXZ\"\ncall \"a\\\"b\"\n"
       ".type \"?s@@YAXXZ\", @function\n\"?s@@YAXXZ\": jmp \"?t@@YAHH@Z\"\ncall \"\"\ncall \"x\n"},
@@ -311,4 +325,25 @@ TEST_P(GnuLexing, BuildsGraph) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GnuLexing, testing::ValuesIn(cases));
+
+// Two runs read side by side in one process: each keeps the references that
+// wait for its own end, whatever the other reads or ends meanwhile.
+TEST(GnuRuns, SideBySideKeepTheirOwnWaitingReferences) {
+  call_graph graphs[2];
+  scan_run runs[2];
+  for (int i = 0; i < 2; ++i)
+    scan_run_begin(&runs[i], &graphs[i]);
+  const char *user = ".globl f\nf:\nmovq counter(%rip), %rax\n";
+  EXPECT_EQ(scan_text(&runs[0], user, "a", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_text(&runs[1], user, "a", scan_gnu_precise), scan_status::done);
+  const char *data = ".data\n.globl counter\ncounter:\n";
+  EXPECT_EQ(scan_text(&runs[1], data, "b", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_run_end(&runs[1], true), scan_status::done);
+  EXPECT_EQ(scan_text(&runs[0], data, "b", scan_gnu_precise), scan_status::done);
+  EXPECT_EQ(scan_run_end(&runs[0], true), scan_status::done);
+  for (call_graph &graph : graphs) {
+    EXPECT_EQ(graph_text(graph), "f/a:2()[counter] counter/b:3{f}");
+    graph_free(&graph);
+  }
+}
 }  // namespace

@@ -32,6 +32,7 @@ std::string graph_text(const call_graph &graph) {
     const symbol &sym = graph_sym(&graph, static_cast<sym_id>(i));
     if (!s.empty()) s += ' ';
     name_text(&s, graph, sym);
+    if (sym.s_moved) s += '~';
     if (i == root) s += '*';
     s += std::string("/") + sym.s_file + ':' + std::to_string(sym.s_line);
     if (sym.s_func) s += "()";
@@ -51,26 +52,35 @@ std::string temp_source(const std::string &text) {
   return name;
 }
 
-int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn scan,
-               const lex_chars *chars, size_t read_cap) {
+scan_status scan_text(scan_run *run, const std::string &text, const char *name, scan_fn scan,
+                      const lex_chars *chars, size_t read_cap) {
   static scan_source src;
   static lex_chars locale_chars;
   if (chars == nullptr) {
     lex_chars_from_locale(&locale_chars);
     chars = &locale_chars;
   }
+  std::string path = temp_source(text);
+  int fd = open(path.c_str(), O_RDONLY);
+  unlink(path.c_str());
+  src_open(&src, fd);
+  src.cap = read_cap;
+  scan_status status = scan(chars, run, &src, name).status;
+  close(fd);
+  return status;
+}
+
+int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn scan,
+               const lex_chars *chars, size_t read_cap) {
+  scan_run run;
+  scan_run_begin(&run, graph);
   for (size_t i = 0; i < files.size(); ++i) {
-    std::string path = temp_source(files[i]);
-    int fd = open(path.c_str(), O_RDONLY);
-    unlink(path.c_str());
-    src_open(&src, fd);
-    src.cap = read_cap;
     std::string name(1, static_cast<char>('a' + i));
-    scan_status status = scan(chars, graph, &src, name.c_str()).status;
-    close(fd);
-    if (status != scan_status::done) return scan_precise_end(graph), 0;
+    if (scan_text(&run, files[i], name.c_str(), scan, chars, read_cap) != scan_status::done) {
+      return scan_run_end(&run, false), 0;
+    }
   }
-  return scan_precise_end(graph) == scan_status::done;
+  return scan_run_end(&run, true) == scan_status::done;
 }
 
 void for_each_reading(const std::function<void(const std::string &what, const lex_chars *chars,

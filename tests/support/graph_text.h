@@ -11,11 +11,17 @@
 
 // The graph in list order, one word per symbol: "name/file:line", a "*" after
 // the name of the record the listing starts from by default (the first
-// "main"), "()" for a function, then "[callees]" and
+// "main"), a "~" after that of a record whose callers were moved to another
+// one, "()" for a function, then "[callees]" and
 // "{callers}" when the lists are not empty.
 std::string graph_text(const call_graph &graph);
 
-using scan_fn = scan_result (*)(const lex_chars *, call_graph *, scan_source *, const char *);
+using scan_fn = scan_result (*)(const lex_chars *, scan_run *, scan_source *, const char *);
+
+// Scans `text` as a file named `name` into `run` with `scan`, `chars` and
+// `read_cap` as scan_texts does; returns how the scan ended.
+scan_status scan_text(scan_run *run, const std::string &text, const char *name, scan_fn scan,
+                      const lex_chars *chars = nullptr, size_t read_cap = SRC_CAP);
 
 // Scans each text as a file named "a", "b", ... into `graph` with `scan`, as
 // one run does, with the byte classes `chars` (null: the locale's) and

@@ -1,0 +1,6 @@
+	.text
+	.globl	main
+main:
+	call	writeError
+	call	closeAll
+	ret
