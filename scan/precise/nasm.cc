@@ -5,8 +5,12 @@
 //
 // Every label in code that is not local is a routine, so the function that
 // owns a call is known when the call is read, and the graph grows as the
-// file is read. Only a jump to a name that the file has not defined yet must
-// wait for the end of the file: it is a tail call unless a label that is no
+// file is read. A routine that the file does not share (global, extern,
+// common) is its own record, which only the file's calls reach. A call or
+// jump to a name that the file has not yet said what it is waits for the
+// end of the file, and so do the later ones of the same routine, to keep
+// their order: it reaches the file's own routine of that name, or else the
+// name shared by all files; a jump is a tail call unless a label that is no
 // routine takes that name.
 #include <cstring>
 #include <utility>
@@ -15,6 +19,21 @@
 #include "scan/lex/keys.h"
 #include "scan/precise/nasm_ops.h"
 #include "scan/precise/nasm_reader.h"
+
+sym_id np_define(nasm_reader *r, std::string_view name, int64_t line) {
+  precise_file *pf = &r->lx.pf;
+  uint32_t id = precise_intern(pf, name.data(), name.size());
+  if (id == PRECISE_NONE) return SYM_NONE;
+  precise_name &n = pf->names[id];
+  if (n.flags & PN_LOCAL_FUNC) return n.sym;  // a clone (f.cold) after its function
+  if (n.flags & PN_GLOBAL) return precise_define_now(pf, n.text, line);
+  sym_result made = sym_add_local(pf->graph, true, name, pf->file, line);
+  if (!made.ok()) return SYM_NONE;
+  n.flags |= PN_LOCAL_FUNC;
+  n.sym = made.id;
+  pf->functions = 1;
+  return made.id;
+}
 
 namespace {
 // `main.loop` is the local label `.loop` of `main`, named from outside it
@@ -43,7 +62,7 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   if (pf->sec_kind == SEC_DATA) {
     return precise_define_data(pf, name.data(), line) != SYM_NONE || precise_nomem(pf, line);
   }
-  r->owner = precise_define_now(pf, name.data(), line);
+  r->owner = np_define(r, name, line);
   return r->owner != SYM_NONE || precise_nomem(pf, line);
 }
 
@@ -69,43 +88,57 @@ int np_operands(nasm_reader *r, int c) {
   return 1;
 }
 
-// A jump to `name`, as users know it, from the current routine: a tail call
-// to a function, none to the routine itself or to any other label. Returns
-// 1, or 0 after a failure (noted).
-int np_jump(nasm_reader *r, std::string_view name, int64_t line) {
+// A call or jump of `owner` to the name `id` (as users know it) on `line`: a
+// tail call to a function, none to the routine itself or to any other
+// label. Before the end of the file (`at_end` false) a jump to a name the
+// graph does not know yet is left undecided: -1. Returns 1, or 0 after a
+// failure (noted).
+int np_resolve(nasm_reader *r, sym_id owner, uint32_t id, precise_event_kind kind, int64_t line,
+               bool at_end) {
   precise_file *pf = &r->lx.pf;
-  if (name == sym_name(pf->graph, graph_sym(pf->graph, r->owner))) return 1;
-  sym_id known = sym_lookup(pf->graph, name.data()).id;
-  if (known != SYM_NONE) {
-    if (!graph_sym(pf->graph, known).s_func) return 1;
-    return precise_status(pf, scan_charge(pf->graph, r->owner, known), line);
+  const precise_name &n = pf->names[id];
+  if (n.flags & PN_LOCAL_FUNC) {
+    if (kind == PE_JUMP && n.sym == owner) return 1;
+    return precise_status(pf, scan_charge(pf->graph, owner, n.sym), line);
   }
+  std::string_view name(n.text, n.len);
+  if (kind == PE_CALL) return precise_call(pf, owner, name, line);
+  if ((n.flags & PN_LABEL) || name == sym_name(pf->graph, graph_sym(pf->graph, owner))) return 1;
+  sym_id target = sym_lookup(pf->graph, n.text).id;
+  if (target == SYM_NONE) {
+    if (!at_end) return -1;
+    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (!found.ok()) return precise_nomem(pf, line);
+    target = found.id;
+  }
+  if (!graph_sym(pf->graph, target).s_func) return 1;
+  return precise_status(pf, scan_charge(pf->graph, owner, target), line);
+}
+
+// A call or jump to `name`, as users know it, from the current routine:
+// charged now when the file has said what the name is, else at the end of
+// the file, with every later one of the routine. Returns 1, or 0 after a
+// failure (noted).
+int np_charge(nasm_reader *r, precise_event_kind kind, std::string_view name, int64_t line) {
+  precise_file *pf = &r->lx.pf;
   uint32_t id = precise_intern(pf, name.data(), name.size());
   if (id == PRECISE_NONE) return np_fail(r);
-  if (pf->names[id].flags & PN_LABEL) return 1;
-  if (r->njumps == r->jumps_cap) {
-    size_t cap = r->jumps_cap ? 2 * r->jumps_cap : 16;
-    auto *jumps = static_cast<np_pending *>(mem_realloc(r->jumps, cap * sizeof(np_pending)));
-    if (jumps == nullptr) return np_fail(r);
-    r->jumps = jumps;
-    r->jumps_cap = cap;
+  if (r->deferring != r->owner && (pf->names[id].flags & (PN_LOCAL_FUNC | PN_GLOBAL))) {
+    int done = np_resolve(r, r->owner, id, kind, line, false);
+    if (done >= 0) return done;
   }
-  r->jumps[r->njumps++] = np_pending{r->owner, id, line};
+  if (!mem_reserve(&r->pending, &r->pending_cap, uint64_t{r->npending} + 1, UINT64_MAX))
+    return np_fail(r);
+  r->pending[r->npending++] = np_pending{r->owner, id, kind == PE_CALL, line};
+  r->deferring = r->owner;
   return 1;
 }
 
-// The end of the file: the jumps to names that were still unknown.
+// The end of the file: the calls and jumps that waited for it, in order.
 int np_finish(nasm_reader *r) {
-  precise_file *pf = &r->lx.pf;
-  for (size_t i = 0; i < r->njumps; ++i) {
-    const np_pending &j = r->jumps[i];
-    const precise_name &n = pf->names[j.target];
-    if (n.flags & PN_LABEL) continue;
-    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
-    if (!found.ok()) return precise_nomem(pf, j.line);
-    sym_id target = found.id;
-    if (!graph_sym(pf->graph, target).s_func) continue;
-    if (!precise_status(pf, scan_charge(pf->graph, j.owner, target), j.line)) return 0;
+  for (size_t i = 0; i < r->npending; ++i) {
+    const np_pending &p = r->pending[i];
+    if (!np_resolve(r, p.owner, p.target, p.call ? PE_CALL : PE_JUMP, p.line, true)) return 0;
   }
   return 1;
 }
@@ -152,10 +185,8 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
   for (;;) {
     if (c == '[') {
       int64_t line = lx->line;
-      return np_slot(r, [r, kind, line](std::string_view name) {
-        return kind == PE_CALL ? precise_call(&r->lx.pf, r->owner, name, line)
-                               : np_jump(r, name, line);
-      });
+      return np_slot(
+          r, [r, kind, line](std::string_view name) { return np_charge(r, kind, name, line); });
     }
     bool escaped = c == '$';
     int named = np_name(r, &c);
@@ -175,7 +206,7 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
   if (r->owner == SYM_NONE) return np_skip(r, np_next(r)), 1;  // nobody's call
   std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (name.data() == nullptr) return np_fail(r);
-  int ok = kind == PE_CALL ? precise_call(&lx->pf, r->owner, name, line) : np_jump(r, name, line);
+  int ok = np_charge(r, kind, name, line);
   np_skip(r, np_next(r));
   return ok;
 }
@@ -323,6 +354,6 @@ scan_result scan_nasm_precise(const lex_chars *chars, call_graph *graph, scan_so
   scan_result result = precise_result(&r.lx, ok);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);
-  mem_free(r.jumps);
+  mem_free(r.pending);
   return result;
 }

@@ -1,5 +1,6 @@
 // The directives of the precise NASM reader (-p): sections, strucs, the
-// cglobal macro, and the preprocessor's lines.
+// names a file shares with others, the cglobal macro, and the
+// preprocessor's lines.
 #include "scan/precise/nasm_reader.h"
 
 // Makes a section current, with its kind and with the function that owned
@@ -38,6 +39,39 @@ int np_section(nasm_reader *r) {
   np_switch(r, id, kind);
   return 1;
 }
+
+// The name as users know it of the name in lx->word, marked as one that all
+// files share: a routine of the file defined before is shared from now on.
+// Returns 1, or 0 when memory ran out (noted).
+int np_share(nasm_reader *r) {
+  precise_lexer *lx = &r->lx;
+  std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
+  uint32_t id =
+      name.data() == nullptr ? PRECISE_NONE : precise_intern(&lx->pf, name.data(), name.size());
+  if (id == PRECISE_NONE) return np_fail(r);
+  precise_name &n = lx->pf.names[id];
+  n.flags |= PN_GLOBAL;
+  return !(n.flags & PN_LOCAL_FUNC) || sym_make_global(lx->pf.graph, n.sym).ok() || np_fail(r);
+}
+
+// global, extern and common NAME[:type ...], ...: each name of the list is
+// shared, whatever follows it up to the next comma.
+int np_global(nasm_reader *r) {
+  int c = np_next(r);
+  for (;;) {
+    int named = np_name(r, &c);
+    if (named == 0) return 0;
+    if (named < 0) break;
+    if (!np_local(r->lx.word) && !np_share(r)) return 0;
+    for (c = np_next(r); !np_end(c) && c != ','; c = np_next(r)) {
+      if (c == '"' || c == '\'' || c == '`') np_quoted(r, c);
+    }
+    if (c != ',') break;
+    c = np_next(r);
+  }
+  np_skip(r, c);
+  return 1;
+}
 }  // namespace
 
 int np_directive(nasm_reader *r, uint32_t kinds) {
@@ -61,13 +95,15 @@ int np_directive(nasm_reader *r, uint32_t kinds) {
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named < 0) return np_skip(r, c), 1;
+    if (!np_share(r)) return 0;
     std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
     if (name.data() == nullptr) return np_fail(r);
-    r->owner = precise_define_now(&lx->pf, name.data(), lx->line);
+    r->owner = np_define(r, name, lx->line);
     if (r->owner == SYM_NONE) return np_fail(r);
     np_skip(r, np_next(r));
     return 1;
   }
+  if (kinds & KW_GLOBAL) return np_global(r);
   if (kinds & KW_DIRECTIVE) return np_skip(r, np_next(r)), 1;
   return -1;
 }

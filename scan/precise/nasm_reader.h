@@ -7,22 +7,24 @@
 
 #include "scan/precise/reader.h"
 
-// A jump that waits for the end of the file.
+// A call or jump that waits for the end of the file.
 struct np_pending {
   sym_id owner;
-  uint32_t target;  // the name, as the table holds it
+  uint32_t target : 31;  // the name as users know it, as the table holds it
+  uint32_t call : 1;     // a call, else a jump
   int64_t line;
 };
 
 struct nasm_reader {
   precise_lexer lx;
-  scan_word spare;          // the first word of a line while the second is read
-  uint32_t outside;         // the section that a struc interrupts
-  int64_t macro_depth;      // inside %macro ... %endmacro: templates, not code
-  sym_id owner = SYM_NONE;  // the function whose code is being read, if any
-  np_pending *jumps;
-  size_t njumps;
-  size_t jumps_cap;
+  scan_word spare;              // the first word of a line while the second is read
+  uint32_t outside;             // the section that a struc interrupts
+  int64_t macro_depth;          // inside %macro ... %endmacro: templates, not code
+  sym_id owner = SYM_NONE;      // the function whose code is being read, if any
+  sym_id deferring = SYM_NONE;  // the routine whose calls wait, to keep their order
+  np_pending *pending;
+  size_t npending;
+  uint64_t pending_cap;
 };
 
 // Notes that memory ran out on the current line; returns 0.
@@ -31,8 +33,9 @@ inline int np_fail(nasm_reader *r) {
 }
 
 // What the first word of a statement can be.
-inline constexpr uint32_t NP_STATEMENT_KINDS =
-    KW_DATA | KW_SECTION | KW_STRUC | KW_ENDSTRUC | KW_DIRECTIVE | KW_CGLOBAL | KW_CALL | KW_JUMP;
+inline constexpr uint32_t NP_STATEMENT_KINDS = KW_DATA | KW_SECTION | KW_STRUC | KW_ENDSTRUC |
+                                               KW_DIRECTIVE | KW_GLOBAL | KW_CGLOBAL | KW_CALL |
+                                               KW_JUMP;
 
 inline bool np_name_start(int c) {
   return c != SRC_EOF && (syntax_classes.cls[c] & CH_NASM_START);
@@ -93,6 +96,12 @@ void np_skip(nasm_reader *r, int c);
 // Makes a section current (PRECISE_NONE: none), with its kind and with the
 // function that owned its code when the file last left it.
 void np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind);
+
+// Defines the routine `name` (as users know it, NUL-terminated) on `line`:
+// the record of that name that all files share when the file says it is
+// shared, else one of the file's own; once per file either way. Returns the
+// record its calls are charged to, or SYM_NONE when memory ran out.
+[[nodiscard]] sym_id np_define(nasm_reader *r, std::string_view name, int64_t line);
 
 // A directive that begins a line (bare or in brackets), of the keyword kinds
 // `kinds`. Returns 1 when the word was one and its line has been consumed, 0
