@@ -70,11 +70,15 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
 int np_operands(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
   for (; !np_end(c); c = np_next(r)) {
+    bool escaped = c == '$';  // a name whatever it spells, a register's even
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named > 0) {
-      if (r->owner != SYM_NONE && !np_local(lx->word) &&
-          !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
+      const scan_word &w = lx->word;
+      if (r->owner != SYM_NONE && !np_local(w) &&
+          !(escaped
+                ? precise_reference_name(&lx->pf, r->owner, w.w_text, w.w_len, lx->line, nullptr)
+                : precise_reference(&lx->pf, r->owner, w.w_text, w.w_len, lx->line))) {
         return 0;
       }
     } else if ((c >= '0' && c <= '9') || c == '%') {
@@ -153,9 +157,11 @@ int np_slot(nasm_reader *r, Edge edge) {
   int named;
   for (;; c = np_next(r)) {
     if (c == '+') continue;
+    bool escaped = c == '$';
     named = np_name(r, &c);
-    if (named <= 0 || !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
-                        lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
+    if (named <= 0 || escaped ||
+        !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
+          lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
       break;
     }
   }

@@ -147,6 +147,13 @@ const lex_case lex_cases[] = {
      {"f:\n  mov eax, w\n  lea rdi, [rel w]\n  mov ebx, x\nsection .data\nx \\\n dd 1\nw dd 0\n"},
      "f@a/a:1()[w,x] x/a:7{f@a} w/a:8{f@a}",
      true},
+    {"-p: a bare register never names data, whatever the run defines; $ before it does",
+     {"section .data\n$rax dd 0\nsection .text\nf:\n  mov eax, [rax]\n  mov ecx, rcx\n"
+      "  call [$rax]\n",
+      "g:\n  mov eax, [$rax]\n  mov eax, [$rbx]\n  lea rsi, [rel $rsi]\n  mov eax, [rsi]\n"
+      "section .data\n$rbx dd 0\n$rsi: dd 0\n"},
+     "rax/a:2{g@b} f@a/a:4() g@b/b:1()[rax,rbx,rsi] rbx/b:7{g@b} rsi/b:8{g@b}",
+     true},
     {"-p: a local label named from outside its routine",
      {"f:\n.x:\ng:\n  jmp f.x\n  call f.x\n"},
      "f@a/a:1() g@a/a:3()",
