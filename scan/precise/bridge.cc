@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "scan/precise/names.h"
+#include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
 sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
@@ -40,7 +41,7 @@ int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, s
   // A register or size word in an operand is that, never a name, whatever
   // data the run defines: a label spelled so is written with "$" before it.
   scan_word word{const_cast<char *>(text), len, len + 1};
-  if (precise_keyword(word, KW_REGISTER | KW_SIZE)) {
+  if (precise_keyword(word, KW_SIZE) || nasm_register({text, len})) {
     if (absent != nullptr && precise_plain_name(text, len)) {
       *absent =
           precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX};

@@ -36,8 +36,8 @@ void np_gnu_register(nasm_reader *r) {
       ++p;
     return p;
   });
-  if (lex_list_has("rax rbx rcx rdx rsi rdi rsp rbp rip eax ebx ecx edx esi edi esp ebp", run)) {
-    char detail[8] = "%";
+  if (nasm_register(run)) {
+    char detail[16] = "%";
     std::memcpy(detail + 1, run.data(), run.size());
     scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, {detail, run.size() + 1});
   }

@@ -154,6 +154,15 @@ const lex_case lex_cases[] = {
       "section .data\n$rbx dd 0\n$rsi: dd 0\n"},
      "rax/a:2{g@b} f@a/a:4() g@b/b:1()[rax,rbx,rsi] rbx/b:7{g@b} rsi/b:8{g@b}",
      true},
+    {"-p: every x86 register NASM knows, in any case, is none; names like one are names",
+     {"section .data\n$al db 0\n$xmm0 dd 0\n$r8b db 0\n$k7 db 0\n$CR0 dd 0\nxmm32 dd 0\n"
+      "r16 dd 0\nk8 dd 0\nxmm01 dd 0\nr7b dd 0\nsection .text\nf:\n  mov al, [al]\n"
+      "  movd xmm0, [xmm0]\n  mov r8b, [r8b]\n  kmovb k7, [k7]\n  mov eax, CR0\n"
+      "  mov eax, [xmm32]\n  mov eax, [r16]\n  mov eax, [k8]\n  mov eax, [xmm01]\n"
+      "  mov eax, [r7b]\n"},
+     "al/a:2 xmm0/a:3 r8b/a:4 k7/a:5 CR0/a:6 xmm32/a:7{f@a} r16/a:8{f@a} k8/a:9{f@a} "
+     "xmm01/a:10{f@a} r7b/a:11{f@a} f@a/a:13()[xmm32,r16,k8,xmm01,r7b]",
+     true},
     {"-p: a local label named from outside its routine",
      {"f:\n.x:\ng:\n  jmp f.x\n  call f.x\n"},
      "f@a/a:1() g@a/a:3()",
