@@ -315,7 +315,7 @@ int telvanor_run(int argc, char **argv, out_buffer *out) {
     if (!run_scan_file(&graph, opts, argv[i], &src)) status = 1;
   }
   // References that waited for every file, and always the release of them.
-  if (opts.precise && scan_precise_end(&graph) != scan_status::done && status == 0) {
+  if (opts.precise && scan_precise_end(&graph, status != 0) != scan_status::done) {
     std::fputs(NOMEM_TEXT, stderr);
     status = 1;
   }

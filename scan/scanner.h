@@ -86,5 +86,5 @@ int scan_isa_by_name(const char *name);
 // The end of a run read with -p: the references that waited for the names
 // of later files are charged to the data labels that some file made global,
 // and what they held is released. Call it once the files are read, or after
-// a failure (to release); returns how the charges went.
-scan_status scan_precise_end(call_graph *graph);
+// a failure (`failed`: only to release); returns how the charges went.
+scan_status scan_precise_end(call_graph *graph, bool failed = false);

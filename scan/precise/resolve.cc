@@ -60,9 +60,9 @@ int precise_defer(precise_file *pf, sym_id owner, uint32_t canon) {
   return 1;
 }
 
-scan_status scan_precise_end(call_graph *graph) {
+scan_status scan_precise_end(call_graph *graph, bool failed) {
   scan_status status = scan_status::done;
-  if (pending.graph == graph) {
+  if (pending.graph == graph && !failed) {
     for (size_t i = 0; i < pending.nrefs && status == scan_status::done; ++i) {
       const pending_ref &r = pending.refs[i];
       sym_result data = sym_lookup_data(graph, pending.text + r.at, r.len);

@@ -68,7 +68,7 @@ int scan_texts(call_graph *graph, const std::vector<std::string> &files, scan_fn
     std::string name(1, static_cast<char>('a' + i));
     scan_status status = scan(chars, graph, &src, name.c_str()).status;
     close(fd);
-    if (status != scan_status::done) return scan_precise_end(graph), 0;
+    if (status != scan_status::done) return scan_precise_end(graph, true), 0;
   }
   return scan_precise_end(graph) == scan_status::done;
 }
