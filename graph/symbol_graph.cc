@@ -121,6 +121,23 @@ sym_result sym_add_local(call_graph *graph, bool is_function, std::string_view n
   return sym_result::found(id);
 }
 
+sym_result sym_make_global(call_graph *graph, sym_id id) {
+  if (!graph->cg_syms[id].s_local) return sym_result::found(id);
+  const char *name = graph->cg_names + graph->cg_syms[id].s_name;
+  size_t len = graph->cg_syms[id].s_namelen;
+  name_key key = index_key(name, len);
+  graph_index *ix = graph->cg_index;
+  name_slot *slot = index_find_slot(ix, graph_records(graph), name, len, key);
+  if (slot == nullptr) return sym_result::none(sym_status::nomem);
+  // Lookups by name find the first record of a name only: with another one
+  // there, this record stays the one its own file reaches.
+  if (index_slot_sym(slot) != SYM_NONE) return sym_result::found(id);
+  graph->cg_syms[id].s_local = false;
+  index_fill_slot(ix, slot, id, key);
+  if (!graph->cg_syms[id].s_func) index_note_data(ix, key);
+  return sym_result::found(id);
+}
+
 sym_result sym_find_or_declare(call_graph *graph, const char *name, size_t len, const char *file) {
   name_key key = index_key(name, len);
   if (graph->cg_index != nullptr) {

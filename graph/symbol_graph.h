@@ -86,6 +86,11 @@ inline sym_result sym_add(call_graph *graph, bool is_function, const char *name,
 sym_result sym_add_local(call_graph *graph, bool is_function, std::string_view name,
                          const char *file, int64_t line);
 
+// Makes the local record `id` the one that lookups by its name find, when
+// no other record has that name (otherwise it stays local). Returns the
+// record, or nomem when memory is exhausted (the graph is then unchanged).
+sym_result sym_make_global(call_graph *graph, sym_id id);
+
 // The first record named `name` (of `len` bytes), or, when there is none, a
 // new function record declared in `file`, found or made with one probe of
 // the index; nomem when memory is exhausted (the graph is then unchanged).

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "scan/precise/names.h"
+#include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
 sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
@@ -37,19 +38,25 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
 
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
                              int64_t line, precise_absent *absent, precise_deferred *deferred) {
-  sym_result data = precise_graph_data(pf, text, len);
-  if (data.status == sym_status::nomem) return precise_nomem(pf, line);
-  if (data.ok()) {
-    return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
-  }
-  // Registers and size words name no data, ever: they need no second look.
+  // A register or size word in an operand is that, never a name, whatever
+  // data the run defines: a label spelled so is written with "$" before it.
   scan_word word{const_cast<char *>(text), len, len + 1};
-  if (precise_keyword(word, KW_REGISTER | KW_SIZE)) {
+  if (precise_keyword(word, KW_SIZE) || nasm_register({text, len})) {
     if (absent != nullptr && precise_plain_name(text, len)) {
       *absent =
           precise_absent{precise_absent_key(text, len), static_cast<uint32_t>(len), UINT32_MAX};
     }
     return 1;
+  }
+  return precise_reference_name(pf, owner, text, len, line, deferred);
+}
+
+int precise_reference_name(precise_file *pf, sym_id owner, const char *text, size_t len,
+                           int64_t line, precise_deferred *deferred) {
+  sym_result data = precise_graph_data(pf, text, len);
+  if (data.status == sym_status::nomem) return precise_nomem(pf, line);
+  if (data.ok()) {
+    return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
   }
   // Data that a later line or file defines: the end of the run decides.
   uint32_t id = precise_intern(pf, text, len);

@@ -66,15 +66,16 @@ constexpr void add_directives(keyword_table *t, const syntax_desc &s) {
 }
 
 // One table for both readers: each asks only for the kinds its dialect has.
-// NASM's global and extern are plain directives there; GNU's global
-// spellings announce, and its section words are the section directive.
+// NASM's global, extern and common name what other files share; GNU's
+// global spellings announce, and its section words are the section directive.
 constexpr keyword_table make_keyword_tables() {
   keyword_table t{};
   precise_add_isa_words(&t, x86_64_isa);
   t.add(x86_64_isa.size_words, KW_SIZE);
   add_directives(&t, nasm_syntax);
-  t.add(nasm_syntax.global_words, KW_DIRECTIVE);
-  t.add(nasm_syntax.extern_words, KW_DIRECTIVE);
+  t.add(nasm_syntax.global_words, KW_GLOBAL);
+  t.add(nasm_syntax.extern_words, KW_GLOBAL);
+  t.add("common", KW_GLOBAL);
   add_directives(&t, gnu_syntax);
   t.add(gnu_syntax.code_sections, KW_TEXT);
   t.add(gnu_syntax.data_sections, KW_DATASEC);

@@ -221,8 +221,9 @@ inline bool precise_text_section(const char *name) {
 [[nodiscard]] sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
 
 // Charges to `owner` a reference to the data label that `text` names, when
-// the graph knows one of that name by now; `text` lies in a buffer of at
-// least 8 bytes. Returns 1, or 0 after a failure (noted).
+// the graph knows one of that name by now, else at the end of the run; a
+// register or size word names none. `text` lies in a buffer of at least 8
+// bytes. Returns 1, or 0 after a failure (noted).
 [[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line);
 
@@ -285,6 +286,11 @@ inline bool precise_known_absent(precise_file *pf, const char *text, size_t len,
 [[nodiscard]] int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line, precise_absent *absent,
                                            precise_deferred *deferred);
+
+// The same for a name that is no register or size word, or is written with
+// NASM's "$" escape; `deferred` as above, or null.
+[[nodiscard]] int precise_reference_name(precise_file *pf, sym_id owner, const char *text,
+                                         size_t len, int64_t line, precise_deferred *deferred);
 
 [[nodiscard]] inline int precise_reference(precise_file *pf, sym_id owner, const char *text,
                                            size_t len, int64_t line) {

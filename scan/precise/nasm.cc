@@ -5,8 +5,12 @@
 //
 // Every label in code that is not local is a routine, so the function that
 // owns a call is known when the call is read, and the graph grows as the
-// file is read. Only a jump to a name that the file has not defined yet must
-// wait for the end of the file: it is a tail call unless a label that is no
+// file is read. A routine that the file does not share (global, extern,
+// common) is its own record, which only the file's calls reach. A call or
+// jump to a name that the file has not yet said what it is waits for the
+// end of the file, and so do the later ones of the same routine, to keep
+// their order: it reaches the file's own routine of that name, or else the
+// name shared by all files; a jump is a tail call unless a label that is no
 // routine takes that name.
 #include <cstring>
 #include <utility>
@@ -14,197 +18,29 @@
 #include "memory/memory.h"
 #include "scan/lex/keys.h"
 #include "scan/precise/nasm_ops.h"
-#include "scan/precise/reader.h"
+#include "scan/precise/nasm_reader.h"
+
+sym_id np_define(nasm_reader *r, std::string_view name, int64_t line) {
+  precise_file *pf = &r->lx.pf;
+  uint32_t id = precise_intern(pf, name.data(), name.size());
+  if (id == PRECISE_NONE) return SYM_NONE;
+  precise_name &n = pf->names[id];
+  if (n.flags & PN_LOCAL_FUNC) return n.sym;  // a clone (f.cold) after its function
+  if (n.flags & PN_GLOBAL) return precise_define_now(pf, n.text, line);
+  sym_result made = sym_add_local(pf->graph, true, name, pf->file, line);
+  if (!made.ok()) return SYM_NONE;
+  n.flags |= PN_LOCAL_FUNC;
+  n.sym = made.id;
+  pf->functions = 1;
+  return made.id;
+}
 
 namespace {
-// A jump that waits for the end of the file.
-struct np_pending {
-  sym_id owner;
-  uint32_t target;  // the name, as the table holds it
-  int64_t line;
-};
-
-struct nasm_reader {
-  precise_lexer lx;
-  scan_word spare;          // the first word of a line while the second is read
-  uint32_t outside;         // the section that a struc interrupts
-  int64_t macro_depth;      // inside %macro ... %endmacro: templates, not code
-  sym_id owner = SYM_NONE;  // the function whose code is being read, if any
-  np_pending *jumps;
-  size_t njumps;
-  size_t jumps_cap;
-};
-
-// Notes that memory ran out on the current line; returns 0.
-int np_fail(nasm_reader *r) {
-  return precise_nomem(&r->lx.pf, r->lx.line);
-}
-
-// What the first word of a statement can be.
-const uint32_t NP_STATEMENT_KINDS =
-    KW_DATA | KW_SECTION | KW_STRUC | KW_ENDSTRUC | KW_DIRECTIVE | KW_CGLOBAL | KW_CALL | KW_JUMP;
-
-bool np_name_start(int c) {
-  return c != SRC_EOF && (syntax_classes.cls[c] & CH_NASM_START);
-}
-
-// Local labels begin with one full stop; "..@x" and "..start" are not.
-bool np_local(const scan_word &word) {
-  return word.w_text[0] == '.' && word.w_text[1] != '.';
-}
-
 // `main.loop` is the local label `.loop` of `main`, named from outside it
 // (unless what follows the full stop is a compiler clone's suffix).
 bool np_qualified_local(const scan_word &word) {
   const void *dot = std::memchr(word.w_text + 1, '.', word.w_len - 1);
   return dot != nullptr && precise_base_length(word.w_text, word.w_len) == word.w_len;
-}
-
-// After a "%" in an operand: a register written so ("%rax") is GNU syntax.
-void np_gnu_register(nasm_reader *r) {
-  precise_lexer *lx = &r->lx;
-  std::string_view run = src_take_run(lx->src, [](const unsigned char *p) {
-    while (syntax_classes.cls[*p] & CH_NASM_NAME)
-      ++p;
-    return p;
-  });
-  if (lex_list_has("rax rbx rcx rdx rsi rdi rsp rbp rip eax ebx ecx edx esi edi esp ebp", run)) {
-    char detail[8] = "%";
-    std::memcpy(detail + 1, run.data(), run.size());
-    scan_warn(&lx->warnings, scan_warning::gnu_as_nasm, {detail, run.size() + 1});
-  }
-}
-
-bool np_end(int c) {
-  return c == '\n' || c == SRC_EOF;
-}
-
-// Consumes a comment after its ";" and the newline that ends it; a backslash
-// right before the newline carries it on. Returns '\n' or SRC_EOF.
-int np_comment(nasm_reader *r) {
-  scan_source *src = r->lx.src;
-  int prev = 0;  // the byte before the newline, which a refill may have moved out
-  for (;;) {
-    const unsigned char *p = src->buf + src->pos;
-    size_t left = src->len - src->pos;
-    const auto *nl = static_cast<const unsigned char *>(std::memchr(p, '\n', left));
-    if (nl == nullptr) {
-      if (left > 0) prev = p[left - 1];
-      src->pos = src->len;
-      if (!src_fill(src)) return SRC_EOF;
-      continue;
-    }
-    if (nl > p) prev = nl[-1];
-    src->pos = static_cast<size_t>(nl - src->buf) + 1;
-    r->lx.line++;
-    if (prev != '\\') return '\n';
-    prev = '\n';
-  }
-}
-
-// The bytes that np_next hands back as they are: all but blanks, newlines,
-// ";", the backslash and 0 (which may be the end of the data).
-constexpr struct np_plain_bytes {
-  bool is[256] = {};
-  constexpr np_plain_bytes() {
-    for (int c = 1; c < 256; ++c)
-      is[c] = c != ' ' && (c < '\t' || c > '\r') && c != ';' && c != '\\';
-  }
-} np_plain;
-
-// The next character of the statement that means something: blanks,
-// comments and continued lines are passed over; the end of the line (counted)
-// comes back as '\n'.
-[[gnu::noinline]] int np_next_slow(nasm_reader *r) {
-  scan_source *src = r->lx.src;
-  for (;;) {
-    int c = precise_skip_blanks(&r->lx);
-    switch (c) {
-      case '\n':
-        r->lx.line++;
-        return c;
-      case ';':
-        return np_comment(r);
-      case '\\': {
-        int d = src_get(src);
-        if (d == '\n') {
-          r->lx.line++;
-          continue;
-        }
-        if (d != SRC_EOF) src_unget(src);
-        return c;
-      }
-      default:
-        return c;
-    }
-  }
-}
-
-// The same, quick in the common cases.
-inline int np_next(nasm_reader *r) {
-  return precise_next(&r->lx, np_plain.is, false, [r] { return np_next_slow(r); });
-}
-
-// np_next at the start of a line, or where a statement ended.
-int np_next_line(nasm_reader *r) {
-  return precise_next_line(&r->lx, np_plain.is, [r] { return np_next(r); });
-}
-
-// Consumes a string after its opening quote: backquoted ones know backslash
-// escapes, none runs past the end of its line.
-void np_quoted(nasm_reader *r, int quote) {
-  scan_source *src = r->lx.src;
-  for (int c = src_get(src); c != SRC_EOF && c != quote; c = src_get(src)) {
-    if (c == '\n') {
-      src_unget(src);
-      return;
-    }
-    if (c == '\\' && quote == '`') {
-      c = src_get(src);
-      if (c == SRC_EOF) return;
-      if (c == '\n') r->lx.line++;
-    }
-  }
-}
-
-void np_pass(nasm_reader *r) {
-  precise_pass(&r->lx, syntax_classes.cls, CH_NASM_NAME);
-}
-
-// Consumes the rest of the line from `c` on.
-void np_skip(nasm_reader *r, int c) {
-  for (; !np_end(c); c = np_next(r)) {
-    if (c == '"' || c == '\'' || c == '`') np_quoted(r, c);
-    nasm_pass_skipped(r->lx.src);
-  }
-}
-
-// Reads a name that begins with `c`, or with the character after a "$" that
-// marks a name which would otherwise be a keyword. Returns 1 with the name in
-// lx->word, 0 when memory ran out, -1 when `c` begins no name (it is then
-// the character in *c).
-int np_name(nasm_reader *r, int *c) {
-  if (*c == '$') {
-    int d = src_get(r->lx.src);
-    if (!np_name_start(d)) {
-      if (d != SRC_EOF) src_unget(r->lx.src);
-      return -1;
-    }
-    *c = d;
-  }
-  if (!np_name_start(*c)) return -1;
-  return precise_read_name(&r->lx, *c, CH_NASM_NAME) ? 1 : np_fail(r);
-}
-
-// Makes a section current, with its kind and with the function that owned
-// its code when the file last left it: each section's table entry keeps its
-// owner, so a switch costs the same however many sections the file has.
-void np_switch(nasm_reader *r, uint32_t id, precise_section_kind kind) {
-  precise_file *pf = &r->lx.pf;
-  static_assert(SYM_NONE == PRECISE_NONE, "a new entry's owner is no function");
-  if (pf->section != PRECISE_NONE) pf->names[pf->section].owner = r->owner;
-  precise_enter(pf, id, kind);
-  r->owner = id == PRECISE_NONE ? SYM_NONE : pf->names[id].owner;
 }
 
 // A label that is not local: in code a routine, unless data follows it; in
@@ -226,7 +62,7 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   if (pf->sec_kind == SEC_DATA) {
     return precise_define_data(pf, name.data(), line) != SYM_NONE || precise_nomem(pf, line);
   }
-  r->owner = precise_define_now(pf, name.data(), line);
+  r->owner = np_define(r, name, line);
   return r->owner != SYM_NONE || precise_nomem(pf, line);
 }
 
@@ -234,11 +70,15 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
 int np_operands(nasm_reader *r, int c) {
   precise_lexer *lx = &r->lx;
   for (; !np_end(c); c = np_next(r)) {
+    bool escaped = c == '$';  // a name whatever it spells, a register's even
     int named = np_name(r, &c);
     if (named == 0) return 0;
     if (named > 0) {
-      if (r->owner != SYM_NONE && !np_local(lx->word) &&
-          !precise_reference(&lx->pf, r->owner, lx->word.w_text, lx->word.w_len, lx->line)) {
+      const scan_word &w = lx->word;
+      if (r->owner != SYM_NONE && !np_local(w) &&
+          !(escaped
+                ? precise_reference_name(&lx->pf, r->owner, w.w_text, w.w_len, lx->line, nullptr)
+                : precise_reference(&lx->pf, r->owner, w.w_text, w.w_len, lx->line))) {
         return 0;
       }
     } else if ((c >= '0' && c <= '9') || c == '%') {
@@ -252,43 +92,57 @@ int np_operands(nasm_reader *r, int c) {
   return 1;
 }
 
-// A jump to `name`, as users know it, from the current routine: a tail call
-// to a function, none to the routine itself or to any other label. Returns
-// 1, or 0 after a failure (noted).
-int np_jump(nasm_reader *r, std::string_view name, int64_t line) {
+// A call or jump of `owner` to the name `id` (as users know it) on `line`: a
+// tail call to a function, none to the routine itself or to any other
+// label. Before the end of the file (`at_end` false) a jump to a name the
+// graph does not know yet is left undecided: -1. Returns 1, or 0 after a
+// failure (noted).
+int np_resolve(nasm_reader *r, sym_id owner, uint32_t id, precise_event_kind kind, int64_t line,
+               bool at_end) {
   precise_file *pf = &r->lx.pf;
-  if (name == sym_name(pf->graph, graph_sym(pf->graph, r->owner))) return 1;
-  sym_id known = sym_lookup(pf->graph, name.data()).id;
-  if (known != SYM_NONE) {
-    if (!graph_sym(pf->graph, known).s_func) return 1;
-    return precise_status(pf, scan_charge(pf->graph, r->owner, known), line);
+  const precise_name &n = pf->names[id];
+  if (n.flags & PN_LOCAL_FUNC) {
+    if (kind == PE_JUMP && n.sym == owner) return 1;
+    return precise_status(pf, scan_charge(pf->graph, owner, n.sym), line);
   }
+  std::string_view name(n.text, n.len);
+  if (kind == PE_CALL) return precise_call(pf, owner, name, line);
+  if ((n.flags & PN_LABEL) || name == sym_name(pf->graph, graph_sym(pf->graph, owner))) return 1;
+  sym_id target = sym_lookup(pf->graph, n.text).id;
+  if (target == SYM_NONE) {
+    if (!at_end) return -1;
+    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
+    if (!found.ok()) return precise_nomem(pf, line);
+    target = found.id;
+  }
+  if (!graph_sym(pf->graph, target).s_func) return 1;
+  return precise_status(pf, scan_charge(pf->graph, owner, target), line);
+}
+
+// A call or jump to `name`, as users know it, from the current routine:
+// charged now when the file has said what the name is, else at the end of
+// the file, with every later one of the routine. Returns 1, or 0 after a
+// failure (noted).
+int np_charge(nasm_reader *r, precise_event_kind kind, std::string_view name, int64_t line) {
+  precise_file *pf = &r->lx.pf;
   uint32_t id = precise_intern(pf, name.data(), name.size());
   if (id == PRECISE_NONE) return np_fail(r);
-  if (pf->names[id].flags & PN_LABEL) return 1;
-  if (r->njumps == r->jumps_cap) {
-    size_t cap = r->jumps_cap ? 2 * r->jumps_cap : 16;
-    auto *jumps = static_cast<np_pending *>(mem_realloc(r->jumps, cap * sizeof(np_pending)));
-    if (jumps == nullptr) return np_fail(r);
-    r->jumps = jumps;
-    r->jumps_cap = cap;
+  if (r->deferring != r->owner && (pf->names[id].flags & (PN_LOCAL_FUNC | PN_GLOBAL))) {
+    int done = np_resolve(r, r->owner, id, kind, line, false);
+    if (done >= 0) return done;
   }
-  r->jumps[r->njumps++] = np_pending{r->owner, id, line};
+  if (!mem_reserve(&r->pending, &r->pending_cap, uint64_t{r->npending} + 1, UINT64_MAX))
+    return np_fail(r);
+  r->pending[r->npending++] = np_pending{r->owner, id, kind == PE_CALL, line};
+  r->deferring = r->owner;
   return 1;
 }
 
-// The end of the file: the jumps to names that were still unknown.
+// The end of the file: the calls and jumps that waited for it, in order.
 int np_finish(nasm_reader *r) {
-  precise_file *pf = &r->lx.pf;
-  for (size_t i = 0; i < r->njumps; ++i) {
-    const np_pending &j = r->jumps[i];
-    const precise_name &n = pf->names[j.target];
-    if (n.flags & PN_LABEL) continue;
-    sym_result found = sym_find_or_declare(pf->graph, n.text, n.len, pf->file);
-    if (!found.ok()) return precise_nomem(pf, j.line);
-    sym_id target = found.id;
-    if (!graph_sym(pf->graph, target).s_func) continue;
-    if (!precise_status(pf, scan_charge(pf->graph, j.owner, target), j.line)) return 0;
+  for (size_t i = 0; i < r->npending; ++i) {
+    const np_pending &p = r->pending[i];
+    if (!np_resolve(r, p.owner, p.target, p.call ? PE_CALL : PE_JUMP, p.line, true)) return 0;
   }
   return 1;
 }
@@ -303,9 +157,11 @@ int np_slot(nasm_reader *r, Edge edge) {
   int named;
   for (;; c = np_next(r)) {
     if (c == '+') continue;
+    bool escaped = c == '$';
     named = np_name(r, &c);
-    if (named <= 0 || !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
-                        lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
+    if (named <= 0 || escaped ||
+        !(precise_keyword(lx->word, KW_SIZE | KW_REGISTER) ||
+          lex_list_has("rel abs rip eip", {lx->word.w_text, lx->word.w_len}))) {
       break;
     }
   }
@@ -335,10 +191,8 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
   for (;;) {
     if (c == '[') {
       int64_t line = lx->line;
-      return np_slot(r, [r, kind, line](std::string_view name) {
-        return kind == PE_CALL ? precise_call(&r->lx.pf, r->owner, name, line)
-                               : np_jump(r, name, line);
-      });
+      return np_slot(
+          r, [r, kind, line](std::string_view name) { return np_charge(r, kind, name, line); });
     }
     bool escaped = c == '$';
     int named = np_name(r, &c);
@@ -358,69 +212,9 @@ int np_target(nasm_reader *r, precise_event_kind kind) {
   if (r->owner == SYM_NONE) return np_skip(r, np_next(r)), 1;  // nobody's call
   std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
   if (name.data() == nullptr) return np_fail(r);
-  int ok = kind == PE_CALL ? precise_call(&lx->pf, r->owner, name, line) : np_jump(r, name, line);
+  int ok = np_charge(r, kind, name, line);
   np_skip(r, np_next(r));
   return ok;
-}
-
-// section NAME [attributes]: code for .text and for anything declared exec.
-int np_section(nasm_reader *r) {
-  precise_lexer *lx = &r->lx;
-  int c = np_next(r);
-  if (!np_name_start(c)) return np_skip(r, c), 1;
-  if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
-  const char *name = lx->word.w_text;
-  precise_section_kind kind = SEC_UNKNOWN;
-  if (precise_text_section(name)) kind = SEC_CODE;
-  uint32_t id = precise_intern(&lx->pf, name, lx->word.w_len);
-  if (id == PRECISE_NONE) return np_fail(r);
-  for (c = np_next(r); !np_end(c); c = np_next(r)) {
-    if (np_name_start(c)) {
-      if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
-      uint32_t kinds = precise_keyword(lx->word, KW_EXEC | KW_NOEXEC);
-      if (kinds & KW_EXEC) kind = SEC_CODE;
-      if (kinds & KW_NOEXEC) kind = SEC_DATA;
-    } else if (c == '"' || c == '\'' || c == '`') {
-      np_quoted(r, c);
-    }
-  }
-  np_switch(r, id, kind);
-  return 1;
-}
-
-// A directive that begins a line (bare or in brackets). Returns 1 when the
-// word was one and its line has been consumed, 0 after a failure (noted), -1 when
-// the word is no directive.
-int np_directive(nasm_reader *r, uint32_t kinds) {
-  precise_lexer *lx = &r->lx;
-  if (kinds & KW_SECTION) return np_section(r);
-  if (kinds & KW_STRUC) {
-    // Its labels are offsets, neither code nor data; endstruc goes back.
-    if (lx->pf.section != PRECISE_NONE) r->outside = lx->pf.section;
-    np_skip(r, np_next(r));
-    np_switch(r, PRECISE_NONE, SEC_NONE);
-    return 1;
-  }
-  if (kinds & KW_ENDSTRUC) {
-    np_skip(r, np_next(r));
-    np_switch(r, r->outside, SEC_UNKNOWN);
-    return 1;
-  }
-  if (kinds & KW_CGLOBAL) {
-    // The codec projects' macro: cglobal NAME, ... begins the function NAME.
-    int c = np_next(r);
-    int named = np_name(r, &c);
-    if (named == 0) return 0;
-    if (named < 0) return np_skip(r, c), 1;
-    std::string_view name = precise_canon_text(&lx->pf, lx->word.w_text, lx->word.w_len);
-    if (name.data() == nullptr) return np_fail(r);
-    r->owner = precise_define_now(&lx->pf, name.data(), lx->line);
-    if (r->owner == SYM_NONE) return np_fail(r);
-    np_skip(r, np_next(r));
-    return 1;
-  }
-  if (kinds & KW_DIRECTIVE) return np_skip(r, np_next(r)), 1;
-  return -1;
 }
 
 // The commonest statement, read straight from the buffer: an instruction
@@ -469,6 +263,7 @@ int np_quick_statement(nasm_reader *r, int c) {
   src->pos = static_cast<size_t>(q - src->buf);
   return np_operands(r, np_next(r));
 }
+}  // namespace
 
 // A statement from its first character `c`: labels, then a directive or an
 // instruction with its operands.
@@ -532,32 +327,6 @@ int np_statement(nasm_reader *r, int c) {
   return np_operands(r, np_next(r));
 }
 
-// A line that begins with "%": a preprocessor directive, whose line is
-// passed over (and whose macro bodies are templates, not code), or a
-// macro-local label.
-int np_percent(nasm_reader *r) {
-  precise_lexer *lx = &r->lx;
-  int c = src_get(lx->src);
-  if (c == '%') {
-    np_pass(r);
-    c = src_get(lx->src);
-    if (c != ':' && c != SRC_EOF) src_unget(lx->src);
-    c = np_next(r);
-    return r->macro_depth > 0 || np_end(c) ? (np_skip(r, c), 1) : np_statement(r, c);
-  }
-  if (c != SRC_EOF && (lx->chars->cls[c] & CH_WORD_START)) {
-    if (!precise_read_name(lx, c, CH_NASM_NAME)) return np_fail(r);
-    uint32_t kinds = precise_keyword(lx->word, KW_MACRO | KW_ENDMACRO);
-    if (kinds & KW_MACRO) r->macro_depth++;
-    if ((kinds & KW_ENDMACRO) && r->macro_depth > 0) r->macro_depth--;
-  } else if (c != SRC_EOF) {
-    src_unget(lx->src);
-  }
-  np_skip(r, np_next(r));
-  return 1;
-}
-}  // namespace
-
 scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source *src,
                               const char *file) {
   nasm_reader r{};
@@ -590,6 +359,6 @@ scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source
   scan_result result = precise_result(&r.lx, ok);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);
-  mem_free(r.jumps);
+  mem_free(r.pending);
   return result;
 }

@@ -1,5 +1,6 @@
 // What the precise NASM reader passes over straight in the buffer: the plain
-// part of operands, and the rest of a line that means nothing.
+// part of operands, and the rest of a line that means nothing; and the names
+// that NASM keeps for itself.
 #include "scan/precise/nasm_ops.h"
 
 #include "scan/lex/keys.h"
@@ -78,4 +79,44 @@ void nasm_pass_skipped(scan_source *src) {
 bool nasm_gnu_directive(const scan_word &word) {
   return lex_list_has(".text .data .bss .globl .global .section .type .size .file .p2align",
                       {word.w_text, word.w_len});
+}
+
+namespace {
+// The registers named by a prefix and a number, and the highest number.
+struct numbered_register {
+  std::string_view prefix;
+  unsigned last;
+};
+constexpr numbered_register numbered_registers[] = {
+    {"cr", 15},  {"dr", 15},  {"tr", 7}, {"st", 7},  {"mm", 7},  {"xmm", 31},
+    {"ymm", 31}, {"zmm", 31}, {"k", 7},  {"bnd", 3}, {"tmm", 7}, {"r", 15}};
+}  // namespace
+
+bool nasm_register(std::string_view word) {
+  // The keyword table has room for 8 bytes after a word of up to 16.
+  char low[32] = {};
+  if (word.empty() || word.size() > 8) return false;
+  for (size_t i = 0; i < word.size(); ++i)
+    low[i] = word[i] >= 'A' && word[i] <= 'Z' ? static_cast<char>(word[i] - 'A' + 'a') : word[i];
+  std::string_view w(low, word.size());
+  if (precise_keyword_at(reinterpret_cast<const unsigned char *>(low), w.size(), KW_REGISTER) ||
+      lex_list_has("al bl cl dl ah bh ch dh spl bpl sil dil cs ds es fs gs ss st rip eip", w)) {
+    return true;
+  }
+  size_t digits = w.find_first_of("0123456789");
+  if (digits == 0 || digits == std::string_view::npos) return false;
+  std::string_view prefix = w.substr(0, digits);
+  size_t end = digits;
+  unsigned number = 0;
+  for (; end < w.size() && w[end] >= '0' && w[end] <= '9'; ++end)
+    number = number * 10 + static_cast<unsigned>(w[end] - '0');
+  // No leading zero; only r8 to r15 take a size letter (r8b, r8l, r8w, r8d).
+  if (w[digits] == '0' && end - digits > 1) return false;
+  std::string_view suffix = w.substr(end);
+  if (!suffix.empty() && !(prefix == "r" && suffix.size() == 1 && lex_list_has("b l w d", suffix)))
+    return false;
+  for (const numbered_register &r : numbered_registers) {
+    if (r.prefix == prefix) return number <= r.last && (prefix != "r" || number >= 8);
+  }
+  return false;
 }

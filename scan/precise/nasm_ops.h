@@ -2,6 +2,8 @@
 // without taking a character at a time.
 #pragma once
 
+#include <string_view>
+
 #include "graph/records.h"
 #include "scan/lex/source.h"
 
@@ -18,6 +20,12 @@ struct scan_word;
 // Passes over the bytes of a skipped line that mean nothing: all but
 // strings, comments, backslashes, line ends and 0.
 void nasm_pass_skipped(scan_source *src);
+
+// True for the name of an x86 register as NASM knows it, in any case: the
+// general registers and their parts, segment, control, debug and test
+// registers, x87, MMX, SSE, AVX and AVX-512 registers, mask, bound and tile
+// registers.
+bool nasm_register(std::string_view word);
 
 // True for a GNU assembler directive, which at the start of a line shows
 // that the file is GNU syntax.

@@ -85,6 +85,7 @@ enum precise_keyword_kind : uint32_t {
   KW_TYPE = 1 << 23,
   KW_INTEL = 1 << 24,  // .intel_syntax: registers and memory without marks
   KW_ATT = 1 << 25,
+  KW_GLOBAL = 1 << 26,  // NASM's global, extern and common: names other files share
 };
 
 // Enters an instruction set's calls, jumps, prefixes and registers into a

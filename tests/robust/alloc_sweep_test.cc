@@ -22,7 +22,8 @@
 namespace {
 // Data symbols, forward references completed by the second file, duplicate
 // calls and duplicate callers, a hidden name, and a name LONG long enough to
-// make the word buffer grow twice; once in each dialect.
+// make the word buffer grow twice; once in each dialect. In NASM a routine
+// made global after its label, and a name after "$".
 const char kNasmA[] = R"(section .data
 counter dd 0
 table: dq 1
@@ -54,7 +55,9 @@ LONG:
     call helper
 global start
 start: call main
+    mov eax, [$buf]
 later: ret
+global later
 section .bss
 buf resb 4
 )";

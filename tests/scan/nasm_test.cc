@@ -90,61 +90,103 @@ const lex_case lex_cases[] = {
     {"a keyword followed by a colon is no label", {"section .data\ncall: dd 1\n"}, ""},
     {"bytes outside the C locale's letters", {"section .data\n\xc3\xa9t\xc3\xa9 dd 1\n"}, ""},
 
-    // -p: every label in code is a routine, global or not; local ones are not.
+    // -p: every label in code is a routine, and local ones are not; one that
+    // its file does not share (global, extern, common) is the file's own: @file.
     {"-p: routines without global; local labels stay inside",
      {"start:\n  call init\n.loop:\n  call .loop\n  jmp .loop\ninit:\n  ret\n"},
-     "start/a:1()[init] init/a:6(){start}",
+     "start@a/a:1()[init@a] init@a/a:6(){start@a}",
+     true},
+    {"-p: each file's calls reach its own routine of a name, a shared one stays apart",
+     {"global main\nmain:\n  call helper\n  call shared\nhelper:\n  ret\n",
+      "global twin\nhelper:\n  ret\ntwin:\n  jmp helper\n",
+      "global shared, helper\nshared:\n  call helper\nhelper:\n  ret\n"},
+     "main*/a:2()[helper@a,shared] helper@a/a:5(){main} shared/c:2()[helper]{main} "
+     "helper@b/b:2(){twin} twin/b:4()[helper@b] helper/c:4(){shared}",
+     true},
+    {"-p: the same files read in the other order",
+     {"global shared, helper\nshared:\n  call helper\nhelper:\n  ret\n",
+      "global twin\nhelper:\n  ret\ntwin:\n  jmp helper\n",
+      "global main\nmain:\n  call helper\n  call shared\nhelper:\n  ret\n"},
+     "shared/a:2()[helper]{main} helper/a:4(){shared} helper@b/b:2(){twin} twin/b:4()[helper@b] "
+     "main*/c:2()[helper@c,shared] helper@c/c:5(){main}",
+     true},
+    {"-p: global after the label, a list with types, extern and common",
+     {"f:\n  call g\n  call e\n  jmp h\ng:\n  ret\nh:\nGLOBAL f, h:function\nextern e:wrt ..plt\n"
+      "common c 4\n",
+      "x:\n  call f\n  call h\n  call g\n  call c\n"},
+     "f/a:1()[g@a,e,h]{x@b} g@a/a:5(){f} h/a:7(){f,x@b} e/a:-1(){f} x@b/b:1()[f,h,g,c] "
+     "g/b:-1(){x@b} c/b:-1(){x@b}",
+     true},
+    {"-p: a routine's calls keep their order when one waits for the end of the file",
+     {"global f\nextern p, q\nf:\n  call p\n  call later\n  call q\n  jmp p\nlater:\n  ret\n"},
+     "f/a:3()[p,later@a,q] p/a:-1(){f} later@a/a:8(){f} q/a:-1(){f}",
      true},
     {"-p: labels without a colon only before data",
      {"f: call g\nret\nputc mov ah, 14\nmsg db 'hi', 0\nbuf times 4 db 0\nn equ 5\n"
       "section .data\nx dd 1\ny: resb 4\n  dd 0\n"},
-     "f/a:1()[g] g/a:-1(){f} x/a:8 y/a:9",
+     "f@a/a:1()[g] x/a:8 y/a:9 g/a:-1(){f@a}",
      true},
     {"-p: data in code is no routine, a label with a colon before data neither",
      {"f:\n  call a\ntab: dq 0\n  call b\nglobal g:function\n  call c\n"},
-     "f/a:1()[a,b,c] a/a:-1(){f} b/a:-1(){f} c/a:-1(){f}",
+     "f@a/a:1()[a,b,c] a/a:-1(){f@a} b/a:-1(){f@a} c/a:-1(){f@a}",
      true},
     {"-p: comments, strings and continued lines",
      {"f:\n  db ';', \"call x\", `\\`call y`\n  call a ; call b\n  call \\\n c\n  ; \\\n call d\n"},
-     "f/a:1()[a,c] a/a:-1(){f} c/a:-1(){f}",
+     "f@a/a:1()[a,c] a/a:-1(){f@a} c/a:-1(){f@a}",
      true},
     {"-p: names of NASM's own characters, $ before a keyword",
      {"?f@1:\n  call a~b#c\n  call $rax\n  call $0x10\n"},
-     "?f@1/a:1()[a~b#c,rax] a~b#c/a:-1(){?f@1} rax/a:-1(){?f@1}",
+     "?f@1@a/a:1()[a~b#c,rax] a~b#c/a:-1(){?f@1@a} rax/a:-1(){?f@1@a}",
      true},
     {"-p: through a register or memory: no edge; sizes before a name",
      {"f:\n  call rax\n  call [rbx+8]\n  call qword [rel t]\n  CALL R8D\n  call near g\n"
       "  jmp short .x\n  call far [x]\n.x:\n"},
-     "f/a:1()[g] g/a:-1(){f}",
+     "f@a/a:1()[g] g/a:-1(){f@a}",
      true},
     {"-p: a first word whose line goes on before data; a name deferred twice counts once",
      {"f:\n  mov eax, w\n  lea rdi, [rel w]\n  mov ebx, x\nsection .data\nx \\\n dd 1\nw dd 0\n"},
-     "f/a:1()[w,x] x/a:7{f} w/a:8{f}",
+     "f@a/a:1()[w,x] x/a:7{f@a} w/a:8{f@a}",
+     true},
+    {"-p: a bare register never names data, whatever the run defines; $ before it does",
+     {"section .data\n$rax dd 0\nsection .text\nf:\n  mov eax, [rax]\n  mov ecx, rcx\n"
+      "  call [$rax]\n",
+      "g:\n  mov eax, [$rax]\n  mov eax, [$rbx]\n  lea rsi, [rel $rsi]\n  mov eax, [rsi]\n"
+      "section .data\n$rbx dd 0\n$rsi: dd 0\n"},
+     "rax/a:2{g@b} f@a/a:4() g@b/b:1()[rax,rbx,rsi] rbx/b:7{g@b} rsi/b:8{g@b}",
+     true},
+    {"-p: every x86 register NASM knows, in any case, is none; names like one are names",
+     {"section .data\n$al db 0\n$xmm0 dd 0\n$r8b db 0\n$k7 db 0\n$CR0 dd 0\nxmm32 dd 0\n"
+      "r16 dd 0\nk8 dd 0\nxmm01 dd 0\nr7b dd 0\nsection .text\nf:\n  mov al, [al]\n"
+      "  movd xmm0, [xmm0]\n  mov r8b, [r8b]\n  kmovb k7, [k7]\n  mov eax, CR0\n"
+      "  mov eax, [xmm32]\n  mov eax, [r16]\n  mov eax, [k8]\n  mov eax, [xmm01]\n"
+      "  mov eax, [r7b]\n"},
+     "al/a:2 xmm0/a:3 r8b/a:4 k7/a:5 CR0/a:6 xmm32/a:7{f@a} r16/a:8{f@a} k8/a:9{f@a} "
+     "xmm01/a:10{f@a} r7b/a:11{f@a} f@a/a:13()[xmm32,r16,k8,xmm01,r7b]",
      true},
     {"-p: a local label named from outside its routine",
      {"f:\n.x:\ng:\n  jmp f.x\n  call f.x\n"},
-     "f/a:1() g/a:3()",
+     "f@a/a:1() g@a/a:3()",
      true},
     {"-p: tail jumps to routines and to names defined nowhere",
      {"f:\n  jz f\n  jmp near h\n  jnz ext\n  jmp msg\nmsg db 0\nh:\n  jmp .y\n.y:\n"},
-     "f/a:1()[h,ext] h/a:7(){f} ext/a:-1(){f}",
+     "f@a/a:1()[h@a,ext] h@a/a:7(){f@a} ext/a:-1(){f@a}",
      true},
     {"-p: sections by name and attributes; calls in data belong to nobody",
      {"section .data\nv dd 0\n  call x\nsection .text\nf:\n  mov eax, [v]\n  call y\n"
       "[section .init exec]\ng:\n  call z\nsection .text noexec\nh dd 0\n",
       "  call q\nsection .text\nk: mov [v], eax\n"},
-     "v/a:2{f,k} f/a:5()[v,y] y/a:-1(){f} g/a:9()[z] z/a:-1(){g} h/a:12 k/b:3()[v]",
+     "v/a:2{f@a,k@b} f@a/a:5()[v,y] g@a/a:9()[z] h/a:12 y/a:-1(){f@a} z/a:-1(){g@a} k@b/b:3()[v]",
      true},
     {"-p: an operand names data defined before or after it, in any file",
      {"f:\n  mov eax, v\n  mov eax, w\n  mov ebx, eax\n  call g\nsection .data\nv dd 0\n"
       "section .text\ng:\n  mov eax, v\n  mov eax, g\n",
       "section .data\nw dd 0\nsection .text\nh: mov eax, [rel v]\n"},
-     "f/a:1()[g,v,w] g/a:9()[v]{f} v/a:7{g,h,f} w/b:2{f} h/b:4()[v]",
+     "f@a/a:1()[g@a,v,w] v/a:7{g@a,h@b,f@a} g@a/a:9()[v]{f@a} w/b:2{f@a} h@b/b:4()[v]",
      true},
     {"-p: macro bodies, macro-local labels and strucs",
      {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
       "struc s\n.a resb 1\nfield: resd 1\nendstruc\n  call b\n"},
-     "f/a:6()[a,b] a/a:-1(){f} b/a:-1(){f}",
+     "f@a/a:6()[a,b] a/a:-1(){f@a} b/a:-1(){f@a}",
      true},
     {"-p: cglobal begins a routine",
      {"cglobal fn, 3, 3\n  call g\n"},
@@ -152,13 +194,13 @@ const lex_case lex_cases[] = {
      true},
     {"-p: clones and relocation suffixes are their function",
      {"f.part.0:\n  call g wrt ..plt\n  call h@PLT\nf:\n"},
-     "f/a:1()[g,h] g/a:-1(){f} h/a:-1(){f}",
+     "f@a/a:1()[g,h] g/a:-1(){f@a} h/a:-1(){f@a}",
      true},
     {"-p: through the GOT or an import slot: an edge to the function, else none",
      {"f:\n  call [rel g wrt ..got]\n  jmp qword [rel h wrt ..gotpcrel]\n  call [rel __imp_i]\n"
       "  call [rip + __imp__j]\n  call [rel t]\n  call [rax]\n  call [rel k wrt ..plt]\n"
       "  call [.l wrt ..got]\n  call [rel m wrt\n  call [\n  jmp [rel n wrt ..got]"},
-     "f/a:1()[g,i,_j,h,n] g/a:-1(){f} i/a:-1(){f} _j/a:-1(){f} h/a:-1(){f} n/a:-1(){f}",
+     "f@a/a:1()[g,h,i,_j,n] g/a:-1(){f@a} h/a:-1(){f@a} i/a:-1(){f@a} _j/a:-1(){f@a} n/a:-1(){f@a}",
      true},
 };
 

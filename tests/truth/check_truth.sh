@@ -131,8 +131,9 @@ dot_edges() {
 }
 
 # The edges of a tree listing of the whole graph, each name that is static in
-# some object followed by "<FILE>", the file its line gives. A name's caller
-# is the nearest line above that ends further left.
+# the object of the file its line gives followed by "<FILE>" (STATICS holds
+# them so, one a line). A name's caller is the nearest line above that ends
+# further left.
 tree_edges() {
   awk -v statics="$1" '
     BEGIN { while ((getline name < statics) > 0) static[name] = 1 }
@@ -143,7 +144,7 @@ tree_edges() {
       head = substr($0, 1, RSTART - 1)
       end = length(head)
       sub(/^ *[0-9]+ +/, "", head)
-      name = head in static ? head "<" place ">" : head
+      name = (head "<" place ">") in static ? head "<" place ">" : head
       while (depth > 0 && ends[depth] >= end) depth--
       if (depth > 0) print names[depth] "\t" name
       ends[++depth] = end
@@ -230,6 +231,24 @@ if [[ $set == nasm ]]; then
     compare "nasm $program" "$(arch=x86_64 format=elf objdump=objdump object_edges "$tmp/a.o")" \
       "$(run_dot "$here/$program")"
   done
+  # Three files read as one program, in both orders: the statics are the
+  # objects' local symbols in code.
+  cd "$here" || exit 1
+  truth= : >"$tmp/statics"
+  for f in statics_a statics_b statics_c; do
+    nasm -f elf64 -o "$tmp/$f.o" "$f.asm" || echo "does not assemble" >"$tmp/failed"
+    objdump -t "$tmp/$f.o" | awk -v f="$f.asm" '$2 == "l" && $3 == ".text" { print $NF "<" f ">" }' \
+      >>"$tmp/statics"
+    truth+=$(arch=x86_64 format=elf objdump=objdump object_edges "$tmp/$f.o" "$f.asm")$'\n'
+  done
+  truth=$(printf '%s' "$truth" | sort -u)
+  for order in "statics_a statics_b statics_c" "statics_c statics_b statics_a"; do
+    # shellcheck disable=SC2046
+    "$tool" -p -i _ -R - $(printf '%s.asm ' $order) >"$tmp/tree" 2>/dev/null ||
+      echo "telvanor -p failed" >"$tmp/failed"
+    compare "nasm $order" "$truth" "$(tree_edges "$tmp/statics" <"$tmp/tree")"
+  done
+  cd - >/dev/null || exit 1
   finish
 fi
 
@@ -255,8 +274,8 @@ if [[ $set == statics || $set == data ]]; then
         compare "$set $cc $level a b" "$truth" "$(run_dot a.s b.s)"
         compare "$set $cc $level b a" "$truth" "$(run_dot b.s a.s)"
       else
-        for o in a.o b.o; do
-          "$objdump" -t "$o" | awk '$2 == "l" && $3 == "F" { print $NF }'
+        for o in a b; do
+          "$objdump" -t "$o.o" | awk -v f="$o.s" '$2 == "l" && $3 == "F" { print $NF "<" f ">" }'
         done | sort -u >"$tmp/statics"
         truth=$(cat <(object_edges a.o a.s) <(object_edges b.o b.s) | sort -u)
         for order in "a.s b.s" "b.s a.s"; do

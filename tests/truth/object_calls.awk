@@ -112,7 +112,10 @@ FNR == NR {
     section_symbol[name] = 1
     next
   }
-  if (substr(flags, 1, 1) == "l" && substr(flags, 7, 1) == "F") static_function[fold(name)] = 1
+  # NASM gives its routines no type: a local symbol of its code is one.
+  if (substr(flags, 1, 1) == "l" &&
+      (substr(flags, 7, 1) == "F" || (dialect == "nasm" && section == ".text")))
+    static_function[fold(name)] = 1
   remember(section, $1, name)
   next
 }

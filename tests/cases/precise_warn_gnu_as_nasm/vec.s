@@ -1,0 +1,2 @@
+	movaps	%xmm0, %xmm1
+	call	puts
