@@ -6,14 +6,32 @@
 #include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
+namespace {
+// The file's own data label named `text` (as users know it), if it has one
+// by now.
+sym_id own_data(precise_file *pf, const char *text, size_t len) {
+  uint32_t hash = precise_hash(text, len);
+  if (!precise_data_bit(pf, hash)) return SYM_NONE;
+  uint32_t id = precise_find_hashed(pf, text, len, hash);
+  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_LOCAL_DATA)) return SYM_NONE;
+  return pf->names[id].sym;
+}
+}  // namespace
+
 sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
+  bool plain = precise_plain_name(text, len);
+  if (plain && pf->local_data) {
+    sym_id own = own_data(pf, text, len);
+    if (own != SYM_NONE) return sym_result::found(own);
+  }
   // An empty graph knows no data.
   if (pf->graph->cg_index == nullptr) return sym_result::none(sym_status::not_found);
-  if (precise_plain_name(text, len)) return sym_lookup_data(pf->graph, text, len);
+  if (plain) return sym_lookup_data(pf->graph, text, len);
   uint32_t id = precise_intern(pf, text, len);
   uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
   if (canon == PRECISE_NONE) return sym_result::none(sym_status::nomem);
   const precise_name &n = pf->names[canon];
+  if (n.flags & PN_LOCAL_DATA) return sym_result::found(n.sym);
   return sym_lookup_data(pf->graph, n.text, n.len);
 }
 
@@ -36,6 +54,19 @@ sym_id precise_define_data(precise_file *pf, const char *name, int64_t line) {
   return sym_add(pf->graph, false, name, pf->file, line).id;
 }
 
+sym_id precise_define_own_data(precise_file *pf, uint32_t id, int64_t line) {
+  precise_name &n = pf->names[id];
+  if (n.flags & PN_LOCAL_DATA) return n.sym;  // defined twice: the assembler refuses it
+  sym_result made = sym_add_local(pf->graph, false, n.text, pf->file, line);
+  if (!made.ok()) return SYM_NONE;
+  n.flags |= PN_LOCAL_DATA;
+  n.sym = made.id;
+  pf->local_data = true;
+  pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
+  pf->data_era++;
+  return made.id;
+}
+
 int precise_reference_lookup(precise_file *pf, sym_id owner, const char *text, size_t len,
                              int64_t line, precise_absent *absent, precise_deferred *deferred) {
   // A register or size word in an operand is that, never a name, whatever
@@ -55,13 +86,20 @@ int precise_reference_name(precise_file *pf, sym_id owner, const char *text, siz
                            int64_t line, precise_deferred *deferred) {
   sym_result data = precise_graph_data(pf, text, len);
   if (data.status == sym_status::nomem) return precise_nomem(pf, line);
-  if (data.ok()) {
+  if (data.ok() && graph_sym(pf->graph, data.id).s_local) {
+    return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
+  }
+  uint32_t id = precise_intern(pf, text, len);
+  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
+  if (canon == PRECISE_NONE) return precise_nomem(pf, line);
+  // Shared data is reached through a name that the file declares (global,
+  // extern, common); an undeclared name may still be a label of the file's
+  // own further on, which the end of the file finds first.
+  if (data.ok() && (pf->names[canon].flags & PN_GLOBAL)) {
     return precise_status(pf, scan_charge(pf->graph, owner, data.id), line);
   }
   // Data that a later line or file defines: the end of the run decides.
-  uint32_t id = precise_intern(pf, text, len);
-  uint32_t canon = id == PRECISE_NONE ? PRECISE_NONE : precise_canon_of(pf, id);
-  if (canon == PRECISE_NONE || !precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
+  if (!precise_defer(pf, owner, canon)) return precise_nomem(pf, line);
   // Until a data label comes, another reference of this function to the
   // name would find what this one found and defer nothing new.
   if (deferred != nullptr) {

@@ -221,6 +221,7 @@ int precise_begin(precise_file *pf, scan_run *run, const char *file) {
   *pf = precise_file{};
   pf->graph = run->graph;
   pf->run = run;
+  pf->first_ref = run->nrefs;
   pf->file = file;
   pf->section = PRECISE_NONE;
   pf->data_era = 1;

@@ -26,18 +26,19 @@
 
 // What a file does with a name, gathered while it is read.
 enum precise_name_flag : uint32_t {
-  PN_LABEL = 1,         // a label of this file, in any section (NASM: of data in code)
-  PN_CODE_LABEL = 2,    // a label in a code section
-  PN_DATA = 4,          // a label in a data section
-  PN_ANNOUNCED = 8,     // made global or typed a function
-  PN_CALLED = 16,       // named by a call
-  PN_FUNC = 32,         // a function: decided at the end of the file
-  PN_DEFINED = 64,      // (a name as users know it) its function is defined
-  PN_CANON = 128,       // the `canon` field is known
-  PN_GLOBAL = 256,      // made global (.globl, .weak): other files' names reach it
-  PN_LOCAL_FUNC = 512,  // (a name as users know it) a function of this file only
-  PN_DEFERRED = 1024,   // (a name as users know it) its text waits for the run's end
-  PN_ALIAS = 2048,      // another name (.set) of the name in `canon`
+  PN_LABEL = 1,          // a label of this file, in any section (NASM: of data in code)
+  PN_CODE_LABEL = 2,     // a label in a code section
+  PN_DATA = 4,           // a label in a data section
+  PN_ANNOUNCED = 8,      // made global or typed a function
+  PN_CALLED = 16,        // named by a call
+  PN_FUNC = 32,          // a function: decided at the end of the file
+  PN_DEFINED = 64,       // (a name as users know it) its function is defined
+  PN_CANON = 128,        // the `canon` field is known
+  PN_GLOBAL = 256,       // made global (.globl, .weak): other files' names reach it
+  PN_LOCAL_FUNC = 512,   // (a name as users know it) a function of this file only
+  PN_DEFERRED = 1024,    // (a name as users know it) its text waits for the run's end
+  PN_ALIAS = 2048,       // another name (.set) of the name in `canon`
+  PN_LOCAL_DATA = 4096,  // (a name as users know it) a data label of this file only
 };
 
 enum precise_section_kind : uint8_t { SEC_UNKNOWN, SEC_CODE, SEC_DATA, SEC_NONE };
@@ -121,6 +122,8 @@ struct precise_file {
   scan_status status;    // what ended the reading early, if anything
   uint32_t functions;    // functions defined so far (counting stops at 1)
   int64_t fail_line;     // and on which line
+  bool local_data;       // some data label is the file's own (NASM)
+  size_t first_ref;      // the first of the run's waiting references that this file made
   // A bit for each hash of a data label's name, so that most names in
   // operands are known to be none without a look at the table.
   uint64_t data_bits[PRECISE_DATA_WORDS];
@@ -178,6 +181,11 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // later file may define it as global data. 0 when memory ran out.
 [[nodiscard]] int precise_defer(precise_file *pf, sym_id owner, uint32_t canon);
 
+// The end of a file whose data labels may be its own: the references it
+// left waiting for the run that name one of them are charged to it now,
+// and no longer wait. Returns 1, or 0 after a failure (noted).
+[[nodiscard]] int precise_settle_file(precise_file *pf, int64_t line);
+
 // The spelling `id` as users know it, also when it is another name (.set) of
 // a symbol; a null view when memory ran out.
 [[nodiscard]] std::string_view precise_own_name(precise_file *pf, uint32_t id);
@@ -219,6 +227,11 @@ inline bool precise_text_section(const char *name) {
 // Defines the data label `name` (as users know it) on `line`; SYM_NONE when
 // memory ran out.
 [[nodiscard]] sym_id precise_define_data(precise_file *pf, const char *name, int64_t line);
+
+// Defines the data label of name `id` (as users know it) on `line` as the
+// file's own, which only this file's references reach; returns its record,
+// or SYM_NONE when memory ran out.
+[[nodiscard]] sym_id precise_define_own_data(precise_file *pf, uint32_t id, int64_t line);
 
 // Charges to `owner` a reference to the data label that `text` names, when
 // the graph knows one of that name by now, else at the end of the run; a

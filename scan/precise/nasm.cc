@@ -60,7 +60,12 @@ int np_label(nasm_reader *r, const scan_word &word, int64_t line, bool data_only
   std::string_view name = precise_canon_text(pf, word.w_text, word.w_len);
   if (name.data() == nullptr) return precise_nomem(pf, line);
   if (pf->sec_kind == SEC_DATA) {
-    return precise_define_data(pf, name.data(), line) != SYM_NONE || precise_nomem(pf, line);
+    // Data that the file does not share is its own, as a routine is.
+    uint32_t id = precise_intern(pf, name.data(), name.size());
+    if (id == PRECISE_NONE) return precise_nomem(pf, line);
+    sym_id made = pf->names[id].flags & PN_GLOBAL ? precise_define_data(pf, name.data(), line)
+                                                  : precise_define_own_data(pf, id, line);
+    return made != SYM_NONE || precise_nomem(pf, line);
   }
   r->owner = np_define(r, name, line);
   return r->owner != SYM_NONE || precise_nomem(pf, line);
@@ -355,7 +360,7 @@ scan_result scan_nasm_precise(const lex_chars *chars, scan_run *run, scan_source
       ok = np_statement(&r, c);
     }
   }
-  if (ok) ok = np_finish(&r);
+  if (ok) ok = np_finish(&r) && precise_settle_file(&r.lx.pf, r.lx.line);
   scan_result result = precise_result(&r.lx, ok);
   precise_lexer_end(&r.lx);
   mem_free(r.spare.w_text);

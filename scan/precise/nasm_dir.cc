@@ -41,7 +41,8 @@ int np_section(nasm_reader *r) {
 }
 
 // The name as users know it of the name in lx->word, marked as one that all
-// files share: a routine of the file defined before is shared from now on.
+// files share: a routine or data label of the file defined before is shared
+// from now on.
 // Returns 1, or 0 when memory ran out (noted).
 int np_share(nasm_reader *r) {
   precise_lexer *lx = &r->lx;
@@ -51,7 +52,8 @@ int np_share(nasm_reader *r) {
   if (id == PRECISE_NONE) return np_fail(r);
   precise_name &n = lx->pf.names[id];
   n.flags |= PN_GLOBAL;
-  return !(n.flags & PN_LOCAL_FUNC) || sym_make_global(lx->pf.graph, n.sym).ok() || np_fail(r);
+  return !(n.flags & (PN_LOCAL_FUNC | PN_LOCAL_DATA)) ||
+         sym_make_global(lx->pf.graph, n.sym).ok() || np_fail(r);
 }
 
 // global, extern and common NAME[:type ...], ...: each name of the list is

@@ -141,6 +141,24 @@ void scan_run_begin(scan_run *run, call_graph *graph) {
   run->graph = graph;
 }
 
+int precise_settle_file(precise_file *pf, int64_t line) {
+  scan_run *run = pf->run;
+  if (!pf->local_data) return 1;
+  size_t kept = pf->first_ref;
+  for (size_t i = pf->first_ref; i < run->nrefs; ++i) {
+    const scan_run_ref r = run->refs[i];
+    const char *text = run->names + r.at;
+    uint32_t id = precise_find_hashed(pf, text, r.len, precise_hash(text, r.len));
+    if (id == PRECISE_NONE || !(pf->names[id].flags & PN_LOCAL_DATA)) {
+      run->refs[kept++] = r;
+    } else if (!precise_status(pf, scan_charge(pf->graph, r.owner, pf->names[id].sym), line)) {
+      return 0;
+    }
+  }
+  run->nrefs = kept;
+  return 1;
+}
+
 scan_status scan_run_end(scan_run *run, bool settle) {
   scan_status status = settle ? run_settle(run) : scan_status::done;
   run_release(run);

@@ -124,7 +124,7 @@ const lex_case lex_cases[] = {
     {"-p: labels without a colon only before data",
      {"f: call g\nret\nputc mov ah, 14\nmsg db 'hi', 0\nbuf times 4 db 0\nn equ 5\n"
       "section .data\nx dd 1\ny: resb 4\n  dd 0\n"},
-     "f@a/a:1()[g] x/a:8 y/a:9 g/a:-1(){f@a}",
+     "f@a/a:1()[g] x@a/a:8 y@a/a:9 g/a:-1(){f@a}",
      true},
     {"-p: data in code is no routine, a label with a colon before data neither",
      {"f:\n  call a\ntab: dq 0\n  call b\nglobal g:function\n  call c\n"},
@@ -145,14 +145,14 @@ const lex_case lex_cases[] = {
      true},
     {"-p: a first word whose line goes on before data; a name deferred twice counts once",
      {"f:\n  mov eax, w\n  lea rdi, [rel w]\n  mov ebx, x\nsection .data\nx \\\n dd 1\nw dd 0\n"},
-     "f@a/a:1()[w,x] x/a:7{f@a} w/a:8{f@a}",
+     "f@a/a:1()[w@a,x@a] x@a/a:7{f@a} w@a/a:8{f@a}",
      true},
     {"-p: a bare register never names data, whatever the run defines; $ before it does",
      {"section .data\n$rax dd 0\nsection .text\nf:\n  mov eax, [rax]\n  mov ecx, rcx\n"
-      "  call [$rax]\n",
+      "  call [$rax]\nglobal $rax\n",
       "g:\n  mov eax, [$rax]\n  mov eax, [$rbx]\n  lea rsi, [rel $rsi]\n  mov eax, [rsi]\n"
       "section .data\n$rbx dd 0\n$rsi: dd 0\n"},
-     "rax/a:2{g@b} f@a/a:4() g@b/b:1()[rax,rbx,rsi] rbx/b:7{g@b} rsi/b:8{g@b}",
+     "rax/a:2{g@b} f@a/a:4() g@b/b:1()[rbx@b,rsi@b,rax] rbx@b/b:7{g@b} rsi@b/b:8{g@b}",
      true},
     {"-p: every x86 register NASM knows, in any case, is none; names like one are names",
      {"section .data\n$al db 0\n$xmm0 dd 0\n$r8b db 0\n$k7 db 0\n$CR0 dd 0\nxmm32 dd 0\n"
@@ -160,8 +160,8 @@ const lex_case lex_cases[] = {
       "  movd xmm0, [xmm0]\n  mov r8b, [r8b]\n  kmovb k7, [k7]\n  mov eax, CR0\n"
       "  mov eax, [xmm32]\n  mov eax, [r16]\n  mov eax, [k8]\n  mov eax, [xmm01]\n"
       "  mov eax, [r7b]\n"},
-     "al/a:2 xmm0/a:3 r8b/a:4 k7/a:5 CR0/a:6 xmm32/a:7{f@a} r16/a:8{f@a} k8/a:9{f@a} "
-     "xmm01/a:10{f@a} r7b/a:11{f@a} f@a/a:13()[xmm32,r16,k8,xmm01,r7b]",
+     "al@a/a:2 xmm0@a/a:3 r8b@a/a:4 k7@a/a:5 CR0@a/a:6 xmm32@a/a:7{f@a} r16@a/a:8{f@a} "
+     "k8@a/a:9{f@a} xmm01@a/a:10{f@a} r7b@a/a:11{f@a} f@a/a:13()[xmm32@a,r16@a,k8@a,xmm01@a,r7b@a]",
      true},
     {"-p: a local label named from outside its routine",
      {"f:\n.x:\ng:\n  jmp f.x\n  call f.x\n"},
@@ -175,13 +175,15 @@ const lex_case lex_cases[] = {
      {"section .data\nv dd 0\n  call x\nsection .text\nf:\n  mov eax, [v]\n  call y\n"
       "[section .init exec]\ng:\n  call z\nsection .text noexec\nh dd 0\n",
       "  call q\nsection .text\nk: mov [v], eax\n"},
-     "v/a:2{f@a,k@b} f@a/a:5()[v,y] g@a/a:9()[z] h/a:12 y/a:-1(){f@a} z/a:-1(){g@a} k@b/b:3()[v]",
+     "v@a/a:2{f@a} f@a/a:5()[v@a,y] g@a/a:9()[z] h@a/a:12 y/a:-1(){f@a} z/a:-1(){g@a} k@b/b:3()",
      true},
-    {"-p: an operand names data defined before or after it, in any file",
+    {"-p: an operand names data defined before or after it, its file's own or global in any file",
      {"f:\n  mov eax, v\n  mov eax, w\n  mov ebx, eax\n  call g\nsection .data\nv dd 0\n"
-      "section .text\ng:\n  mov eax, v\n  mov eax, g\n",
-      "section .data\nw dd 0\nsection .text\nh: mov eax, [rel v]\n"},
-     "f@a/a:1()[g@a,v,w] v/a:7{g@a,h@b,f@a} g@a/a:9()[v]{f@a} w/b:2{f@a} h@b/b:4()[v]",
+      "section .text\ng:\n  mov eax, v\n  mov eax, g\nglobal v\n",
+      "section .data\nw dd 0\nsection .text\nh: mov eax, [rel v]\nglobal w\n",
+      "extern w\nk:\n  mov eax, [v]\n  mov eax, [w]\nsection .bss\nv resd 1\n"},
+     "f@a/a:1()[g@a,v,w] v/a:7{g@a,f@a,h@b} g@a/a:9()[v]{f@a} w/b:2{k@c,f@a} h@b/b:4()[v] "
+     "k@c/c:2()[w,v@c] v@c/c:6{k@c}",
      true},
     {"-p: macro bodies, macro-local labels and strucs",
      {"%macro M 0\nm:\n  call inmacro\n%endmacro\n%define X 1\nf:\n%%l: call a\n"
