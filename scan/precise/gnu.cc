@@ -172,8 +172,10 @@ int gp_target(gnu_reader *g, precise_event_kind kind) {
     c = gp_next(g);
   }
   // In Intel syntax a register or a size word ("QWORD PTR [...]") says
-  // that the call goes through a register or memory.
-  uint32_t intel = g->intel ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
+  // that the call goes through a register or memory; with "@" after it
+  // ("call byte@PLT") it is a function's name.
+  uint32_t intel =
+      g->intel && src_peek(lx->src) != '@' ? precise_keyword(lx->word, KW_SIZE | KW_REGISTER) : 0;
   // A call that only loads the program counter is no edge.
   bool thunk = kind == PE_CALL && isa_has_prefix(isa.pc_thunks, {lx->word.w_text, lx->word.w_len});
   if (intel & KW_SIZE) return gnu_slot(g, kind, 0, true);

@@ -171,8 +171,9 @@ const gnu_case cases[] = {
      "f/a:2()[g,abort,f]{f} g/a:-1(){f} abort/a:-1(){f}",
      true},
     {"-p: Intel syntax: registers and memory without marks",
-     {".intel_syntax noprefix\n" IN_F "call rax\ncall QWORD PTR [rbx+8]\ncall [rip+t]\ncall g\n"},
-     "f/a:3()[g] g/a:-1(){f}",
+     {".intel_syntax noprefix\n" IN_F "call rax\ncall QWORD PTR [rbx+8]\ncall [rip+t]\ncall g\n"
+      "call byte@PLT\njmp dword@PLT\n"},
+     "f/a:3()[g,byte,dword] g/a:-1(){f} byte/a:-1(){f} dword/a:-1(){f}",
      true},
     {"-p: a macro's body is no code",
      {IN_F ".macro M name\n\\name:\ncall inmacro\n.endm\ncall g\n"},
