@@ -137,6 +137,15 @@ int replay(precise_file *pf, const precise_event &ev, uint32_t *owner, uint8_t *
   uint32_t canon = precise_canon_of(pf, ev.id);
   if (canon == PRECISE_NONE) return precise_nomem(pf, ev.line);
   if (ev.kind == PE_REF) return replay_ref(pf, *owner, canon, ev.line);
+  // A call of a weak alias is one of its own name: a strong definition in
+  // another file wins, and failing one the end of the run sends it on to
+  // what the alias stands for.
+  if ((pf->names[ev.id].flags & (PN_ALIAS | PN_WEAK)) == (PN_ALIAS | PN_WEAK)) {
+    std::string_view own = precise_own_name(pf, ev.id);
+    if (own.data() == nullptr) return precise_nomem(pf, ev.line);
+    sym_result found = sym_find_or_declare(pf->graph, own.data(), own.size(), pf->file);
+    return found.ok() ? charge(pf, *owner, found.id, ev.line) : precise_nomem(pf, ev.line);
+  }
   // A jump is a tail call when it leaves the function for another one, or
   // for a name that this file does not define.
   if (ev.kind == PE_JUMP && (canon == *owner || ((flags & PN_LABEL) && !(flags & PN_FUNC)))) {

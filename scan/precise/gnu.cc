@@ -59,13 +59,15 @@ int gp_section(gnu_reader *g, bool push) {
 // .globl, .global and .weak: every name of the list is announced.
 int gp_announce(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
+  uint32_t weak =
+      std::string_view(lx->word.w_text, lx->word.w_len) == ".weak" ? uint32_t{PN_WEAK} : 0;
   int c = gp_next(g);
   while (gp_symbol_start(c)) {
     if (!gp_read(g, c)) return 0;
     if (!gp_local(g, lx->word)) {
       uint32_t id = precise_intern(&lx->pf, lx->word.w_text, lx->word.w_len);
       if (id == PRECISE_NONE) return 0;
-      lx->pf.names[id].flags |= PN_ANNOUNCED | PN_GLOBAL;
+      lx->pf.names[id].flags |= PN_ANNOUNCED | PN_GLOBAL | weak;
     }
     c = gp_next(g);
     if (c != ',') break;

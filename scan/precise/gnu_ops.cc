@@ -71,7 +71,7 @@ int gnu_alias(gnu_reader *g, uint32_t a, int c) {
 int gnu_directive(gnu_reader *g) {
   precise_lexer *lx = &g->lx;
   std::string_view word(lx->word.w_text, lx->word.w_len);
-  bool set = lex_list_has(".set .equ .equiv", word);
+  bool set = lex_list_has(".set .equ .equiv .thumb_set", word);
   if (!set && word != ".func") return -1;
   int c = gp_next(g);
   if (!gp_name_start(c)) return gp_skip(g, c), 1;

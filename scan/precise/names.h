@@ -39,6 +39,7 @@ enum precise_name_flag : uint32_t {
   PN_DEFERRED = 1024,    // (a name as users know it) its text waits for the run's end
   PN_ALIAS = 2048,       // another name (.set) of the name in `canon`
   PN_LOCAL_DATA = 4096,  // (a name as users know it) a data label of this file only
+  PN_WEAK = 8192,        // made weak (.weak): a strong one elsewhere wins
 };
 
 enum precise_section_kind : uint8_t { SEC_UNKNOWN, SEC_CODE, SEC_DATA, SEC_NONE };

@@ -213,6 +213,11 @@ const gnu_case cases[] = {
      "n/a:-1(){f} "
      "p/a:-1(){f}",
      true},
+    {"-p: .thumb_set makes another name, as .set does",
+     {".syntax unified\n.thumb\n.type r,%function\nr: bx lr\n.thumb_set w, r\n.globl m\n"
+      ".type m,%function\nm: bl w\n"},
+     "r@a/a:4(){m} m/a:8()[r@a]",
+     true},
     {"-p: .arch armv8 alone is AArch64; an ARM register shows 32-bit ARM",
      {".arch armv8-a\n" IN_F "mov w0, 1\nb.ne g\ntbz x0, #3, h\n",
       ".arch armv8-a\n.globl k\nk:\nldr r3, [pc]\nb.w g\nbhi h\n"},
@@ -290,6 +295,13 @@ const gnu_case cases[] = {
       ".type t, @function\nt:\nret\n.data\nd:\n.globl e\ne = d\n.set z, h\n"},
      "f/a:2()[g,h@b,h,t,z,d@b] g/a:-1(){f} x~/a:-1() h/a:-1(){f} y~/a:-1() t/b:10(){f} "
      "z/a:-1(){f} h@b/b:2(){f} d@b/b:13{f}",
+     true},
+    {"-p: a weak alias yields to a strong definition of its name in another file, else to its "
+     "target",
+     {".type d, @function\nd:\nret\n.weak hook, lone\n.set hook, d\n.set lone, d\n.globl run\n"
+      "run:\ncall hook\njmp lone\n",
+      ".globl hook\n.type hook, @function\nhook:\nret\n"},
+     "d@a/a:2(){run} run/a:8()[hook,d@a] hook/b:3(){run} lone~/a:-1()",
      true},
     {"-p: quoted names are names",
      {".globl \"?t@@YAHH@Z\"\n\"?t@@YAHH@Z\":\ncall \"?u@@YAXXZ\"\ncall \"a\\\"b\"\n"
