@@ -6,22 +6,10 @@
 #include "scan/precise/nasm_ops.h"
 #include "scan/precise/reader.h"
 
-namespace {
-// The file's own data label named `text` (as users know it), if it has one
-// by now.
-sym_id own_data(precise_file *pf, const char *text, size_t len) {
-  uint32_t hash = precise_hash(text, len);
-  if (!precise_data_bit(pf, hash)) return SYM_NONE;
-  uint32_t id = precise_find_hashed(pf, text, len, hash);
-  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_LOCAL_DATA)) return SYM_NONE;
-  return pf->names[id].sym;
-}
-}  // namespace
-
 sym_result precise_graph_data(precise_file *pf, const char *text, size_t len) {
   bool plain = precise_plain_name(text, len);
   if (plain && pf->local_data) {
-    sym_id own = own_data(pf, text, len);
+    sym_id own = precise_own_data(pf, text, len);
     if (own != SYM_NONE) return sym_result::found(own);
   }
   // An empty graph knows no data.
@@ -62,7 +50,7 @@ sym_id precise_define_own_data(precise_file *pf, uint32_t id, int64_t line) {
   n.flags |= PN_LOCAL_DATA;
   n.sym = made.id;
   pf->local_data = true;
-  pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
+  precise_set_data_bit(pf, n.hash);
   pf->data_era++;
   return made.id;
 }

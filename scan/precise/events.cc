@@ -206,7 +206,7 @@ int precise_label(precise_file *pf, uint32_t id, int64_t line) {
   } else if (pf->sec_kind == SEC_DATA) {
     n.flags |= PN_DATA;
     if (n.line < 0) n.line = line;  // a reference before it is charged to it
-    pf->data_bits[n.hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (n.hash % 64);
+    precise_set_data_bit(pf, n.hash);
   } else {
     return 1;
   }

@@ -99,6 +99,18 @@ bool precise_data_bit(const precise_file *pf, uint32_t hash) {
   return (pf->data_bits[hash / 64 % PRECISE_DATA_WORDS] >> (hash % 64)) & 1;
 }
 
+void precise_set_data_bit(precise_file *pf, uint32_t hash) {
+  pf->data_bits[hash / 64 % PRECISE_DATA_WORDS] |= uint64_t{1} << (hash % 64);
+}
+
+sym_id precise_own_data(precise_file *pf, const char *text, size_t len) {
+  uint32_t hash = precise_hash(text, len);
+  if (!precise_data_bit(pf, hash)) return SYM_NONE;
+  uint32_t id = precise_find_hashed(pf, text, len, hash);
+  if (id == PRECISE_NONE || !(pf->names[id].flags & PN_LOCAL_DATA)) return SYM_NONE;
+  return pf->names[id].sym;
+}
+
 size_t precise_base_length(const char *text, size_t len) {
   const char *at = static_cast<const char *>(std::memchr(text, '@', len));
   if (at != nullptr && at > text &&

@@ -182,6 +182,10 @@ void precise_enter(precise_file *pf, uint32_t id, precise_section_kind kind);
 // later file may define it as global data. 0 when memory ran out.
 [[nodiscard]] int precise_defer(precise_file *pf, sym_id owner, uint32_t canon);
 
+// The record of the file's own data label (NASM) named `text`, as users
+// know it, if the file has one by now; else SYM_NONE.
+sym_id precise_own_data(precise_file *pf, const char *text, size_t len);
+
 // The end of a file whose data labels may be its own: the references it
 // left waiting for the run that name one of them are charged to it now,
 // and no longer wait. Returns 1, or 0 after a failure (noted).
@@ -327,6 +331,7 @@ inline bool precise_known_absent(precise_file *pf, const char *text, size_t len,
 // graph's data label a name names, as users know it.
 uint32_t precise_hash(const char *text, size_t len);
 bool precise_data_bit(const precise_file *pf, uint32_t hash);
+void precise_set_data_bit(precise_file *pf, uint32_t hash);
 uint32_t precise_find_hashed(precise_file *pf, const char *text, size_t len, uint32_t hash);
 bool precise_plain_name(const char *text, size_t len);
 [[nodiscard]] uint32_t precise_canon_of(precise_file *pf, uint32_t id);

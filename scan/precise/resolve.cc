@@ -147,11 +147,10 @@ int precise_settle_file(precise_file *pf, int64_t line) {
   size_t kept = pf->first_ref;
   for (size_t i = pf->first_ref; i < run->nrefs; ++i) {
     const scan_run_ref r = run->refs[i];
-    const char *text = run->names + r.at;
-    uint32_t id = precise_find_hashed(pf, text, r.len, precise_hash(text, r.len));
-    if (id == PRECISE_NONE || !(pf->names[id].flags & PN_LOCAL_DATA)) {
+    sym_id own = precise_own_data(pf, run->names + r.at, r.len);
+    if (own == SYM_NONE) {
       run->refs[kept++] = r;
-    } else if (!precise_status(pf, scan_charge(pf->graph, r.owner, pf->names[id].sym), line)) {
+    } else if (!precise_status(pf, scan_charge(pf->graph, r.owner, own), line)) {
       return 0;
     }
   }
