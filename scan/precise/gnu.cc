@@ -279,7 +279,12 @@ int gp_watch(gnu_reader *g) {
   if (!(g->set.pending & 1)) return 1;
   int c = gp_next(g);
   if (gp_end(c)) return 0;
-  if (c != x86_64_isa.register_mark) return src_unget(lx->src), 1;
+  if (c != x86_64_isa.register_mark) {
+    // A "/" that began no comment was read ahead of the byte after it, which
+    // may lie in a new buffer: it begins no name, and stays read then.
+    if (lx->src->pos > 0 && lx->src->buf[lx->src->pos - 1] == c) src_unget(lx->src);
+    return 1;
+  }
   c = src_get(lx->src);
   if (!gp_name_start(c)) return gp_skip(g, c), 0;
   if (!gp_read(g, c)) return -1;

@@ -213,6 +213,10 @@ const gnu_case cases[] = {
      "n/a:-1(){f} "
      "p/a:-1(){f}",
      true},
+    {"-p: a / that ends the file after a file's first mnemonic is read once",
+     {".globl f\nf:\nr/"},
+     "f/a:2()",
+     true},
     {"-p: .thumb_set makes another name, as .set does",
      {".syntax unified\n.thumb\n.type r,%function\nr: bx lr\n.thumb_set w, r\n.globl m\n"
       ".type m,%function\nm: bl w\n"},
